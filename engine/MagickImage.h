@@ -1,0 +1,93 @@
+#pragma once
+
+#include "platform/Graphic.h"
+
+#include <cstdint>
+
+struct _Image;
+struct _ImageInfo;
+
+// How Resize changes the size of the first frame.
+enum TResizeMethod : std::uint8_t {
+    rmMagnify = 0,
+    rmMinify = 1,
+    rmResize = 2,
+    rmSample = 3,
+    rmScale = 4,
+    rmThumbnail = 5,
+};
+
+// Filter values of the old engine generation, as callers pass them to Resize; mapped to this
+// engine's own enumeration before the call.
+enum TMagickFilter : std::uint32_t {
+    mfLanczos = 13,
+};
+
+// True when the engine loaded at start-up; set once by RegisterMagickFormats.
+extern bool MagickLoaded;
+
+// One engine image list (all frames of one picture) with its read and write options.
+class TMagickImage : public TGraphic {
+public:
+    TMagickImage();
+    ~TMagickImage() override;
+
+    void Clear();
+    static void CheckLibraryLoaded();
+    void SetQuality(int Value);
+    void SetFormat(const QString& Name);
+
+    void LoadFromFile(const QString& FileName) override;
+    void SaveToFile(const QString& FileName) override;
+    void LoadFromStream(QIODevice& Stream) override;
+    void SaveToStream(QIODevice& Stream) override;
+
+    int GetWidth() const override;
+    int GetHeight() const override;
+    bool GetEmpty() const override;
+
+    void Draw(QPainter& Canvas, const QRect& Rect) override;
+
+    using TGraphic::Assign;
+    using TGraphic::AssignTo;
+    void Assign(const QImage& Source) override;
+    void Assign(const QClipboard& Source) override;
+    void AssignTo(QImage& Dest) const override;
+    void AssignTo(TGraphic& Dest) const override;
+    void LoadFromClipboardFormat(const QClipboard& Clipboard) override;
+    void SaveToClipboardFormat(QClipboard& Clipboard) const override;
+
+    QString ClassName() const override { return QStringLiteral("TMagickImage"); }
+
+    int GetFrameCount() const;
+    _Image* GetFrame(int Index) const;
+
+    void Resize(std::uint32_t Columns, std::uint32_t Rows, TResizeMethod Method,
+                std::uint32_t Filter, double Blur);
+    void Blur(double Radius, double Sigma);
+    void Despeckle();
+    void Edge(double Radius);
+
+    // True when the current frame has an alpha channel.
+    bool HasTransparency() const;
+    // Composes the current frame onto white and drops its alpha channel: JPEG keeps no
+    // transparency, and the engine would otherwise write the hidden colour.
+    void FlattenOntoWhite();
+
+    // Asks the decoder to produce at least Columns x Rows when it can decode at a smaller scale
+    // (JPEG does). Kept until Clear.
+    void SetDecodeSizeHint(std::uint32_t Columns, std::uint32_t Rows);
+
+    // The last write's failure text, empty after a successful write.
+    const QString& LastWriteError() const { return FLastWriteError; }
+
+private:
+    void ReplaceCurrentFrame(_Image* New);
+    void ReleaseImages();
+    _Image* CurrentFrame() const { return GetFrame(FrameIndex); }
+
+    std::int32_t FrameIndex = 0;
+    _Image* Images = nullptr;
+    _ImageInfo* ImageInfo = nullptr;
+    QString FLastWriteError;
+};

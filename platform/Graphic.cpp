@@ -1,0 +1,35 @@
+#include "Graphic.h"
+
+#include "Errors.h"
+
+namespace {
+
+[[noreturn]] void ConversionError(const QString& from, const QString& to) {
+    throw Exception(QStringLiteral("Cannot assign a %1 to a %2").arg(from, to).toStdString());
+}
+
+[[noreturn]] void AbstractError(const QString& className) {
+    throw Exception(
+        QStringLiteral("Abstract method called: %1 cannot change its size").arg(className).toStdString());
+}
+
+} // namespace
+
+void TGraphic::SetWidth(int) { AbstractError(ClassName()); }
+void TGraphic::SetHeight(int) { AbstractError(ClassName()); }
+
+void TGraphic::Assign(const QImage&) { ConversionError(QStringLiteral("bitmap"), ClassName()); }
+void TGraphic::Assign(const QClipboard&) {
+    ConversionError(QStringLiteral("clipboard"), ClassName());
+}
+void TGraphic::Assign(const TGraphic& Source) { Source.AssignTo(*this); }
+
+void TGraphic::AssignTo(QImage&) const { ConversionError(ClassName(), QStringLiteral("bitmap")); }
+void TGraphic::AssignTo(TGraphic& Dest) const { ConversionError(ClassName(), Dest.ClassName()); }
+
+void TGraphic::LoadFromClipboardFormat(const QClipboard&) {
+    ConversionError(QStringLiteral("clipboard"), ClassName());
+}
+void TGraphic::SaveToClipboardFormat(QClipboard&) const {
+    ConversionError(ClassName(), QStringLiteral("clipboard"));
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+// Runs a Qt Test class in a private HOME, so that no test touches the real desktop, the user's
+// settings or another test's files.
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+
+namespace vk_test {
+
+// Points HOME and the XDG folders into a fresh temporary folder for the life of the object.
+class PrivateHome {
+public:
+    PrivateHome() {
+        const QByteArray home = QFile::encodeName(Folder.path());
+        qputenv("HOME", home);
+        qputenv("XDG_CONFIG_HOME", home + "/.config");
+        qputenv("XDG_DATA_HOME", home + "/.local/share");
+        qputenv("XDG_CACHE_HOME", home + "/.cache");
+        qputenv("TMPDIR", home);
+        QDir(Folder.path()).mkpath(QStringLiteral("Desktop"));
+    }
+    QString Path() const { return Folder.path(); }
+    QString Desktop() const { return Folder.path() + QStringLiteral("/Desktop"); }
+
+private:
+    QTemporaryDir Folder;
+};
+
+} // namespace vk_test
+
+#define VK_TEST_MAIN(TestClass)                                                                   \
+    int main(int argc, char** argv) {                                                             \
+        vk_test::PrivateHome home;                                                                \
+        QApplication app(argc, argv);                                                             \
+        TestClass test;                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                   \
+    }
