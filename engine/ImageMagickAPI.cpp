@@ -1,1 +1,171 @@
-// being written
+#include "ImageMagickAPI.h"
+
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <vector>
+
+#include <dlfcn.h>
+
+#include <QBuffer>
+#include <QIODevice>
+
+#include "engine/EnginePolicy.h"
+#include "engine/EngineScope.h"
+#include "platform/Errors.h"
+
+namespace Magick {
+#define VK_DEFINE_ENTRY(name, symbol) decltype(&::symbol) name = nullptr;
+VK_MAGICK_CALLED_ENTRIES(VK_DEFINE_ENTRY)
+VK_MAGICK_SUPPORT_ENTRIES(VK_DEFINE_ENTRY)
+#undef VK_DEFINE_ENTRY
+} // namespace Magick
+
+namespace {
+
+const std::string kDefaultLibraryFileName = "libMagickCore-6.Q16.so.6";
+
+std::mutex MagickLibLock;
+void* MagickLibHandle = nullptr;
+std::int32_t MagickLibRefCount = 0;
+int EngineStops = 0;
+std::string LibraryFileName = kDefaultLibraryFileName;
+
+#ifdef VK_SANITIZER_BUILD
+// Keeps the code mapped after the last close so the leak checker can still name the engine's
+// own start-up allocations; the reference counting and the engine stop are unchanged.
+constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
+#else
+constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL;
+#endif
+
+void ClearEntries() {
+#define VK_CLEAR_ENTRY(name, symbol) Magick::name = nullptr;
+    VK_MAGICK_CALLED_ENTRIES(VK_CLEAR_ENTRY)
+    VK_MAGICK_SUPPORT_ENTRIES(VK_CLEAR_ENTRY)
+#undef VK_CLEAR_ENTRY
+}
+
+template <typename Entry> bool Resolve(void* handle, const char* symbol, Entry& entry) {
+    entry = reinterpret_cast<Entry>(dlsym(handle, symbol));
+    return entry != nullptr;
+}
+
+bool ResolveEntries(void* handle) {
+    bool all = true;
+#define VK_RESOLVE_ENTRY(name, symbol) all = Resolve(handle, #symbol, Magick::name) && all;
+    VK_MAGICK_CALLED_ENTRIES(VK_RESOLVE_ENTRY)
+    VK_MAGICK_SUPPORT_ENTRIES(VK_RESOLVE_ENTRY)
+#undef VK_RESOLVE_ENTRY
+    return all;
+}
+
+// The headers fix one record layout: quantum depth 16 without HDRI.
+bool IsExpectedBuild() {
+    size_t depth = 0;
+    Magick::GetMagickQuantumDepth(&depth);
+    const char* features = Magick::GetMagickFeatures();
+    return depth == MAGICKCORE_QUANTUM_DEPTH &&
+           (features == nullptr || std::strstr(features, "HDRI") == nullptr);
+}
+
+void CloseLibrary() {
+    dlclose(MagickLibHandle);
+    MagickLibHandle = nullptr;
+    ClearEntries();
+}
+
+void StopEngine() {
+    Magick::DestroyMagick();
+    ++EngineStops;
+    CloseLibrary();
+}
+
+// Opens, checks and starts the library; leaves the binding unloaded when any step fails.
+void OpenLibrary(const std::string& path) {
+    MagickLibHandle = dlopen(LibraryFileName.c_str(), kOpenFlags);
+    if (MagickLibHandle == nullptr)
+        return;
+    if (!ResolveEntries(MagickLibHandle) || !IsExpectedBuild()) {
+        CloseLibrary();
+        return;
+    }
+    {
+        TEngineStartConfiguration configuration;
+        Magick::InitializeMagick(path.c_str(), MagickFalse);
+    }
+    if (!ApplyEngineSecurityPolicy())
+        StopEngine();
+}
+
+} // namespace
+
+bool LoadImageMagick(const std::string& Path) {
+    const std::lock_guard lock(MagickLibLock);
+    ++MagickLibRefCount;
+    if (MagickLibHandle == nullptr)
+        OpenLibrary(Path);
+    return MagickLibHandle != nullptr;
+}
+
+bool UnloadImageMagick() {
+    const std::lock_guard lock(MagickLibLock);
+    if (MagickLibRefCount > 0)
+        --MagickLibRefCount;
+    if (MagickLibHandle != nullptr && MagickLibRefCount == 0)
+        StopEngine();
+    return MagickLibHandle == nullptr;
+}
+
+void ShutDownImageMagickAPI() {
+    for (;;) {
+        {
+            const std::lock_guard lock(MagickLibLock);
+            if (MagickLibRefCount <= 0)
+                break;
+        }
+        UnloadImageMagick();
+    }
+}
+
+std::uint32_t ImageToStream(QIODevice& Stream, const ImageInfo* Info, Image* Frame,
+                            ExceptionInfo* Record) {
+    size_t length = 0;
+    const TEngineBuffer buffer(Magick::ImageToBlob(Info, Frame, &length, Record));
+    if (buffer.get() == nullptr)
+        return 0;
+    if (length > std::numeric_limits<std::uint32_t>::max())
+        throw Exception("Encoded image is too large for the stream");
+    const auto wanted = static_cast<qint64>(length);
+    if (Stream.write(reinterpret_cast<const char*>(buffer.get()), wanted) != wanted)
+        throw Exception("Stream write error: " + Stream.errorString().toStdString());
+    return static_cast<std::uint32_t>(length);
+}
+
+Image* StreamToImage(QIODevice& Stream, const ImageInfo* Info, std::uint32_t Count,
+                     ExceptionInfo* Record) {
+    if (Count == 0)
+        return nullptr;
+    if (Stream.size() - Stream.pos() < static_cast<qint64>(Count))
+        throw Exception("Size is not available in stream!");
+    if (auto* memory = qobject_cast<QBuffer*>(&Stream)) {
+        const char* start = memory->data().constData() + memory->pos();
+        return Magick::BlobToImage(Info, start, Count, Record);
+    }
+    std::vector<char> bytes(Count);
+    if (Stream.read(bytes.data(), Count) != static_cast<qint64>(Count))
+        throw Exception("Stream read error: " + Stream.errorString().toStdString());
+    return Magick::BlobToImage(Info, bytes.data(), Count, Record);
+}
+
+TMagickLibState MagickLibState() {
+    const std::lock_guard lock(MagickLibLock);
+    return {MagickLibHandle != nullptr, MagickLibRefCount, EngineStops};
+}
+
+void SetMagickLibraryFileName(const std::string& FileName) {
+    const std::lock_guard lock(MagickLibLock);
+    LibraryFileName = FileName;
+}
+
+const std::string& DefaultMagickLibraryFileName() { return kDefaultLibraryFileName; }

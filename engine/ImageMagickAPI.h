@@ -1,1 +1,91 @@
-// being written
+#pragma once
+
+// The engine binding. The engine library is opened at run time and never linked; each entry the
+// program calls is one typed pointer in namespace Magick, named like the entry the program was
+// designed around and resolved from its ImageMagick 6 counterpart. Note for the maintainer: to
+// call another entry, add it to one of the two lists below; the load refuses a library that does
+// not export every listed entry, so a missing symbol never surfaces as a null call later.
+
+#include <magick/MagickCore.h>
+
+#include <cstdint>
+#include <string>
+
+class QIODevice;
+
+// X(name in the program, symbol in the library)
+#define VK_MAGICK_CALLED_ENTRIES(X)                                                               \
+    X(InitializeMagick, MagickCoreGenesis)                                                        \
+    X(DestroyMagick, MagickCoreTerminus)                                                          \
+    X(GetExceptionInfo, AcquireExceptionInfo)                                                     \
+    X(DestroyExceptionInfo, DestroyExceptionInfo)                                                 \
+    X(CloneImageInfo, CloneImageInfo)                                                             \
+    X(DestroyImageInfo, DestroyImageInfo)                                                         \
+    X(ReadImage, ReadImage)                                                                       \
+    X(BlobToImage, BlobToImage)                                                                   \
+    X(ImageToBlob, ImageToBlob)                                                                   \
+    X(LiberateMemory, RelinquishMagickMemory)                                                     \
+    X(WriteImages, WriteImages)                                                                   \
+    X(DispatchImage, ExportImagePixels)                                                           \
+    X(GetImageListLength, GetImageListLength)                                                     \
+    X(GetImageFromList, GetImageFromList)                                                         \
+    X(NewImageList, NewImageList)                                                                 \
+    X(RemoveFirstImageFromList, RemoveFirstImageFromList)                                         \
+    X(AppendImageToList, AppendImageToList)                                                       \
+    X(DestroyImage, DestroyImage)                                                                 \
+    X(DestroyImageList, DestroyImageList)                                                         \
+    X(MagnifyImage, MagnifyImage)                                                                 \
+    X(MinifyImage, MinifyImage)                                                                   \
+    X(ResizeImage, ResizeImage)                                                                   \
+    X(SampleImage, SampleImage)                                                                   \
+    X(ScaleImage, ScaleImage)                                                                     \
+    X(ThumbnailImage, ThumbnailImage)                                                             \
+    X(BlurImage, BlurImage)                                                                       \
+    X(DespeckleImage, DespeckleImage)                                                             \
+    X(EdgeImage, EdgeImage)
+
+// Entries this engine generation needs besides: checking the build it is, setting its security
+// policy and limits, clearing errors a frame keeps, the decoder's size hint and flattening.
+#define VK_MAGICK_SUPPORT_ENTRIES(X)                                                              \
+    X(GetMagickQuantumDepth, GetMagickQuantumDepth)                                               \
+    X(GetMagickFeatures, GetMagickFeatures)                                                       \
+    X(SetMagickSecurityPolicy, SetMagickSecurityPolicy)                                           \
+    X(SetMagickResourceLimit, SetMagickResourceLimit)                                             \
+    X(ClearMagickException, ClearMagickException)                                                 \
+    X(SetImageOption, SetImageOption)                                                             \
+    X(SetImageAlphaChannel, SetImageAlphaChannel)
+
+namespace Magick {
+#define VK_DECLARE_ENTRY(name, symbol) extern decltype(&::symbol) name;
+VK_MAGICK_CALLED_ENTRIES(VK_DECLARE_ENTRY)
+VK_MAGICK_SUPPORT_ENTRIES(VK_DECLARE_ENTRY)
+#undef VK_DECLARE_ENTRY
+} // namespace Magick
+
+// Takes one library reference; loads, resolves and starts the engine on the first. True when the
+// library is loaded after the call.
+bool LoadImageMagick(const std::string& Path);
+// Gives back one reference; the last one stops the engine and frees the library. True when the
+// library is not loaded after the call.
+bool UnloadImageMagick();
+// Frees the library whatever references are still open; the binding's shut-down.
+void ShutDownImageMagickAPI();
+
+// Encodes Image and appends the bytes at the stream's position; returns the count written.
+std::uint32_t ImageToStream(QIODevice& Stream, const ImageInfo* Info, Image* Frame,
+                            ExceptionInfo* Record);
+// Decodes Count bytes from the stream's position. A QBuffer is decoded in place and keeps its
+// position; any other stream is read. Null when Count is 0 or nothing decodes.
+Image* StreamToImage(QIODevice& Stream, const ImageInfo* Info, std::uint32_t Count,
+                     ExceptionInfo* Record);
+
+// What the binding holds now, for diagnostics and tests.
+struct TMagickLibState {
+    bool Loaded;
+    std::int32_t RefCount;
+    int EngineStops; // times the engine was stopped since the process began
+};
+TMagickLibState MagickLibState();
+// The library file opened by the next load; tests point it at other files.
+void SetMagickLibraryFileName(const std::string& FileName);
+const std::string& DefaultMagickLibraryFileName();

@@ -1,1 +1,460 @@
-// being written
+#include "MagickImage.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QSaveFile>
+
+#include "engine/EngineScope.h"
+#include "engine/ImageMagickAPI.h"
+#include "platform/Errors.h"
+
+bool MagickLoaded = false;
+
+namespace {
+
+// The engine's text fields hold MagickPathExtent bytes with the terminating NUL.
+constexpr qsizetype kMaxEngineText = MagickPathExtent - 1;
+
+// Files are read whole before decoding; larger ones are refused, not half read.
+constexpr qint64 kMaxSourceBytes = qint64{4} << 30;
+
+int ClampToInt(size_t value) {
+    return static_cast<int>(std::min<size_t>(value, std::numeric_limits<int>::max()));
+}
+
+QByteArray AsciiUpper(QByteArray text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// The extension of a name when it is a plain format name, else empty.
+QByteArray PlainExtension(const QString& FileName) {
+    const QString name = FileName.mid(FileName.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return {};
+    const QByteArray extension = name.mid(dot + 1).toLatin1();
+    const bool plain = !extension.isEmpty() && extension.size() <= 16 &&
+                       std::all_of(extension.begin(), extension.end(), [](char c) {
+                           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                  (c >= '0' && c <= '9');
+                       });
+    return plain ? extension : QByteArray();
+}
+
+void CopyText(char* field, const QByteArray& text) {
+    const auto length = std::min<qsizetype>(text.size(), kMaxEngineText);
+    std::memcpy(field, text.constData(), static_cast<size_t>(length));
+    field[length] = '\0';
+}
+
+// Unlinks one frame from its list while it is encoded alone, and links it back on exit.
+class TDetachedFrame {
+public:
+    explicit TDetachedFrame(Image* frame)
+        : Held(frame), Previous(frame->previous), Next(frame->next) {
+        frame->previous = nullptr;
+        frame->next = nullptr;
+    }
+    ~TDetachedFrame() {
+        Held->previous = Previous;
+        Held->next = Next;
+    }
+    TDetachedFrame(const TDetachedFrame&) = delete;
+    TDetachedFrame& operator=(const TDetachedFrame&) = delete;
+
+private:
+    Image* Held;
+    Image* Previous;
+    Image* Next;
+};
+
+FilterTypes EngineFilter(std::uint32_t oldFilter) {
+    // Values up to Mitchell kept their numbers; Lanczos, Bessel and Sinc moved.
+    switch (oldFilter) {
+    case mfLanczos:
+        return LanczosFilter;
+    case 14:
+        return JincFilter;
+    case 15:
+        return SincFilter;
+    default:
+        return oldFilter <= MitchellFilter ? static_cast<FilterTypes>(oldFilter) : UndefinedFilter;
+    }
+}
+
+} // namespace
+
+TMagickImage::TMagickImage() {
+    CheckLibraryLoaded();
+    Clear();
+}
+
+TMagickImage::~TMagickImage() {
+    // Objects never outlive the engine in this program; if one did, leaking beats a dead call.
+    if (Magick::DestroyImageInfo == nullptr)
+        return;
+    ReleaseImages();
+    if (ImageInfo != nullptr)
+        Magick::DestroyImageInfo(ImageInfo);
+}
+
+void TMagickImage::CheckLibraryLoaded() {
+    if (!MagickLoaded)
+        throw EInvalidGraphic("ImageMagick library not loaded");
+}
+
+void TMagickImage::ReleaseImages() {
+    if (Images != nullptr)
+        Magick::DestroyImageList(Images);
+    Images = nullptr;
+}
+
+void TMagickImage::Clear() {
+    ReleaseImages();
+    if (ImageInfo != nullptr)
+        Magick::DestroyImageInfo(ImageInfo);
+    ImageInfo = Magick::CloneImageInfo(nullptr);
+    FrameIndex = 0;
+    FLastWriteError.clear();
+}
+
+void TMagickImage::SetQuality(int Value) {
+    // A negative quality from a hand-edited file means the engine's default, as 0 does.
+    if (ImageInfo != nullptr)
+        ImageInfo->quality = static_cast<size_t>(std::max(Value, 0));
+}
+
+void TMagickImage::SetFormat(const QString& Name) {
+    if (ImageInfo == nullptr)
+        return;
+    QByteArray format = AsciiUpper(Name.toUtf8());
+    if (format.startsWith('.'))
+        format.remove(0, 1);
+    if (format.size() <= kMaxEngineText)
+        CopyText(ImageInfo->magick, format);
+}
+
+QString TMagickImage::GetFormat() const {
+    return ImageInfo != nullptr ? QString::fromUtf8(ImageInfo->magick) : QString();
+}
+
+int TMagickImage::GetQuality() const {
+    return ImageInfo != nullptr ? ClampToInt(ImageInfo->quality) : 0;
+}
+
+void TMagickImage::SetDecodeSizeHint(std::uint32_t Columns, std::uint32_t Rows) {
+    if (ImageInfo == nullptr)
+        return;
+    const QByteArray size = QByteArray::number(Columns) + 'x' + QByteArray::number(Rows);
+    Magick::SetImageOption(ImageInfo, "jpeg:size", size.constData());
+}
+
+void TMagickImage::LoadFromFile(const QString& FileName) {
+    ReleaseImages();
+    const QByteArray encoded = QFile::encodeName(FileName);
+    if (ImageInfo == nullptr || encoded.isEmpty() || encoded.size() > kMaxEngineText)
+        return;
+    // Read the bytes ourselves: the engine reads frame and format syntax in names, and a device
+    // or pipe named like a picture must not be read without end.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(encoded.constData(), error))
+        return;
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxSourceBytes)
+        return;
+    QByteArray bytes = file.readAll();
+    if (bytes.isEmpty())
+        return;
+    QBuffer stream(&bytes);
+    stream.open(QIODevice::ReadOnly);
+    // The extension still guides the engine for formats without a signature.
+    const QByteArray hint = PlainExtension(FileName);
+    CopyText(ImageInfo->filename, hint.isEmpty() ? QByteArray() : "source." + hint);
+    const TExceptionRecord exception;
+    Images = StreamToImage(stream, ImageInfo, static_cast<std::uint32_t>(
+                                                  std::min<qint64>(bytes.size(), UINT32_MAX)),
+                           exception.get());
+    ImageInfo->filename[0] = '\0';
+}
+
+void TMagickImage::LoadFromStream(QIODevice& Stream) {
+    const qint64 remaining = Stream.size() - Stream.pos();
+    if (remaining < 1)
+        throw EInvalidGraphic("Stream size must be defined.");
+    ReleaseImages();
+    const TExceptionRecord exception;
+    if (ImageInfo == nullptr)
+        return;
+    const auto count = static_cast<std::uint32_t>(std::min<qint64>(remaining, UINT32_MAX));
+    Images = StreamToImage(Stream, ImageInfo, count, exception.get());
+}
+
+bool TMagickImage::EncodeCurrentFrame(QIODevice& Stream, const QByteArray& FormatFromName) {
+    Image* frame = CurrentFrame();
+    if (ImageInfo == nullptr || frame == nullptr) {
+        FLastWriteError = QStringLiteral("There is no image to write");
+        return false;
+    }
+    const TExceptionRecord exception;
+    const TImageInfoRecord info(ImageInfo);
+    info.get()->filename[0] = '\0';
+    info.get()->adjoin = MagickFalse;
+    if (info.get()->magick[0] == '\0' && !FormatFromName.isEmpty())
+        CopyText(info.get()->magick, AsciiUpper(FormatFromName));
+    // The encoders take the quality from the frame, not from the options.
+    if (ImageInfo->quality != 0)
+        frame->quality = ImageInfo->quality;
+    std::uint32_t written = 0;
+    {
+        const TDetachedFrame alone(frame);
+        written = ImageToStream(Stream, info.get(), frame, exception.get());
+    }
+    if (written == 0) {
+        FLastWriteError = exception.Reason();
+        if (FLastWriteError.isEmpty())
+            FLastWriteError = QStringLiteral("The image could not be encoded");
+        // A failed encode stays recorded in the frame and would taint later writes.
+        Magick::ClearMagickException(&frame->exception);
+        return false;
+    }
+    return true;
+}
+
+void TMagickImage::SaveToFile(const QString& FileName) {
+    FLastWriteError.clear();
+    if (QFile::encodeName(FileName).size() > kMaxEngineText) {
+        FLastWriteError = QStringLiteral("The file name is too long");
+        return;
+    }
+    QByteArray bytes;
+    QBuffer encoded(&bytes);
+    encoded.open(QIODevice::WriteOnly);
+    if (!EncodeCurrentFrame(encoded, PlainExtension(FileName)))
+        return;
+    // A new file renamed into place: a crash or a full disk never leaves half a picture.
+    QSaveFile file(FileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        FLastWriteError = file.errorString();
+}
+
+void TMagickImage::SaveToStream(QIODevice& Stream) {
+    FLastWriteError.clear();
+    EncodeCurrentFrame(Stream, {});
+}
+
+int TMagickImage::GetWidth() const {
+    const Image* frame = CurrentFrame();
+    return frame != nullptr ? ClampToInt(frame->columns) : 0;
+}
+
+int TMagickImage::GetHeight() const {
+    const Image* frame = CurrentFrame();
+    return frame != nullptr ? ClampToInt(frame->rows) : 0;
+}
+
+int TMagickImage::GetSourceWidth() const {
+    const Image* frame = CurrentFrame();
+    if (frame == nullptr)
+        return 0;
+    return ClampToInt(frame->magick_columns != 0 ? frame->magick_columns : frame->columns);
+}
+
+int TMagickImage::GetSourceHeight() const {
+    const Image* frame = CurrentFrame();
+    if (frame == nullptr)
+        return 0;
+    return ClampToInt(frame->magick_rows != 0 ? frame->magick_rows : frame->rows);
+}
+
+bool TMagickImage::GetEmpty() const {
+    const Image* frame = CurrentFrame();
+    return frame == nullptr || frame->columns == 0 || frame->rows == 0;
+}
+
+void TMagickImage::Draw(QPainter& Canvas, const QRect& Rect) {
+    QImage bitmap;
+    AssignTo(bitmap);
+    if (!bitmap.isNull())
+        Canvas.drawImage(Rect, bitmap);
+}
+
+void TMagickImage::Assign(const QImage& Source) {
+    Clear();
+    QByteArray bytes;
+    QBuffer stream(&bytes);
+    stream.open(QIODevice::ReadWrite);
+    Source.save(&stream, "BMP");
+    stream.seek(0);
+    LoadFromStream(stream);
+}
+
+void TMagickImage::Assign(const QClipboard& Source) { Assign(Source.image()); }
+
+void TMagickImage::AssignTo(TGraphic& Dest) const {
+    auto* target = dynamic_cast<TMagickImage*>(&Dest);
+    if (target == nullptr) {
+        TGraphic::AssignTo(Dest);
+        return;
+    }
+    QByteArray bytes;
+    QBuffer stream(&bytes);
+    stream.open(QIODevice::ReadWrite);
+    target->Clear();
+    // Encoding sets the frame's quality; the copy's source is logically unchanged.
+    const_cast<TMagickImage*>(this)->SaveToStream(stream);
+    stream.seek(0);
+    target->LoadFromStream(stream);
+}
+
+void TMagickImage::AssignTo(QImage& Dest) const {
+    Image* frame = CurrentFrame();
+    if (frame == nullptr) {
+        Dest = QImage();
+        return;
+    }
+    const int width = GetWidth();
+    QImage bitmap(width, GetHeight(), QImage::Format_BGR888);
+    if (bitmap.isNull()) {
+        Dest = QImage();
+        return;
+    }
+    bitmap.fill(Qt::black);
+    const TExceptionRecord exception;
+    for (int row = 0; row < bitmap.height(); ++row)
+        Magick::DispatchImage(frame, 0, row, static_cast<size_t>(width), 1, "BGR", CharPixel,
+                              bitmap.scanLine(row), exception.get());
+    Dest = std::move(bitmap);
+}
+
+void TMagickImage::LoadFromClipboardFormat(const QClipboard& Clipboard) { Assign(Clipboard); }
+
+void TMagickImage::SaveToClipboardFormat(QClipboard& Clipboard) const {
+    QImage bitmap;
+    AssignTo(bitmap);
+    Clipboard.setImage(bitmap);
+}
+
+int TMagickImage::GetFrameCount() const {
+    return Images != nullptr ? ClampToInt(Magick::GetImageListLength(Images)) : 0;
+}
+
+_Image* TMagickImage::GetFrame(int Index) const {
+    // The engine counts negative indexes from the end; here they name no frame.
+    if (Index < 0 || Index >= GetFrameCount())
+        return nullptr;
+    return Magick::GetImageFromList(Images, Index);
+}
+
+void TMagickImage::Resize(std::uint32_t Columns, std::uint32_t Rows, TResizeMethod Method,
+                          std::uint32_t Filter, double Blur) {
+    const TExceptionRecord exception;
+    Image* first = Magick::RemoveFirstImageFromList(&Images);
+    Image* newList = Magick::NewImageList();
+    Image* result = nullptr;
+    if (first != nullptr) {
+        ExceptionInfo* record = exception.get();
+        switch (Method) {
+        case rmMagnify:
+            result = Magick::MagnifyImage(first, record);
+            break;
+        case rmMinify:
+            result = Magick::MinifyImage(first, record);
+            break;
+        case rmResize:
+            result = Magick::ResizeImage(first, Columns, Rows, EngineFilter(Filter), Blur, record);
+            break;
+        case rmSample:
+            result = Magick::SampleImage(first, Columns, Rows, record);
+            break;
+        case rmScale:
+            result = Magick::ScaleImage(first, Columns, Rows, record);
+            break;
+        case rmThumbnail:
+            result = Magick::ThumbnailImage(first, Columns, Rows, record);
+            break;
+        }
+    }
+    if (result != nullptr)
+        Magick::AppendImageToList(&newList, result);
+    if (first != nullptr)
+        Magick::DestroyImage(first);
+    if (Images != nullptr)
+        Magick::DestroyImageList(Images);
+    Images = newList;
+}
+
+void TMagickImage::Blur(double Radius, double Sigma) {
+    const TExceptionRecord exception;
+    Image* frame = CurrentFrame();
+    ReplaceCurrentFrame(frame != nullptr
+                            ? Magick::BlurImage(frame, Radius, Sigma, exception.get())
+                            : nullptr);
+}
+
+void TMagickImage::Despeckle() {
+    const TExceptionRecord exception;
+    Image* frame = CurrentFrame();
+    ReplaceCurrentFrame(frame != nullptr ? Magick::DespeckleImage(frame, exception.get())
+                                         : nullptr);
+}
+
+void TMagickImage::Edge(double Radius) {
+    const TExceptionRecord exception;
+    Image* frame = CurrentFrame();
+    ReplaceCurrentFrame(frame != nullptr ? Magick::EdgeImage(frame, Radius, exception.get())
+                                         : nullptr);
+}
+
+void TMagickImage::ReplaceCurrentFrame(_Image* New) {
+    Image* old = CurrentFrame();
+    if (old == nullptr)
+        return;
+    Image* previous = old->previous;
+    Image* next = old->next;
+    // Without a result the released frame leaves the list: it must not stay linked.
+    Image* replacement = New != nullptr ? New : next;
+    if (New != nullptr) {
+        New->previous = previous;
+        New->next = next;
+        New->list = nullptr;
+        if (next != nullptr)
+            next->previous = New;
+    } else if (next != nullptr) {
+        next->previous = previous;
+    }
+    if (previous != nullptr)
+        previous->next = New != nullptr ? New : next;
+    if (old == Images)
+        Images = replacement;
+    old->previous = nullptr;
+    old->next = nullptr;
+    old->list = nullptr;
+    Magick::DestroyImage(old);
+}
+
+bool TMagickImage::HasTransparency() const {
+    const Image* frame = CurrentFrame();
+    return frame != nullptr && frame->matte != MagickFalse;
+}
+
+void TMagickImage::FlattenOntoWhite() {
+    Image* frame = CurrentFrame();
+    if (frame == nullptr || frame->matte == MagickFalse)
+        return;
+    frame->background_color.red = QuantumRange;
+    frame->background_color.green = QuantumRange;
+    frame->background_color.blue = QuantumRange;
+    frame->background_color.opacity = OpaqueOpacity;
+    Magick::SetImageAlphaChannel(frame, RemoveAlphaChannel);
+}

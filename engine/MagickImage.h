@@ -2,6 +2,8 @@
 
 #include "platform/Graphic.h"
 
+#include <QByteArray>
+
 #include <cstdint>
 
 struct _Image;
@@ -36,6 +38,9 @@ public:
     static void CheckLibraryLoaded();
     void SetQuality(int Value);
     void SetFormat(const QString& Name);
+    // What the next write will use; "" and 0 when the engine chooses.
+    QString GetFormat() const;
+    int GetQuality() const;
 
     void LoadFromFile(const QString& FileName) override;
     void SaveToFile(const QString& FileName) override;
@@ -74,6 +79,11 @@ public:
     // transparency, and the engine would otherwise write the hidden colour.
     void FlattenOntoWhite();
 
+    // The size the source file declares, which a decoder working at a smaller scale keeps;
+    // the decoded size when the file said nothing else.
+    int GetSourceWidth() const;
+    int GetSourceHeight() const;
+
     // Asks the decoder to produce at least Columns x Rows when it can decode at a smaller scale
     // (JPEG does). Kept until Clear.
     void SetDecodeSizeHint(std::uint32_t Columns, std::uint32_t Rows);
@@ -82,6 +92,7 @@ public:
     const QString& LastWriteError() const { return FLastWriteError; }
 
 private:
+    bool EncodeCurrentFrame(QIODevice& Stream, const QByteArray& FormatFromName);
     void ReplaceCurrentFrame(_Image* New);
     void ReleaseImages();
     _Image* CurrentFrame() const { return GetFrame(FrameIndex); }

@@ -22,7 +22,11 @@ public:
         qputenv("XDG_DATA_HOME", home + "/.local/share");
         qputenv("XDG_CACHE_HOME", home + "/.cache");
         qputenv("TMPDIR", home);
+        qputenv("XDG_RUNTIME_DIR", home + "/.runtime");
         QDir(Folder.path()).mkpath(QStringLiteral("Desktop"));
+        QDir(Folder.path()).mkpath(QStringLiteral(".runtime"));
+        QFile::setPermissions(Folder.path() + QStringLiteral("/.runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     QString Path() const { return Folder.path(); }
     QString Desktop() const { return Folder.path() + QStringLiteral("/Desktop"); }
