@@ -215,11 +215,14 @@ bool TMagickImage::EncodeCurrentFrame(QIODevice& Stream, const QByteArray& Forma
     // The encoders take the quality from the frame, not from the options.
     if (ImageInfo->quality != 0)
         frame->quality = ImageInfo->quality;
+    // The encoder renames the frame's format to what it wrote; the object keeps its own.
+    const QByteArray ownFormat(frame->magick);
     std::uint32_t written = 0;
     {
         const TDetachedFrame alone(frame);
         written = ImageToStream(Stream, info.get(), frame, exception.get());
     }
+    CopyText(frame->magick, ownFormat);
     if (written == 0) {
         FLastWriteError = exception.Reason();
         if (FLastWriteError.isEmpty())
@@ -457,4 +460,5 @@ void TMagickImage::FlattenOntoWhite() {
     frame->background_color.blue = QuantumRange;
     frame->background_color.opacity = OpaqueOpacity;
     Magick::SetImageAlphaChannel(frame, RemoveAlphaChannel);
+    Magick::SetImageAlphaChannel(frame, DeactivateAlphaChannel);
 }
