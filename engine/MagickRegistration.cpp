@@ -1,0 +1,52 @@
+#include "MagickRegistration.h"
+
+#include <cstring>
+
+#include <QString>
+
+#include "engine/ImageMagickAPI.h"
+#include "engine/MagickGeneral.h"
+#include "engine/MagickImage.h"
+#include "platform/Errors.h"
+#include "platform/PictureRegistry.h"
+
+namespace {
+
+// Longest filter text the machinery's open dialogs take.
+constexpr qsizetype kMaxFilterLength = 3998;
+
+QString AsciiLower(const char* name) {
+    QByteArray text(name);
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+void RegisterMagickFormats() {
+    MagickLoaded = LoadImageMagick("");
+    const QString machinery = QString::fromLatin1(kMachineryExtensions);
+    const QString notPreviewed = QString::fromLatin1(kNotPreviewedExtensions);
+    QString done;
+    TPictureRegistry& registry = PictureRegistry();
+    for (const TFilterItemType& row : MagickFormats) {
+        const QString extension = AsciiLower(row.Name);
+        const QString item = QStringLiteral(".%1;").arg(extension);
+        if (machinery.contains(item) || notPreviewed.contains(item) || done.contains(item))
+            continue;
+        if (registry.GraphicFilter().size() > kMaxFilterLength)
+            throw EInvalidGraphic("Not all ImageMagick formats can be previewed");
+        registry.RegisterFileFormat(extension, QStringLiteral("Imagick Format"),
+                                    MakeGraphic<TMagickImage>);
+        done += item;
+    }
+}
+
+TEngineModule::TEngineModule() { RegisterMagickFormats(); }
+
+TEngineModule::~TEngineModule() {
+    UnloadImageMagick();
+    ShutDownImageMagickAPI();
+}
