@@ -1,0 +1,236 @@
+#include "PrivateProfile.h"
+
+#include <optional>
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// A profile is a small text file. Anything larger is not taken for one, so that a wrong path
+// (a device, a huge log) can neither exhaust memory nor be rewritten.
+constexpr qint64 MaxProfileBytes = 16 * 1024 * 1024;
+
+constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF");
+
+char FoldAscii(char C) {
+    return C >= 'A' && C <= 'Z' ? char(C - 'A' + 'a') : C;
+}
+
+// Names compare byte by byte with only a-z folded, so non-ASCII names match exactly.
+bool SameName(QByteArrayView A, QByteArrayView B) {
+    if (A.size() != B.size())
+        return false;
+    for (qsizetype i = 0; i < A.size(); ++i) {
+        if (FoldAscii(A[i]) != FoldAscii(B[i]))
+            return false;
+    }
+    return true;
+}
+
+bool IsBlank(char C) {
+    return C == ' ' || C == '\t' || C == '\r' || C == '\v' || C == '\f';
+}
+
+qsizetype SkipBlanks(QByteArrayView Text, qsizetype From, qsizetype To) {
+    while (From < To && IsBlank(Text[From]))
+        ++From;
+    return From;
+}
+
+qsizetype BackOverBlanks(QByteArrayView Text, qsizetype From, qsizetype To) {
+    while (To > From && IsBlank(Text[To - 1]))
+        --To;
+    return To;
+}
+
+// Offset of the first Wanted in [From, To), or -1.
+qsizetype FindIn(QByteArrayView Text, char Wanted, qsizetype From, qsizetype To) {
+    const qsizetype at = Text.sliced(From, To - From).indexOf(Wanted);
+    return at < 0 ? -1 : From + at;
+}
+
+// Where a key and its section lie in a profile's bytes. Only the first section of the name
+// counts, and within it the first line of the key, as with the classic functions.
+struct TLocation {
+    bool SectionFound = false;
+    qsizetype InsertAt = 0;        // just past the section's header or its last key line
+    bool InsertAfterEnding = true; // false when that line is the last one and has no line ending
+    bool KeyFound = false;
+    qsizetype ValueStart = 0; // the value, without the blanks around it
+    qsizetype ValueEnd = 0;
+    qsizetype LineEnd = 0; // end of the key's line, before its line ending
+};
+
+TLocation Locate(QByteArrayView Text, QByteArrayView Section, QByteArrayView Key) {
+    TLocation found;
+    bool inSection = false;
+    qsizetype pos = Text.startsWith(Utf8Bom) ? Utf8Bom.size() : 0;
+    while (pos < Text.size()) {
+        const qsizetype newline = FindIn(Text, '\n', pos, Text.size());
+        const qsizetype next = newline < 0 ? Text.size() : newline + 1;
+        qsizetype lineEnd = newline < 0 ? Text.size() : newline;
+        if (lineEnd > pos && Text[lineEnd - 1] == '\r')
+            --lineEnd;
+        const qsizetype start = SkipBlanks(Text, pos, lineEnd);
+        const qsizetype end = BackOverBlanks(Text, start, lineEnd);
+        pos = next;
+        if (start == end || Text[start] == ';' || Text[start] == '#')
+            continue;
+
+        if (Text[start] == '[') {
+            const qsizetype close = FindIn(Text, ']', start, end);
+            if (close < 0)
+                continue;
+            if (inSection)
+                return found; // the section ends here without the key
+            const qsizetype nameStart = SkipBlanks(Text, start + 1, close);
+            const qsizetype nameEnd = BackOverBlanks(Text, nameStart, close);
+            inSection = SameName(Text.sliced(nameStart, nameEnd - nameStart), Section);
+            if (inSection) {
+                found.SectionFound = true;
+                found.InsertAt = next;
+                found.InsertAfterEnding = newline >= 0;
+            }
+            continue;
+        }
+
+        const qsizetype equals = inSection ? FindIn(Text, '=', start, end) : -1;
+        if (equals < 0)
+            continue;
+        const qsizetype keyEnd = BackOverBlanks(Text, start, equals);
+        if (SameName(Text.sliced(start, keyEnd - start), Key)) {
+            found.KeyFound = true;
+            found.ValueStart = SkipBlanks(Text, equals + 1, end);
+            found.ValueEnd = end;
+            found.LineEnd = lineEnd;
+            return found;
+        }
+        found.InsertAt = next;
+        found.InsertAfterEnding = newline >= 0;
+    }
+    return found;
+}
+
+// The file's bytes; empty when there is no file, nothing when it is there but cannot be read
+// as a profile (a folder, a device, unreadable, too large).
+std::optional<QByteArray> LoadProfile(const QString& Path) {
+    const QFileInfo info(Path);
+    if (!info.exists() && !info.isSymLink())
+        return QByteArray();
+    if (!info.isFile() || info.size() > MaxProfileBytes)
+        return std::nullopt;
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.read(MaxProfileBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > MaxProfileBytes)
+        return std::nullopt;
+    return bytes;
+}
+
+// New lines follow the file's own convention, taken from its first line.
+QByteArray LineEnding(QByteArrayView Text) {
+    const qsizetype newline = Text.indexOf('\n');
+    return newline > 0 && Text[newline - 1] == '\r' ? QByteArray("\r\n") : QByteArray("\n");
+}
+
+bool LastLineBlank(QByteArrayView Text) {
+    // Text ends with '\n'; look at the line before it.
+    qsizetype start = Text.size() - 1;
+    while (start > 0 && Text[start - 1] != '\n')
+        --start;
+    return SkipBlanks(Text, start, Text.size() - 1) == Text.size() - 1;
+}
+
+QString CutTo(QString Value, qsizetype MaxLength) {
+    if (Value.size() > MaxLength) {
+        Value.truncate(MaxLength);
+        if (!Value.isEmpty() && Value.back().isHighSurrogate())
+            Value.chop(1); // never leave half a character
+    }
+    return Value;
+}
+
+bool HasLineBreak(QByteArrayView Text) {
+    return Text.contains('\n') || Text.contains('\r');
+}
+
+// Names and values that would not read back as written are refused rather than stored.
+bool Storable(QByteArrayView Section, QByteArrayView Key, QByteArrayView Value) {
+    if (Section.isEmpty() || Section.contains(']') || HasLineBreak(Section))
+        return false;
+    if (Key.isEmpty() || Key.contains('=') || HasLineBreak(Key))
+        return false;
+    if (Key.front() == '[' || Key.front() == ';' || Key.front() == '#')
+        return false;
+    return !HasLineBreak(Value);
+}
+
+} // namespace
+
+namespace PrivateProfile {
+
+QString ReadString(const QString& Path, const QString& Section, const QString& Key,
+                   const QString& Default, qsizetype MaxLength) {
+    const QByteArray section = Section.toUtf8().trimmed();
+    const QByteArray key = Key.toUtf8().trimmed();
+    const std::optional<QByteArray> text = LoadProfile(Path);
+    if (!text || section.isEmpty() || key.isEmpty())
+        return CutTo(Default, MaxLength);
+    const TLocation at = Locate(*text, section, key);
+    if (!at.KeyFound)
+        return CutTo(Default, MaxLength);
+
+    QByteArrayView value = QByteArrayView(*text).sliced(at.ValueStart, at.ValueEnd - at.ValueStart);
+    // Hand-edited files often quote their values.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    return CutTo(QString::fromUtf8(value), MaxLength);
+}
+
+bool WriteString(const QString& Path, const QString& Section, const QString& Key,
+                 const QString& Value) {
+    const QByteArray section = Section.toUtf8().trimmed();
+    const QByteArray key = Key.toUtf8().trimmed();
+    const QByteArray value = Value.toUtf8();
+    if (!Storable(section, key, value))
+        return false;
+    // A file that is there but cannot be read is not replaced: that would lose its content.
+    const std::optional<QByteArray> old = LoadProfile(Path);
+    if (!old)
+        return false;
+
+    const QByteArrayView text = *old;
+    const QByteArray eol = LineEnding(text);
+    const TLocation at = Locate(text, section, key);
+    QByteArray out;
+    out.reserve(text.size() + section.size() + key.size() + value.size() + 16);
+    if (at.KeyFound) {
+        out.append(text.first(at.ValueStart)).append(value).append(text.sliced(at.LineEnd));
+    } else if (at.SectionFound) {
+        const QByteArray line = key + '=' + value;
+        out.append(text.first(at.InsertAt));
+        out.append(at.InsertAfterEnding ? line + eol : eol + line);
+        out.append(text.sliced(at.InsertAt));
+    } else {
+        out.append(text);
+        if (!out.isEmpty() && QByteArrayView(out) != Utf8Bom) {
+            if (!out.endsWith('\n'))
+                out.append(eol);
+            if (!LastLineBlank(out))
+                out.append(eol); // a blank line sets the new section apart
+        }
+        out.append('[').append(section).append(']').append(eol);
+        out.append(key).append('=').append(value).append(eol);
+    }
+
+    QSaveFile file(Path);
+    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size() && file.commit();
+}
+
+} // namespace PrivateProfile

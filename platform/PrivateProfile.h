@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Key-by-key access to INI files, in the manner of the classic desktop profile functions.
+//
+// Section and key names match without regard to the case of the ASCII letters; values are
+// trimmed of surrounding blanks (and of one pair of matching quotes). A write changes only the
+// line of its own key and leaves every other byte of the file as it was. The file is UTF-8.
+namespace PrivateProfile {
+
+// The value of Key in Section of the file at Path, cut to MaxLength characters. Gives Default,
+// cut the same way, when the file, the section or the key is missing or the file is unreadable.
+QString ReadString(const QString& Path, const QString& Section, const QString& Key,
+                   const QString& Default, qsizetype MaxLength);
+
+// Sets Key in Section to Value, creating the file, the section or the key as needed. The file
+// is replaced whole by a new one, so a failure or a crash leaves the old file intact. Returns
+// false when the file cannot be read or written, or when a name or the value cannot be stored
+// on a single line and read back (an empty name, a line break, "=" in a key, "]" in a section).
+bool WriteString(const QString& Path, const QString& Section, const QString& Key,
+                 const QString& Value);
+
+} // namespace PrivateProfile

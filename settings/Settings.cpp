@@ -1,0 +1,145 @@
+#include "Settings.h"
+
+#include <optional>
+
+#include <QCoreApplication>
+#include <QStringView>
+
+#include "platform/Errors.h"
+#include "platform/PrivateProfile.h"
+
+TSettings Settings;
+
+namespace {
+
+constexpr QLatin1StringView Section("Options");
+
+// Values longer than this are read cut short; no setting needs more.
+constexpr qsizetype MaxValueLength = 2047;
+
+// One stored setting: its key, the field it fills (a number or a flag) and its default, with
+// flags as 1 or 0.
+struct TField {
+    const char* Key;
+    std::int32_t TSettings::*Number;
+    bool TSettings::*Flag;
+    std::int32_t Default;
+};
+
+constexpr TField Number(const char* Key, std::int32_t TSettings::*Field, std::int32_t Default) {
+    return {Key, Field, nullptr, Default};
+}
+
+constexpr TField Flag(const char* Key, bool TSettings::*Field, bool Default) {
+    return {Key, nullptr, Field, Default ? 1 : 0};
+}
+
+// Every setting, in the order it is read and written.
+constexpr TField Fields[] = {
+    Number("JPG_QUALITY", &TSettings::JPGQuality, 70),
+    Number("THUMB_WIDTH", &TSettings::ThumbWidth, 100),
+    Number("THUMB_HEIGHT", &TSettings::ThumbHeight, 95),
+    Number("MEDIUM_WIDTH", &TSettings::MediumWidth, 350),
+    Number("MEDIUM_HEIGHT", &TSettings::MediumHeight, 325),
+    Number("LARGE_WIDTH", &TSettings::LargeWidth, 600),
+    Number("LARGE_HEIGHT", &TSettings::LargeHeight, 600),
+    Flag("PROCESS_THUMB", &TSettings::ProcessThumb, true),
+    Flag("PROCESS_MEDIUM", &TSettings::ProcessMedium, true),
+    Flag("PROCESS_LARGE", &TSettings::ProcessLarge, true),
+    Flag("RQ_HIGH", &TSettings::RQHigh, false),
+};
+
+void Put(TSettings& Target, const TField& Field, std::int32_t Value) {
+    if (Field.Flag)
+        Target.*Field.Flag = Value != 0;
+    else
+        Target.*Field.Number = Value;
+}
+
+QString TextOf(const TSettings& Source, const TField& Field) {
+    if (Field.Flag)
+        return Source.*Field.Flag ? QStringLiteral("1") : QStringLiteral("0");
+    return QString::number(Source.*Field.Number);
+}
+
+int DigitValue(QChar C, int Base) {
+    const char16_t c = C.unicode();
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (Base == 16 && c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (Base == 16 && c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+// Optional leading blanks and sign, then decimal digits, or hexadecimal digits after "$", "0x"
+// or "0X". Anything else, and any value beyond 32 bits, is not a number.
+std::optional<std::int32_t> ParseInteger(QStringView Text) {
+    const qsizetype n = Text.size();
+    qsizetype i = 0;
+    while (i < n && (Text[i] == u' ' || Text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < n && (Text[i] == u'+' || Text[i] == u'-'))
+        negative = Text[i++] == u'-';
+    int base = 10;
+    if (i < n && Text[i] == u'$') {
+        base = 16;
+        i += 1;
+    } else if (i + 1 < n && Text[i] == u'0' && (Text[i + 1] == u'x' || Text[i + 1] == u'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i == n)
+        return std::nullopt;
+
+    constexpr std::int64_t Limit = std::int64_t(1) << 31;
+    std::int64_t magnitude = 0;
+    for (; i < n; ++i) {
+        const int digit = DigitValue(Text[i], base);
+        if (digit < 0)
+            return std::nullopt;
+        magnitude = magnitude * base + digit;
+        if (magnitude > Limit)
+            return std::nullopt; // stops long digit runs before they overflow
+    }
+    if (!negative && magnitude == Limit)
+        return std::nullopt;
+    return std::int32_t(negative ? -magnitude : magnitude);
+}
+
+} // namespace
+
+TSettings::TSettings() {
+    for (const TField& field : Fields)
+        Put(*this, field, field.Default);
+}
+
+void LoadSettings(TSettings& Target, const QString& IniPath) {
+    for (const TField& field : Fields) {
+        const QString text = PrivateProfile::ReadString(
+            IniPath, Section, QString::fromLatin1(field.Key), QString(), MaxValueLength);
+        Put(Target, field, ParseInteger(text).value_or(field.Default));
+    }
+}
+
+void SaveSettings(const TSettings& Source, const QString& IniPath) {
+    for (const TField& field : Fields) {
+        if (!PrivateProfile::WriteString(IniPath, Section, QString::fromLatin1(field.Key),
+                                         TextOf(Source, field)))
+            throw Exception(QStringLiteral("Unable to write to %1").arg(IniPath).toStdString());
+    }
+}
+
+QString SettingsFilePath() {
+    return SettingsFilePathFor(QCoreApplication::applicationFilePath());
+}
+
+QString SettingsFilePathFor(const QString& ProgramPath) {
+    const qsizetype slash = ProgramPath.lastIndexOf(u'/');
+    const qsizetype dot = ProgramPath.lastIndexOf(u'.');
+    // A dot in a folder's name, or one that opens the file name, starts no extension.
+    const bool hasExtension = dot > slash + 1;
+    return (hasExtension ? ProgramPath.left(dot) : ProgramPath) + QStringLiteral(".ini");
+}
