@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QString>
+
+#include "batch/ResizeAndSave.h"
+#include "settings/Settings.h"
+
+class TMagickImage;
+
+// The file list a run works through: it always takes the entry that is first at that moment and
+// deletes it once handled, so the list may be re-sorted while the run pumps messages.
+class IBatchList {
+public:
+    virtual ~IBatchList() = default;
+    virtual int Count() const = 0;
+    // The full path of the first entry.
+    virtual QString FirstPath() const = 0;
+    virtual void DeleteFirst() = 0;
+};
+
+// What a run shows and asks of whoever started it: the main window, or the command line.
+class IBatchView {
+public:
+    virtual ~IBatchView() = default;
+    // The empty-list warning; nothing else happens in that run.
+    virtual void ShowWarning(const QString& Text) = 0;
+    // Busy: show a progress bar from 0 to Total, make Idle false and offer Cancel. Not busy: hide
+    // the progress and Cancel and make Idle true.
+    virtual void SetProcessing(bool Busy, int Total) = 0;
+    virtual void SetProgress(int Position) = 0;
+    // The files-processed panel; FilesProcessedText gives its text.
+    virtual void ShowFilesProcessed(int Done, int Total) = 0;
+    virtual void SetStatusLabel1(const QString& Text) = 0;
+    virtual void SetStatusLabel2(const QString& Text) = 0;
+    // The third summary line, "Not written: K", or an empty text when every output was written.
+    virtual void SetStatusLabel3(const QString& Text) = 0;
+    // One output of SourcePath that was not written, with the reason.
+    virtual void ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) = 0;
+    // Serves pending events once per file: repainting, and the Cancel button.
+    virtual void ProcessMessages() = 0;
+    // True once Cancel was pressed; the run stops before the next file.
+    virtual bool Idle() const = 0;
+};
+
+// The counts of one run.
+struct TBatchCounts {
+    int Total = 0;
+    // Loaded, and every enabled size written.
+    int Processed = 0;
+    // The engine could not read the file, or another error was raised for it.
+    int NonSupported = 0;
+    // Loaded, but at least one enabled size could not be written.
+    int NotWritten = 0;
+    // Stopped by Cancel with files left in the list.
+    bool Cancelled = false;
+};
+
+// " Files processed: %d of %d" filled with Done and Total.
+QString FilesProcessedText(int Done, int Total);
+
+// The text of the empty-list warning.
+QString NoFilesText();
+
+// A batch run: works through a file list from the top, writes each enabled size of each file with
+// ResizeAndSave (Large, then Medium, then Thumb, each from the one before) and counts the outcomes.
+// Knows no widget: the list and the view stand for the window.
+class TBatchRun {
+public:
+    // OutputRoot is the folder the size folders go below ("Resized Images" on the desktop, for
+    // the window). Settings are copied: a run works with the values it started with.
+    TBatchRun(IBatchList& List, IBatchView& View, const TSettings& RunSettings,
+              const QString& OutputRoot);
+
+    // Runs to the end of the list or to Cancel and returns the counts. When the engine object
+    // cannot be made, the view is returned to idle and the error raised.
+    TBatchCounts Execute();
+
+private:
+    enum class TFileOutcome { Processed, NonSupported, NotWritten };
+
+    TFileOutcome ProcessFile(TMagickImage& Image, const QString& Path);
+    void LoadSource(TMagickImage& Image, const QString& Path, std::optional<TDimensions>& FitFrom);
+    void ApplyWriteOptions(TMagickImage& Image) const;
+
+    IBatchList& FList;
+    IBatchView& FView;
+    TSettings FSettings;
+    TOutputTree FTree;
+};

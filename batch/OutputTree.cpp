@@ -1,0 +1,45 @@
+#include "OutputTree.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString OutputName(const QString& SourcePath) {
+    const QString name = SourcePath.mid(SourcePath.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return (dot < 0 ? name : name.left(dot)) + QStringLiteral(".jpg");
+}
+
+TOutputTree::TOutputTree(const QString& Root) : FRoot(Root) {
+    if (!FRoot.endsWith(QLatin1Char('/'))) {
+        FRoot += QLatin1Char('/');
+    }
+}
+
+QString TOutputTree::SizeFolder(TOutputSize Size) const {
+    return FRoot + SizeFolderName(Size) + QLatin1Char('/');
+}
+
+QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size) const {
+    const QString source = SourceKey(SourcePath);
+    const QString plain = SizeFolder(Size) + SizePrefix(Size) + OutputName(SourcePath);
+    QString candidate = plain;
+    const QString stem = plain.chopped(4); // without ".jpg"
+    for (int number = 2;; ++number) {
+        const auto owner = Owners.constFind(candidate);
+        if (owner == Owners.cend() || owner.value() == source) {
+            return candidate;
+        }
+        candidate = stem + QStringLiteral(" (%1).jpg").arg(number);
+    }
+}
+
+void TOutputTree::Claim(const QString& OutputPath, const QString& SourcePath) {
+    Owners.insert(OutputPath, SourceKey(SourcePath));
+}
+
+QString TOutputTree::SourceKey(const QString& SourcePath) {
+    // One file reached by two spellings (a link, "./") is still the same source.
+    const QFileInfo info(SourcePath);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include "batch/OutputSize.h"
+
+// The source's file name with its extension replaced by ".jpg" (appended when it has none); the
+// extension runs from the last "." of the name to its end.
+QString OutputName(const QString& SourcePath);
+
+// Where one run writes: the output root, a folder per size below it, and the names the run has
+// written so far, so that two sources never write the same file within one run.
+class TOutputTree {
+public:
+    // Root is the output root; a missing trailing "/" is added.
+    explicit TOutputTree(const QString& Root);
+
+    const QString& Root() const { return FRoot; }
+    // The root followed by the size's folder name and "/".
+    QString SizeFolder(TOutputSize Size) const;
+
+    // The file that SourcePath makes in Size: the size folder, the prefix and the output name.
+    // If another source of this run already wrote that file, " (2)", " (3)", ... goes before
+    // ".jpg"; the same source gets back the file it wrote before.
+    QString OutputPath(const QString& SourcePath, TOutputSize Size) const;
+    // Records that SourcePath wrote OutputPath.
+    void Claim(const QString& OutputPath, const QString& SourcePath);
+
+private:
+    static QString SourceKey(const QString& SourcePath);
+
+    QString FRoot;
+    QHash<QString, QString> Owners; // output path -> source key
+};

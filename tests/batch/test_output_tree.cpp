@@ -1,0 +1,132 @@
+// Output names, the folders of the output tree, and names two sources of one run compete for.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "batch/OutputTree.h"
+#include "batch/ResizeAndSave.h"
+#include "platform/DesktopFolder.h"
+#include "support/TestMain.h"
+
+namespace {
+
+void Touch(const QString& Path) {
+    QFile file(Path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+class TestOutputTree : public QObject {
+    Q_OBJECT
+
+private slots:
+    void outputName_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("extension replaced") << "/photos/trip/beach.PNG"
+                                            << "beach.jpg";
+        QTest::newRow("only the last extension") << "/p/holiday.photo.tiff"
+                                                 << "holiday.photo.jpg";
+        QTest::newRow("no extension") << "/p/scan"
+                                      << "scan.jpg";
+        QTest::newRow("trailing dot") << "/p/scan."
+                                      << "scan.jpg";
+        QTest::newRow("dot in a folder name only") << "/p/v1.2/scan"
+                                                   << "scan.jpg";
+        QTest::newRow("colon is an ordinary character") << "/p/a:b.gif"
+                                                        << "a:b.jpg";
+        QTest::newRow("letter case kept") << "/p/MiXeD.Jpeg"
+                                          << "MiXeD.jpg";
+        QTest::newRow("percent taken literally") << "/p/lit%d.png"
+                                                 << "lit%d.jpg";
+    }
+    void outputName() {
+        QFETCH(QString, source);
+        QFETCH(QString, expected);
+        QCOMPARE(OutputName(source), expected);
+    }
+
+    void folderAndPrefixPerSize() {
+        const TOutputTree tree(QStringLiteral("/out"));
+        QCOMPARE(tree.Root(), QStringLiteral("/out/"));
+        QCOMPARE(tree.OutputPath(QStringLiteral("/p/holiday.photo.tiff"), osLarge),
+                 QStringLiteral("/out/Large/Large_holiday.photo.jpg"));
+        QCOMPARE(tree.OutputPath(QStringLiteral("/p/beach.PNG"), osMedium),
+                 QStringLiteral("/out/Medium/Medium_beach.jpg"));
+        QCOMPARE(tree.OutputPath(QStringLiteral("/p/beach.PNG"), osThumb),
+                 QStringLiteral("/out/Thumbnail/Thumb_beach.jpg"));
+    }
+
+    void differentSourcesNeverShareAFile() {
+        QTemporaryDir folder;
+        const QString a = folder.filePath(QStringLiteral("a.png"));
+        const QString b = folder.filePath(QStringLiteral("a.bmp"));
+        const QString numbered = folder.filePath(QStringLiteral("a (2).png"));
+        QDir(folder.path()).mkdir(QStringLiteral("sub"));
+        const QString other = folder.filePath(QStringLiteral("sub/a.png"));
+        for (const QString& path : {a, b, numbered, other}) {
+            Touch(path);
+        }
+        TOutputTree tree(folder.filePath(QStringLiteral("out")));
+        const auto claim = [&tree](const QString& Source) {
+            const QString path = tree.OutputPath(Source, osLarge);
+            tree.Claim(path, Source);
+            return QFileInfo(path).fileName();
+        };
+        QCOMPARE(claim(a), QStringLiteral("Large_a.jpg"));
+        QCOMPARE(claim(b), QStringLiteral("Large_a (2).jpg"));
+        QCOMPARE(claim(numbered), QStringLiteral("Large_a (2) (2).jpg"));
+        QCOMPARE(claim(other), QStringLiteral("Large_a (3).jpg"));
+        // Listed again, by another spelling too: each source writes over its own file.
+        QCOMPARE(claim(b), QStringLiteral("Large_a (2).jpg"));
+        QCOMPARE(claim(folder.path() + QStringLiteral("/./sub/../a.png")),
+                 QStringLiteral("Large_a.jpg"));
+        // A name nobody has written yet is the plain one, whatever is on disk from earlier runs.
+        QCOMPARE(tree.OutputPath(b, osMedium),
+                 folder.filePath(QStringLiteral("out/Medium/Medium_a.jpg")));
+    }
+
+    void linkToASourceIsTheSameSource() {
+        QTemporaryDir folder;
+        QDir(folder.path()).mkpath(QStringLiteral("x"));
+        QDir(folder.path()).mkpath(QStringLiteral("y"));
+        const QString target = folder.filePath(QStringLiteral("x/a.png"));
+        const QString link = folder.filePath(QStringLiteral("y/a.png"));
+        Touch(target);
+        QVERIFY(QFile::link(target, link));
+        TOutputTree tree(folder.filePath(QStringLiteral("out")));
+        const QString written = tree.OutputPath(target, osThumb);
+        tree.Claim(written, target);
+        QCOMPARE(tree.OutputPath(link, osThumb), written);
+    }
+
+    void makeFolderCreatesEveryLevel() {
+        QTemporaryDir folder;
+        const QString deep = folder.filePath(QStringLiteral("no/such/levels/yet/"));
+        QCOMPARE(MakeFolder(deep), QString());
+        QVERIFY(QFileInfo(deep).isDir());
+        QCOMPARE(MakeFolder(deep), QString()); // already there
+    }
+
+    void makeFolderReportsAFileInTheWay() {
+        QTemporaryDir folder;
+        const QString blocker = folder.filePath(QStringLiteral("Resized Images"));
+        Touch(blocker);
+        QVERIFY(!MakeFolder(blocker + QStringLiteral("/")).isEmpty());
+        QVERIFY(!MakeFolder(blocker + QStringLiteral("/Large/")).isEmpty());
+        QVERIFY(QFileInfo(blocker).isFile());
+    }
+
+    void desktopFolderEndsInSlash() {
+        const QString desktop = GetDesktopFolder();
+        QVERIFY(desktop.endsWith(QLatin1Char('/')));
+        QCOMPARE(QDir(desktop).canonicalPath(),
+                 QDir(QDir::homePath() + QStringLiteral("/Desktop")).canonicalPath());
+    }
+};
+
+VK_TEST_MAIN(TestOutputTree)
+#include "test_output_tree.moc"
