@@ -8,7 +8,6 @@
 #include "engine/MagickGeneral.h"
 #include "engine/MagickImage.h"
 #include "platform/Errors.h"
-#include "platform/PictureRegistry.h"
 
 namespace {
 
@@ -25,26 +24,34 @@ QString AsciiLower(const char* name) {
 
 } // namespace
 
-void RegisterMagickFormats() {
+void RegisterMagickFormats(TPictureRegistry& Registry) {
     MagickLoaded = LoadImageMagick("");
     const QString machinery = QString::fromLatin1(kMachineryExtensions);
     const QString notPreviewed = QString::fromLatin1(kNotPreviewedExtensions);
     QString done;
-    TPictureRegistry& registry = PictureRegistry();
     for (const TFilterItemType& row : MagickFormats) {
         const QString extension = AsciiLower(row.Name);
         const QString item = QStringLiteral(".%1;").arg(extension);
         if (machinery.contains(item) || notPreviewed.contains(item) || done.contains(item))
             continue;
-        if (registry.GraphicFilter().size() > kMaxFilterLength)
+        if (Registry.GraphicFilter().size() > kMaxFilterLength)
             throw EInvalidGraphic("Not all ImageMagick formats can be previewed");
-        registry.RegisterFileFormat(extension, QStringLiteral("Imagick Format"),
+        Registry.RegisterFileFormat(extension, QStringLiteral("Imagick Format"),
                                     MakeGraphic<TMagickImage>);
         done += item;
     }
 }
 
-TEngineModule::TEngineModule() { RegisterMagickFormats(); }
+TEngineModule::TEngineModule() {
+    try {
+        RegisterMagickFormats();
+    } catch (...) {
+        // A module that failed to start is not shut down by its destructor.
+        UnloadImageMagick();
+        ShutDownImageMagickAPI();
+        throw;
+    }
+}
 
 TEngineModule::~TEngineModule() {
     UnloadImageMagick();

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/PictureRegistry.h"
+
 // Loads the engine once, keeping the result in MagickLoaded, and registers the engine's
 // picture formats with the picture machinery whether or not it loaded. Raises EInvalidGraphic
 // when the machinery's filter text would grow past what its open dialogs take.
-void RegisterMagickFormats();
+void RegisterMagickFormats(TPictureRegistry& Registry = PictureRegistry());
 
 // Start-up and shut-down of the engine in the order the program relies on: the engine is loaded
 // and its formats registered on construction; the reference is given back and the library freed

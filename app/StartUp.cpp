@@ -1,0 +1,5 @@
+#include "StartUp.h"
+
+#include "platform/BuiltinFormats.h"
+
+TStartUp::TMachineryFormats::TMachineryFormats() { RegisterBuiltinFormats(); }

@@ -1,0 +1,124 @@
+// The engine's formats in the picture machinery: which extensions, in which order, and what a
+// picture load then gets.
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "engine/ImageMagickAPI.h"
+#include "engine/MagickImage.h"
+#include "engine/MagickRegistration.h"
+#include "platform/BuiltinFormats.h"
+#include "platform/Errors.h"
+#include "platform/Picture.h"
+#include "support/ImageFiles.h"
+#include "support/TestMain.h"
+
+namespace {
+
+const QStringList kRegistered = QStringLiteral(
+    "art avs cgm cmyk cut dcm dcx dib fax fig fits fpx gif gplt gray hpgl html htm jbig jng jp2 "
+    "jpc jpeg jpg man mat miff mono mpc msl mtv mvg otb p7 palm pbm pcd pcds pcl pcx pdb pfa pfb "
+    "pgm picon pict pix png pnm ppm psd ptif pwp rad rgb rgba rla rle sct sfw sgi shtml sun svg "
+    "tga tiff tif tim ttf txt uil uyvy vicar viff wbmp wpg xbm xcf xpm yuv")
+                                    .split(QLatin1Char(' '));
+
+QString ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return {};
+}
+
+QString ClassOf(const TPicture& picture) {
+    return picture.GetGraphic() != nullptr ? picture.GetGraphic()->ClassName() : QString();
+}
+
+} // namespace
+
+class TestFormatRegistration : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir Folder;
+
+private slots:
+    void cleanup() {
+        ShutDownImageMagickAPI();
+        SetMagickLibraryFileName(DefaultMagickLibraryFileName());
+    }
+
+    void registersTheEightyFormatsInOrderAfterTheBuiltIns() {
+        TPictureRegistry registry;
+        RegisterBuiltinFormats(registry);
+        RegisterMagickFormats(registry);
+        QVERIFY(MagickLoaded);
+        QStringList expected{QStringLiteral("bmp"), QStringLiteral("ico"), QStringLiteral("wmf"),
+                             QStringLiteral("emf")};
+        expected += kRegistered; // jpg and jpeg move to their engine place: the latest wins
+        QCOMPARE(kRegistered.size(), 80);
+        QCOMPARE(registry.Extensions(), expected);
+        const QString filter = registry.GraphicFilter();
+        QVERIFY(filter.startsWith(QStringLiteral("Imagick Format (*.yuv)|*.yuv|Imagick Format (*.xpm)|*.xpm|")));
+        QVERIFY(filter.contains(QStringLiteral("Imagick Format (*.gif)|*.gif")));
+        QVERIFY(filter.size() < 3998);
+        for (const char* skipped : {"pdf", "eps", "ps", "mng", "avi", "mpg", "dpx"})
+            QVERIFY2(!registry.FindFileFormat(QString::fromLatin1(skipped)), skipped);
+    }
+
+    void picturesOfEngineFormatsGetTheEngineClass() {
+        TPictureRegistry registry;
+        RegisterBuiltinFormats(registry);
+        RegisterMagickFormats(registry);
+        const QString gif = Folder.filePath(QStringLiteral("UPPER.GIF"));
+        QVERIFY(vk_test::WriteAnimatedGif(gif, 2, 10, 8));
+        const QString jpeg = Folder.filePath(QStringLiteral("photo.jpeg"));
+        QVERIFY(vk_test::WriteImage(jpeg, 12, 9, "JPEG"));
+        const QString bmp = Folder.filePath(QStringLiteral("plain.bmp"));
+        QVERIFY(vk_test::WriteImage(bmp, 12, 9, "BMP"));
+        TPicture picture(registry);
+        picture.LoadFromFile(gif);
+        QCOMPARE(ClassOf(picture), QStringLiteral("TMagickImage"));
+        QCOMPARE(picture.GetWidth(), 10);
+        picture.LoadFromFile(jpeg);
+        QCOMPARE(ClassOf(picture), QStringLiteral("TMagickImage"));
+        QCOMPARE(picture.GetHeight(), 9);
+        picture.LoadFromFile(bmp);
+        QVERIFY(ClassOf(picture) != QStringLiteral("TMagickImage"));
+        QCOMPARE(picture.GetWidth(), 12);
+        QVERIFY(!ErrorOf([&] { picture.LoadFromFile(Folder.filePath(QStringLiteral("doc.pdf"))); })
+                     .isEmpty());
+    }
+
+    void withoutTheEngineTheFormatsAreRegisteredButCannotLoad() {
+        SetMagickLibraryFileName("libvellumkite-absent.so.6");
+        TPictureRegistry registry;
+        RegisterBuiltinFormats(registry);
+        RegisterMagickFormats(registry);
+        QVERIFY(!MagickLoaded);
+        QCOMPARE(registry.Extensions().size(), 84);
+        const QString gif = Folder.filePath(QStringLiteral("any.gif"));
+        QVERIFY(vk_test::WriteBytes(gif, "GIF89a"));
+        TPicture picture(registry);
+        QCOMPARE(ErrorOf([&] { picture.LoadFromFile(gif); }),
+                 QStringLiteral("ImageMagick library not loaded"));
+    }
+
+    void anOverlongFilterStopsTheRegistrationWhereItIs() {
+        TPictureRegistry registry;
+        const QString wordy(1000, QLatin1Char('w'));
+        for (const char* extension : {"aa", "bb", "cc"})
+            registry.RegisterFileFormat(QString::fromLatin1(extension), wordy,
+                                        MakeGraphic<TMagickImage>);
+        // Three long entries fill about 3000 characters; a few rows later the limit is crossed.
+        QCOMPARE(ErrorOf([&] { RegisterMagickFormats(registry); }),
+                 QStringLiteral("Not all ImageMagick formats can be previewed"));
+        const QStringList extensions = registry.Extensions();
+        QVERIFY(extensions.size() > 3 && extensions.size() < 3 + 80);
+        QCOMPARE(extensions.mid(3), kRegistered.mid(0, extensions.size() - 3));
+    }
+};
+
+VK_TEST_MAIN(TestFormatRegistration)
+#include "test_format_registration.moc"
