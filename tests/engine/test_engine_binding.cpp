@@ -65,6 +65,14 @@ private slots:
         QVERIFY(UnloadImageMagick());
     }
 
+    void refusesABuildWithAnotherRecordLayout() {
+        // The same generation built for high dynamic range lays its records out differently.
+        SetMagickLibraryFileName("libMagickCore-6.Q16HDRI.so.6");
+        QVERIFY(!LoadImageMagick(""));
+        QVERIFY(EntriesCleared());
+        QVERIFY(UnloadImageMagick());
+    }
+
     void shutDownFreesWhateverIsStillHeldAndStopsTheEngineOnce() {
         const int stopsBefore = MagickLibState().EngineStops;
         for (int i = 0; i < 3; ++i)
@@ -142,7 +150,8 @@ private slots:
             StreamToImage(memory, info.get(), 3, exception.get());
             QFAIL("no error for a count beyond the end");
         } catch (const Exception& error) {
-            QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("Size is not available in stream!"));
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QStringLiteral("Size is not available in stream!"));
         }
     }
 
