@@ -2,7 +2,9 @@
 
 #include "settings/Settings.h"
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) { FormCreate(); }
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    FormCreate();
+}
 
 void TMainForm::FormCreate() {
     setWindowTitle(QStringLiteral("Vellumkite"));

@@ -2,4 +2,6 @@
 
 #include "platform/BuiltinFormats.h"
 
-TStartUp::TMachineryFormats::TMachineryFormats() { RegisterBuiltinFormats(); }
+TStartUp::TMachineryFormats::TMachineryFormats() {
+    RegisterBuiltinFormats();
+}

@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     } catch (const std::exception& error) {
         // Start-up cannot go on without its formats; say why before leaving.
         std::fprintf(stderr, "vellumkite: %s\n", error.what());
-        QMessageBox::critical(nullptr, QStringLiteral("Vellumkite"), QString::fromUtf8(error.what()));
+        QMessageBox::critical(nullptr, QStringLiteral("Vellumkite"),
+                              QString::fromUtf8(error.what()));
         return 1;
     }
     QApplication::setApplicationName(QStringLiteral("Vellumkite"));

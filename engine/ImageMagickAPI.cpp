@@ -168,4 +168,6 @@ void SetMagickLibraryFileName(const std::string& FileName) {
     LibraryFileName = FileName;
 }
 
-const std::string& DefaultMagickLibraryFileName() { return kDefaultLibraryFileName; }
+const std::string& DefaultMagickLibraryFileName() {
+    return kDefaultLibraryFileName;
+}

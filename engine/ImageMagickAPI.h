@@ -14,45 +14,45 @@
 class QIODevice;
 
 // X(name in the program, symbol in the library)
-#define VK_MAGICK_CALLED_ENTRIES(X)                                                               \
-    X(InitializeMagick, MagickCoreGenesis)                                                        \
-    X(DestroyMagick, MagickCoreTerminus)                                                          \
-    X(GetExceptionInfo, AcquireExceptionInfo)                                                     \
-    X(DestroyExceptionInfo, DestroyExceptionInfo)                                                 \
-    X(CloneImageInfo, CloneImageInfo)                                                             \
-    X(DestroyImageInfo, DestroyImageInfo)                                                         \
-    X(ReadImage, ReadImage)                                                                       \
-    X(BlobToImage, BlobToImage)                                                                   \
-    X(ImageToBlob, ImageToBlob)                                                                   \
-    X(LiberateMemory, RelinquishMagickMemory)                                                     \
-    X(WriteImages, WriteImages)                                                                   \
-    X(DispatchImage, ExportImagePixels)                                                           \
-    X(GetImageListLength, GetImageListLength)                                                     \
-    X(GetImageFromList, GetImageFromList)                                                         \
-    X(NewImageList, NewImageList)                                                                 \
-    X(RemoveFirstImageFromList, RemoveFirstImageFromList)                                         \
-    X(AppendImageToList, AppendImageToList)                                                       \
-    X(DestroyImage, DestroyImage)                                                                 \
-    X(DestroyImageList, DestroyImageList)                                                         \
-    X(MagnifyImage, MagnifyImage)                                                                 \
-    X(MinifyImage, MinifyImage)                                                                   \
-    X(ResizeImage, ResizeImage)                                                                   \
-    X(SampleImage, SampleImage)                                                                   \
-    X(ScaleImage, ScaleImage)                                                                     \
-    X(ThumbnailImage, ThumbnailImage)                                                             \
-    X(BlurImage, BlurImage)                                                                       \
-    X(DespeckleImage, DespeckleImage)                                                             \
+#define VK_MAGICK_CALLED_ENTRIES(X)                                                                \
+    X(InitializeMagick, MagickCoreGenesis)                                                         \
+    X(DestroyMagick, MagickCoreTerminus)                                                           \
+    X(GetExceptionInfo, AcquireExceptionInfo)                                                      \
+    X(DestroyExceptionInfo, DestroyExceptionInfo)                                                  \
+    X(CloneImageInfo, CloneImageInfo)                                                              \
+    X(DestroyImageInfo, DestroyImageInfo)                                                          \
+    X(ReadImage, ReadImage)                                                                        \
+    X(BlobToImage, BlobToImage)                                                                    \
+    X(ImageToBlob, ImageToBlob)                                                                    \
+    X(LiberateMemory, RelinquishMagickMemory)                                                      \
+    X(WriteImages, WriteImages)                                                                    \
+    X(DispatchImage, ExportImagePixels)                                                            \
+    X(GetImageListLength, GetImageListLength)                                                      \
+    X(GetImageFromList, GetImageFromList)                                                          \
+    X(NewImageList, NewImageList)                                                                  \
+    X(RemoveFirstImageFromList, RemoveFirstImageFromList)                                          \
+    X(AppendImageToList, AppendImageToList)                                                        \
+    X(DestroyImage, DestroyImage)                                                                  \
+    X(DestroyImageList, DestroyImageList)                                                          \
+    X(MagnifyImage, MagnifyImage)                                                                  \
+    X(MinifyImage, MinifyImage)                                                                    \
+    X(ResizeImage, ResizeImage)                                                                    \
+    X(SampleImage, SampleImage)                                                                    \
+    X(ScaleImage, ScaleImage)                                                                      \
+    X(ThumbnailImage, ThumbnailImage)                                                              \
+    X(BlurImage, BlurImage)                                                                        \
+    X(DespeckleImage, DespeckleImage)                                                              \
     X(EdgeImage, EdgeImage)
 
 // Entries this engine generation needs besides: checking the build it is, setting its security
 // policy and limits, clearing errors a frame keeps, the decoder's size hint and flattening.
-#define VK_MAGICK_SUPPORT_ENTRIES(X)                                                              \
-    X(GetMagickQuantumDepth, GetMagickQuantumDepth)                                               \
-    X(GetMagickFeatures, GetMagickFeatures)                                                       \
-    X(SetMagickSecurityPolicy, SetMagickSecurityPolicy)                                           \
-    X(SetMagickResourceLimit, SetMagickResourceLimit)                                             \
-    X(ClearMagickException, ClearMagickException)                                                 \
-    X(SetImageOption, SetImageOption)                                                             \
+#define VK_MAGICK_SUPPORT_ENTRIES(X)                                                               \
+    X(GetMagickQuantumDepth, GetMagickQuantumDepth)                                                \
+    X(GetMagickFeatures, GetMagickFeatures)                                                        \
+    X(SetMagickSecurityPolicy, SetMagickSecurityPolicy)                                            \
+    X(SetMagickResourceLimit, SetMagickResourceLimit)                                              \
+    X(ClearMagickException, ClearMagickException)                                                  \
+    X(SetImageOption, SetImageOption)                                                              \
     X(SetImageAlphaChannel, SetImageAlphaChannel)
 
 namespace Magick {

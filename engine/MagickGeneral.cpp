@@ -108,5 +108,5 @@ const std::array<TFilterItemType, 102> MagickFormats = {{
 // clang-format on
 
 const char* const kMachineryExtensions = ".bmp;.ico;.wmf;.emf;";
-const char* const kNotPreviewedExtensions =
-    ".avi;.dpx;.epdf;.epi;.eps;.eps2;.eps3;.epsf;.epsi;.ept;.mng;.mpeg;.mpg;.m2v;.pdf;.ps;.ps2;.ps3;";
+const char* const kNotPreviewedExtensions = ".avi;.dpx;.epdf;.epi;.eps;.eps2;.eps3;.epsf;.epsi;."
+                                            "ept;.mng;.mpeg;.mpg;.m2v;.pdf;.ps;.ps2;.ps3;";

@@ -44,11 +44,11 @@ QByteArray PlainExtension(const QString& FileName) {
     if (dot < 0)
         return {};
     const QByteArray extension = name.mid(dot + 1).toLatin1();
-    const bool plain = !extension.isEmpty() && extension.size() <= 16 &&
-                       std::all_of(extension.begin(), extension.end(), [](char c) {
-                           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                  (c >= '0' && c <= '9');
-                       });
+    const bool plain =
+        !extension.isEmpty() && extension.size() <= 16 &&
+        std::all_of(extension.begin(), extension.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        });
     return plain ? extension : QByteArray();
 }
 
@@ -182,8 +182,8 @@ void TMagickImage::LoadFromFile(const QString& FileName) {
     const QByteArray hint = PlainExtension(FileName);
     CopyText(ImageInfo->filename, hint.isEmpty() ? QByteArray() : "source." + hint);
     const TExceptionRecord exception;
-    Images = StreamToImage(stream, ImageInfo, static_cast<std::uint32_t>(
-                                                  std::min<qint64>(bytes.size(), UINT32_MAX)),
+    Images = StreamToImage(stream, ImageInfo,
+                           static_cast<std::uint32_t>(std::min<qint64>(bytes.size(), UINT32_MAX)),
                            exception.get());
     ImageInfo->filename[0] = '\0';
 }
@@ -302,7 +302,9 @@ void TMagickImage::Assign(const QImage& Source) {
     LoadFromStream(stream);
 }
 
-void TMagickImage::Assign(const QClipboard& Source) { Assign(Source.image()); }
+void TMagickImage::Assign(const QClipboard& Source) {
+    Assign(Source.image());
+}
 
 void TMagickImage::AssignTo(TGraphic& Dest) const {
     auto* target = dynamic_cast<TMagickImage*>(&Dest);
@@ -340,7 +342,9 @@ void TMagickImage::AssignTo(QImage& Dest) const {
     Dest = std::move(bitmap);
 }
 
-void TMagickImage::LoadFromClipboardFormat(const QClipboard& Clipboard) { Assign(Clipboard); }
+void TMagickImage::LoadFromClipboardFormat(const QClipboard& Clipboard) {
+    Assign(Clipboard);
+}
 
 void TMagickImage::SaveToClipboardFormat(QClipboard& Clipboard) const {
     QImage bitmap;
@@ -400,9 +404,8 @@ void TMagickImage::Resize(std::uint32_t Columns, std::uint32_t Rows, TResizeMeth
 void TMagickImage::Blur(double Radius, double Sigma) {
     const TExceptionRecord exception;
     Image* frame = CurrentFrame();
-    ReplaceCurrentFrame(frame != nullptr
-                            ? Magick::BlurImage(frame, Radius, Sigma, exception.get())
-                            : nullptr);
+    ReplaceCurrentFrame(frame != nullptr ? Magick::BlurImage(frame, Radius, Sigma, exception.get())
+                                         : nullptr);
 }
 
 void TMagickImage::Despeckle() {

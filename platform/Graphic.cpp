@@ -9,23 +9,36 @@ namespace {
 }
 
 [[noreturn]] void AbstractError(const QString& className) {
-    throw Exception(
-        QStringLiteral("Abstract method called: %1 cannot change its size").arg(className).toStdString());
+    throw Exception(QStringLiteral("Abstract method called: %1 cannot change its size")
+                        .arg(className)
+                        .toStdString());
 }
 
 } // namespace
 
-void TGraphic::SetWidth(int) { AbstractError(ClassName()); }
-void TGraphic::SetHeight(int) { AbstractError(ClassName()); }
+void TGraphic::SetWidth(int) {
+    AbstractError(ClassName());
+}
+void TGraphic::SetHeight(int) {
+    AbstractError(ClassName());
+}
 
-void TGraphic::Assign(const QImage&) { ConversionError(QStringLiteral("bitmap"), ClassName()); }
+void TGraphic::Assign(const QImage&) {
+    ConversionError(QStringLiteral("bitmap"), ClassName());
+}
 void TGraphic::Assign(const QClipboard&) {
     ConversionError(QStringLiteral("clipboard"), ClassName());
 }
-void TGraphic::Assign(const TGraphic& Source) { Source.AssignTo(*this); }
+void TGraphic::Assign(const TGraphic& Source) {
+    Source.AssignTo(*this);
+}
 
-void TGraphic::AssignTo(QImage&) const { ConversionError(ClassName(), QStringLiteral("bitmap")); }
-void TGraphic::AssignTo(TGraphic& Dest) const { ConversionError(ClassName(), Dest.ClassName()); }
+void TGraphic::AssignTo(QImage&) const {
+    ConversionError(ClassName(), QStringLiteral("bitmap"));
+}
+void TGraphic::AssignTo(TGraphic& Dest) const {
+    ConversionError(ClassName(), Dest.ClassName());
+}
 
 void TGraphic::LoadFromClipboardFormat(const QClipboard&) {
     ConversionError(QStringLiteral("clipboard"), ClassName());

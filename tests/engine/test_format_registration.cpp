@@ -15,12 +15,15 @@
 
 namespace {
 
-const QStringList kRegistered = QStringLiteral(
-    "art avs cgm cmyk cut dcm dcx dib fax fig fits fpx gif gplt gray hpgl html htm jbig jng jp2 "
-    "jpc jpeg jpg man mat miff mono mpc msl mtv mvg otb p7 palm pbm pcd pcds pcl pcx pdb pfa pfb "
-    "pgm picon pict pix png pnm ppm psd ptif pwp rad rgb rgba rla rle sct sfw sgi shtml sun svg "
-    "tga tiff tif tim ttf txt uil uyvy vicar viff wbmp wpg xbm xcf xpm yuv")
-                                    .split(QLatin1Char(' '));
+const QStringList kRegistered =
+    QStringLiteral("art avs cgm cmyk cut dcm dcx dib fax fig fits fpx gif gplt gray hpgl html htm "
+                   "jbig jng jp2 "
+                   "jpc jpeg jpg man mat miff mono mpc msl mtv mvg otb p7 palm pbm pcd pcds pcl "
+                   "pcx pdb pfa pfb "
+                   "pgm picon pict pix png pnm ppm psd ptif pwp rad rgb rgba rla rle sct sfw sgi "
+                   "shtml sun svg "
+                   "tga tiff tif tim ttf txt uil uyvy vicar viff wbmp wpg xbm xcf xpm yuv")
+        .split(QLatin1Char(' '));
 
 QString ErrorOf(const std::function<void()>& action) {
     try {
@@ -60,7 +63,8 @@ private slots:
         QCOMPARE(kRegistered.size(), 80);
         QCOMPARE(registry.Extensions(), expected);
         const QString filter = registry.GraphicFilter();
-        QVERIFY(filter.startsWith(QStringLiteral("Imagick Format (*.yuv)|*.yuv|Imagick Format (*.xpm)|*.xpm|")));
+        QVERIFY(filter.startsWith(
+            QStringLiteral("Imagick Format (*.yuv)|*.yuv|Imagick Format (*.xpm)|*.xpm|")));
         QVERIFY(filter.contains(QStringLiteral("Imagick Format (*.gif)|*.gif")));
         QVERIFY(filter.size() < 3998);
         for (const char* skipped : {"pdf", "eps", "ps", "mng", "avi", "mpg", "dpx"})
@@ -87,8 +91,9 @@ private slots:
         picture.LoadFromFile(bmp);
         QVERIFY(ClassOf(picture) != QStringLiteral("TMagickImage"));
         QCOMPARE(picture.GetWidth(), 12);
-        QVERIFY(!ErrorOf([&] { picture.LoadFromFile(Folder.filePath(QStringLiteral("doc.pdf"))); })
-                     .isEmpty());
+        QVERIFY(!ErrorOf([&] {
+                     picture.LoadFromFile(Folder.filePath(QStringLiteral("doc.pdf")));
+                 }).isEmpty());
     }
 
     void withoutTheEngineTheFormatsAreRegisteredButCannotLoad() {

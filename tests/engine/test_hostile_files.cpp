@@ -45,7 +45,8 @@ QByteArray PngDeclaring(quint32 width, quint32 height) {
 
 QStringList FilesBelow(const QString& folder) {
     QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
     while (it.hasNext())
         files << it.next();
     files.sort();
@@ -88,8 +89,9 @@ private slots:
                                "xmlns:xlink=\"http://www.w3.org/1999/xlink\"><image width=\"16\" "
                                "height=\"16\" xlink:href=\"file://" +
                                secret + "\"/></svg>\n";
-        const QByteArray msl = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<image>\n<read filename=\"" +
-                               secret + "\"/>\n<write filename=\"" + planted + "\"/>\n</image>\n";
+        const QByteArray msl =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<image>\n<read filename=\"" + secret +
+            "\"/>\n<write filename=\"" + planted + "\"/>\n</image>\n";
         const QByteArray postscript = "%!PS-Adobe-3.0\n/outfile (" + planted +
                                       ") (w) file def\noutfile (pwned) writestring\nshowpage\n";
         const QByteArray text = "text:" + secret + "\n";

@@ -251,7 +251,8 @@ private slots:
         const QString output = folder.filePath(QStringLiteral("frames.png"));
         image.SaveToFile(output);
         QVERIFY(image.LastWriteError().isEmpty());
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("frames.png")});
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("frames.png")});
         QVERIFY(ReadBytes(output).startsWith("\xff\xd8"));
         TMagickImage back;
         back.LoadFromFile(output);
@@ -318,7 +319,8 @@ private slots:
         copy.Assign(source);
         QCOMPARE(copy.GetWidth(), 64);
         TMagickImage empty;
-        QCOMPARE(ErrorOf([&] { copy.Assign(empty); }), QStringLiteral("Stream size must be defined."));
+        QCOMPARE(ErrorOf([&] { copy.Assign(empty); }),
+                 QStringLiteral("Stream size must be defined."));
         QImage bitmap(3, 3, QImage::Format_RGB32);
         empty.AssignTo(bitmap);
         QVERIFY(bitmap.isNull());

@@ -37,10 +37,10 @@ private:
 
 } // namespace vk_test
 
-#define VK_TEST_MAIN(TestClass)                                                                   \
-    int main(int argc, char** argv) {                                                             \
-        vk_test::PrivateHome home;                                                                \
-        QApplication app(argc, argv);                                                             \
-        TestClass test;                                                                           \
-        return QTest::qExec(&test, argc, argv);                                                   \
+#define VK_TEST_MAIN(TestClass)                                                                    \
+    int main(int argc, char** argv) {                                                              \
+        vk_test::PrivateHome home;                                                                 \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }
