@@ -180,12 +180,15 @@ void TMagickImage::LoadFromFile(const QString& FileName) {
     stream.open(QIODevice::ReadOnly);
     // The extension still guides the engine for formats without a signature.
     const QByteArray hint = PlainExtension(FileName);
-    CopyText(ImageInfo->filename, hint.isEmpty() ? QByteArray() : "source." + hint);
+    // The decoder is chosen from the bytes, as a read by name does: the format set for writing
+    // ("JPG" in a batch run) would otherwise make the engine decode every file as that format.
+    const TImageInfoRecord info(ImageInfo);
+    info.get()->magick[0] = '\0';
+    CopyText(info.get()->filename, hint.isEmpty() ? QByteArray() : "source." + hint);
     const TExceptionRecord exception;
-    Images = StreamToImage(stream, ImageInfo,
+    Images = StreamToImage(stream, info.get(),
                            static_cast<std::uint32_t>(std::min<qint64>(bytes.size(), UINT32_MAX)),
                            exception.get());
-    ImageInfo->filename[0] = '\0';
 }
 
 void TMagickImage::LoadFromStream(QIODevice& Stream) {
