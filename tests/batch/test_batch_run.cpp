@@ -1,0 +1,377 @@
+// Whole runs over real files: the output tree, the counts, Cancel, and the files a run must
+// refuse or cannot write.
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+#include "batch/BatchRun.h"
+#include "engine/MagickImage.h"
+#include "engine/MagickRegistration.h"
+#include "platform/DesktopFolder.h"
+#include "platform/Errors.h"
+#include "support/TestMain.h"
+
+namespace {
+
+// The window's file list, as paths.
+class TListStub : public IBatchList {
+public:
+    QStringList Paths;
+    int Count() const override { return static_cast<int>(Paths.size()); }
+    QString FirstPath() const override { return Paths.first(); }
+    void DeleteFirst() override { Paths.removeFirst(); }
+};
+
+// Records what the run shows; presses Cancel at the chosen pump.
+class TViewStub : public IBatchView {
+public:
+    QStringList Calls;
+    QString Label1, Label2, Label3 = QStringLiteral("(untouched)");
+    QStringList NotWritten;
+    int CancelAtPump = -1;
+    int Pumps = 0;
+    bool IsIdle = true;
+
+    void ShowWarning(const QString& Text) override { Calls << QStringLiteral("warn ") + Text; }
+    void SetProcessing(bool Busy, int Total) override {
+        IsIdle = !Busy;
+        Calls << QStringLiteral("processing %1 %2").arg(Busy).arg(Total);
+    }
+    void SetProgress(int) override {}
+    void ShowFilesProcessed(int Done, int Total) override {
+        Calls << FilesProcessedText(Done, Total);
+    }
+    void SetStatusLabel1(const QString& Text) override { Label1 = Text; }
+    void SetStatusLabel2(const QString& Text) override { Label2 = Text; }
+    void SetStatusLabel3(const QString& Text) override { Label3 = Text; }
+    void ReportNotWritten(const QString& Source, const TSizeOutcome& Outcome) override {
+        QVERIFY(!Outcome.Reason.isEmpty());
+        NotWritten << QFileInfo(Source).fileName() + QStringLiteral(" -> ") +
+                          QFileInfo(QDir::cleanPath(Outcome.OutputPath)).fileName();
+    }
+    void ProcessMessages() override {
+        if (++Pumps == CancelAtPump) {
+            IsIdle = true; // what the Cancel button does
+        }
+    }
+    bool Idle() const override { return IsIdle; }
+};
+
+QString SizeOf(const QString& Path) {
+    const QSize size = QImageReader(Path).size();
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
+
+} // namespace
+
+class TestBatchRun : public QObject {
+    Q_OBJECT
+
+    std::optional<TEngineModule> Engine;
+    std::optional<QTemporaryDir> Sources;
+    QString Out;
+
+    // A photograph-like picture: a gradient with some detail, saved in the format its name says.
+    QString MakeImage(const QString& Name, int Width, int Height, bool Transparent = false) {
+        QImage image(Width, Height, Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        image.fill(Transparent ? Qt::transparent : QColor(40, 90, 160));
+        QPainter painter(&image);
+        painter.setBrush(QColor(200, 60, 30));
+        painter.drawEllipse(QRect(Width / 4, Height / 4, Width / 2, Height / 2));
+        painter.end();
+        const QString path = Sources->filePath(Name);
+        QDir().mkpath(QFileInfo(path).path());
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        const QByteArray format = suffix.isEmpty() ? QByteArray("PNG") : suffix.toLatin1();
+        if (!image.save(path, format.constData(), 90)) {
+            qFatal("cannot write %s", qPrintable(path));
+        }
+        return path;
+    }
+
+    TBatchCounts Run(const QStringList& Paths, const TSettings& RunSettings, TViewStub& View,
+                     TListStub* Remaining = nullptr) {
+        TListStub list;
+        list.Paths = Paths;
+        TBatchRun run(list, View, RunSettings, Out);
+        const TBatchCounts counts = run.Execute();
+        if (Remaining != nullptr) {
+            *Remaining = list;
+        }
+        return counts;
+    }
+
+    QStringList Written() const {
+        QStringList found;
+        for (const char* size : {"Large", "Medium", "Thumbnail"}) {
+            const QDir folder(Out + QLatin1String(size));
+            for (const QString& name : folder.entryList(QDir::Files, QDir::Name)) {
+                found << QLatin1String(size) + QLatin1Char('/') + name + QLatin1Char(' ') +
+                             SizeOf(folder.filePath(name));
+            }
+        }
+        return found;
+    }
+
+private slots:
+    void initTestCase() {
+        Engine.emplace();
+        QVERIFY(MagickLoaded);
+    }
+    void cleanupTestCase() { Engine.reset(); }
+
+    void init() {
+        Sources.emplace();
+        Out = GetDesktopFolder() + QStringLiteral("Resized Images/");
+        QDir(Out).removeRecursively();
+    }
+
+    void emptyListOnlyWarns() {
+        TViewStub view;
+        const TBatchCounts counts = Run({}, TSettings(), view);
+        QCOMPARE(view.Calls, QStringList{QStringLiteral("warn There are no image files loaded")});
+        QCOMPARE(counts.Total, 0);
+        QVERIFY(!QFileInfo::exists(Out));
+    }
+
+    void threeFilesWithTheDefaults() {
+        const QStringList paths = {MakeImage("beach.PNG", 1001, 1000), MakeImage("scan", 200, 81),
+                                   MakeImage("holiday.photo.jpg", 50, 40)};
+        TViewStub view;
+        TListStub left;
+        const TBatchCounts counts = Run(paths, TSettings(), view, &left);
+        QCOMPARE(counts.Processed, 3);
+        QCOMPARE(counts.NonSupported + counts.NotWritten, 0);
+        QVERIFY(left.Paths.isEmpty());
+        QCOMPARE(view.Label1, QStringLiteral("Files Processed: 3"));
+        QCOMPARE(view.Label2, QStringLiteral("Non Supported files: 0"));
+        QCOMPARE(view.Label3, QString());
+        QCOMPARE(view.Calls, (QStringList{"processing 1 3", " Files processed: 1 of 3",
+                                          " Files processed: 2 of 3", " Files processed: 3 of 3",
+                                          " Files processed: 0 of 0", "processing 0 0"}));
+        QCOMPARE(Written(),
+                 (QStringList{
+                     "Large/Large_beach.jpg 600x599", "Large/Large_holiday.photo.jpg 600x480",
+                     "Large/Large_scan.jpg 600x243", "Medium/Medium_beach.jpg 326x325",
+                     "Medium/Medium_holiday.photo.jpg 350x280", "Medium/Medium_scan.jpg 350x142",
+                     "Thumbnail/Thumb_beach.jpg 95x95", "Thumbnail/Thumb_holiday.photo.jpg 100x80",
+                     "Thumbnail/Thumb_scan.jpg 100x41"}));
+    }
+
+    // The JPEG decoder reads large files at a smaller scale; the fit must not notice.
+    void scaledDecodeKeepsTheExactChain() {
+        const QString photo = MakeImage("photo.jpg", 4000, 3000);
+        TViewStub view;
+        QCOMPARE(Run({photo}, TSettings(), view).Processed, 1);
+        QCOMPARE(Written(),
+                 (QStringList{"Large/Large_photo.jpg 600x450", "Medium/Medium_photo.jpg 350x263",
+                              "Thumbnail/Thumb_photo.jpg 100x75"}));
+
+        QDir(Out).removeRecursively();
+        TSettings mediumOnly;
+        mediumOnly.ProcessLarge = mediumOnly.ProcessThumb = false;
+        const QString portrait = MakeImage("portrait.jpg", 3000, 4000);
+        QCOMPARE(Run({photo, portrait}, mediumOnly, view).Processed, 2);
+        QCOMPARE(Written(), (QStringList{"Medium/Medium_photo.jpg 350x262",
+                                         "Medium/Medium_portrait.jpg 244x325"}));
+    }
+
+    // A JPEG smaller than the box: the decoder would enlarge it, so the run reads it plainly.
+    void smallJpegIsEnlargedFromItsOwnPixels() {
+        TSettings largeOnly;
+        largeOnly.ProcessMedium = largeOnly.ProcessThumb = false;
+        largeOnly.RQHigh = true;
+        TViewStub view;
+        QCOMPARE(
+            Run({MakeImage("small.jpg", 50, 40), MakeImage("wide.jpg", 900, 300)}, largeOnly, view)
+                .Processed,
+            2);
+        QCOMPARE(Written(),
+                 (QStringList{"Large/Large_small.jpg 600x480", "Large/Large_wide.jpg 600x200"}));
+    }
+
+    void cancelDuringTheSecondFile() {
+        QStringList paths;
+        for (int i = 1; i <= 5; ++i) {
+            paths << MakeImage(QStringLiteral("f%1.png").arg(i), 64, 48);
+        }
+        TViewStub view;
+        view.CancelAtPump = 2;
+        TListStub left;
+        const TBatchCounts counts = Run(paths, TSettings(), view, &left);
+        QCOMPARE(left.Paths, paths.mid(2));
+        QVERIFY(counts.Cancelled);
+        QCOMPARE(view.Label1, QStringLiteral("Files Processed: 2"));
+        QCOMPARE(view.Calls.at(view.Calls.size() - 2), QStringLiteral(" Files processed: 0 of 3"));
+        QCOMPARE(Written().size(), 6);
+    }
+
+    void unreadableFilesAreNonSupported() {
+        const QString text = Sources->filePath(QStringLiteral("notes.jpg"));
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("this is not a picture\n");
+        file.close();
+        const QString gone = MakeImage("gone.png", 30, 30);
+        QFile::remove(gone);
+        const QString overlong = QStringLiteral("/tmp/") + QString(4100, QLatin1Char('n'));
+        TViewStub view;
+        const TBatchCounts counts = Run({text, gone, overlong}, TSettings(), view);
+        QCOMPARE(counts.NonSupported, 3);
+        QCOMPARE(view.Label2, QStringLiteral("Non Supported files: 3"));
+        QVERIFY(Written().isEmpty());
+        // The first size made its folders before it found there was nothing to scale.
+        QVERIFY(QFileInfo(Out + "Large").isDir());
+    }
+
+    void allSizesOffOnlyLoads() {
+        TSettings none;
+        none.ProcessLarge = none.ProcessMedium = none.ProcessThumb = false;
+        TViewStub view;
+        const TBatchCounts counts =
+            Run({MakeImage("a.png", 20, 20), Sources->filePath("missing.jpg")}, none, view);
+        QCOMPARE(counts.Processed, 2);
+        QVERIFY(!QFileInfo::exists(Out));
+    }
+
+    void everyFileGetsTheQuality() {
+        if (QStandardPaths::findExecutable(QStringLiteral("identify")).isEmpty()) {
+            QSKIP("identify is not installed");
+        }
+        TSettings quality;
+        quality.JPGQuality = 40;
+        TViewStub view;
+        Run({MakeImage("q1.jpg", 300, 200), MakeImage("q2.png", 300, 200),
+             MakeImage("q3.jpg", 300, 200)},
+            quality, view);
+        const QStringList written = Written();
+        QCOMPARE(written.size(), 9);
+        for (const QString& line : written) {
+            QProcess identify;
+            identify.start(
+                QStringLiteral("identify"),
+                {QStringLiteral("-format"), QStringLiteral("%Q"), Out + line.section(' ', 0, 0)});
+            QVERIFY(identify.waitForFinished());
+            QCOMPARE(identify.readAllStandardOutput(), QByteArray("40"));
+        }
+    }
+
+    void transparencyComesOutWhite() {
+        TViewStub view;
+        QCOMPARE(Run({MakeImage("clear.png", 120, 120, true)}, TSettings(), view).Processed, 1);
+        const QImage thumb(Out + QStringLiteral("Thumbnail/Thumb_clear.jpg"));
+        QVERIFY(!thumb.isNull());
+        const QColor corner = thumb.pixelColor(2, 2);
+        QVERIFY2(corner.lightness() > 245, qPrintable(corner.name()));
+        QVERIFY(thumb.pixelColor(thumb.width() / 2, thumb.height() / 2).red() > 150);
+    }
+
+    void firstFrameOfAnAnimation() {
+        if (QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty()) {
+            QSKIP("convert is not installed");
+        }
+        const QString gif = Sources->filePath(QStringLiteral("anim.gif"));
+        QCOMPARE(QProcess::execute(QStringLiteral("convert"),
+                                   {"-size", "80x60", "xc:red", "-size", "40x40", "xc:blue",
+                                    "-size", "40x40", "xc:green", gif}),
+                 0);
+        TViewStub view;
+        QCOMPARE(Run({gif}, TSettings(), view).Processed, 1);
+        QCOMPARE(Written(),
+                 (QStringList{"Large/Large_anim.jpg 600x450", "Medium/Medium_anim.jpg 350x263",
+                              "Thumbnail/Thumb_anim.jpg 100x75"}));
+    }
+
+    void namesAreTakenLiterally() {
+        TViewStub view;
+        QCOMPARE(Run({MakeImage("lit%d[1].png", 40, 30)}, TSettings(), view).Processed, 1);
+        QVERIFY(QFileInfo::exists(Out + QStringLiteral("Large/Large_lit%d[1].jpg")));
+    }
+
+    void twoSourcesOfOneNameKeepBothOutputs() {
+        const QString first = MakeImage("a/pic.png", 40, 30);
+        const QString second = MakeImage("b/pic.jpg", 30, 40);
+        TViewStub view;
+        QCOMPARE(Run({first, second, first}, TSettings(), view).Processed, 3);
+        const QStringList written = Written();
+        QCOMPARE(written.size(), 6);
+        QVERIFY(written.contains("Large/Large_pic.jpg 600x450"));
+        QVERIFY(written.contains("Large/Large_pic (2).jpg 450x600"));
+    }
+
+    void targetBelowOneIsOne() {
+        TSettings odd;
+        odd.ThumbWidth = 0;
+        odd.ThumbHeight = -5;
+        odd.ProcessLarge = odd.ProcessMedium = false;
+        TViewStub view;
+        QCOMPARE(Run({MakeImage("tiny.png", 40, 30)}, odd, view).Processed, 1);
+        QCOMPARE(Written(), QStringList{"Thumbnail/Thumb_tiny.jpg 1x1"});
+    }
+
+    void outputRootBlockedIsNotWritten() {
+        QFile blocker(Out.chopped(1));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        TViewStub view;
+        const TBatchCounts counts = Run({MakeImage("a.png", 40, 30)}, TSettings(), view);
+        QFile::remove(Out.chopped(1));
+        QCOMPARE(counts.Processed, 0);
+        QCOMPARE(counts.NotWritten, 1);
+        QCOMPARE(view.NotWritten.size(), 3);
+        QCOMPARE(view.Label3, QStringLiteral("Not written: 1"));
+    }
+
+    // One size that cannot be written does not stop the others.
+    void oneSizeNotWritten() {
+        QDir().mkpath(Out);
+        QFile blocker(Out + QStringLiteral("Medium"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        TViewStub view;
+        TBatchCounts counts = Run({MakeImage("ok.png", 40, 30)}, TSettings(), view);
+        QCOMPARE(counts.NotWritten, 1);
+        QCOMPARE(view.NotWritten, QStringList{"ok.png -> Medium"});
+        QCOMPARE(Written(),
+                 (QStringList{"Large/Large_ok.jpg 600x450", "Thumbnail/Thumb_ok.jpg 100x75"}));
+
+        // "Medium_" makes this name one byte longer than the file system takes.
+        QDir(Out).removeRecursively();
+        const QString stem = QString(245, QLatin1Char('x'));
+        counts = Run({MakeImage(stem + ".png", 40, 30)}, TSettings(), view);
+        QCOMPARE(counts.NotWritten, 1);
+        QCOMPARE(view.NotWritten.size(), 2);
+        QCOMPARE(Written(), (QStringList{"Large/Large_" + stem + ".jpg 600x450",
+                                         "Thumbnail/Thumb_" + stem + ".jpg 100x75"}));
+    }
+
+    void outputRootMadeWithEveryLevel() {
+        Out = Sources->filePath(QStringLiteral("not/there/yet/"));
+        TViewStub view;
+        QCOMPARE(Run({MakeImage("a.png", 40, 30)}, TSettings(), view).Processed, 1);
+        QCOMPARE(Written().size(), 3);
+    }
+
+    void withoutTheEngineTheRunEndsIdle() {
+        MagickLoaded = false;
+        TViewStub view;
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic,
+                                 Run({MakeImage("a.png", 4, 4)}, TSettings(), view));
+        MagickLoaded = true;
+        QVERIFY(view.IsIdle);
+        QCOMPARE(view.Calls.last(), QStringLiteral("processing 0 0"));
+    }
+};
+
+VK_TEST_MAIN(TestBatchRun)
+#include "test_batch_run.moc"
