@@ -63,6 +63,7 @@ TBatchCounts TBatchRun::Execute() {
             break;
         case TFileOutcome::NonSupported:
             ++counts.NonSupported;
+            FView.ReportNonSupported(path);
             break;
         case TFileOutcome::NotWritten:
             ++counts.NotWritten;

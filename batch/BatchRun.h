@@ -36,6 +36,8 @@ public:
     virtual void SetStatusLabel3(const QString& Text) = 0;
     // One output of SourcePath that was not written, with the reason.
     virtual void ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) = 0;
+    // A file counted as non-supported. The window shows nothing for it; a log may.
+    virtual void ReportNonSupported(const QString& SourcePath) { (void)SourcePath; }
     // Serves pending events once per file: repainting, and the Cancel button.
     virtual void ProcessMessages() = 0;
     // True once Cancel was pressed; the run stops before the next file.

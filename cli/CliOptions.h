@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+#include "batch/TargetSize.h"
+
+struct TSettings;
+
+// One size as the command line sets it: a box, or off.
+struct TSizeChoice {
+    bool Enabled = true;
+    TDimensions Box;
+};
+
+// What the command line asks for; anything left unset comes from the settings file.
+struct TCliOptions {
+    bool Help = false;
+    bool Version = false;
+    // The folder the size folders go below; empty for "Resized Images" on the desktop.
+    QString OutputRoot;
+    std::optional<int> Quality;
+    std::optional<bool> ResizeQualityHigh;
+    std::optional<TSizeChoice> Large;
+    std::optional<TSizeChoice> Medium;
+    std::optional<TSizeChoice> Thumb;
+    QStringList Paths;
+};
+
+// The options, or the reason they were refused.
+struct TCliParse {
+    TCliOptions Options;
+    QString Error;
+};
+
+// Reads the arguments after the program name. Every value is checked here, so that bad usage is
+// refused before any file is touched.
+TCliParse ParseCommandLine(const QStringList& Arguments);
+
+// Lays the options over settings read from the file.
+void ApplyOptions(const TCliOptions& Options, TSettings& Target);
+
+// The --help text.
+QString UsageText();

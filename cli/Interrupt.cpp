@@ -1,0 +1,27 @@
+#include "Interrupt.h"
+
+#include <csignal>
+
+#include <signal.h>
+
+namespace {
+
+volatile std::sig_atomic_t InterruptFlag = 0;
+
+extern "C" void OnInterrupt(int) {
+    InterruptFlag = 1;
+}
+
+} // namespace
+
+void InstallInterruptHandler() {
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool Interrupted() {
+    return InterruptFlag != 0;
+}

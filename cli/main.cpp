@@ -1,0 +1,93 @@
+// vellumkite-batch: the batch run of Vellumkite without a window, for scripts and for machines
+// without a display.
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <exception>
+#include <optional>
+
+#include <unistd.h>
+
+#include "batch/BatchRun.h"
+#include "cli/CliOptions.h"
+#include "cli/Interrupt.h"
+#include "cli/PathScan.h"
+#include "cli/TerminalView.h"
+#include "engine/MagickImage.h"
+#include "engine/MagickRegistration.h"
+#include "platform/DesktopFolder.h"
+#include "settings/Settings.h"
+
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
+
+void Complain(const QString& Text) {
+    std::fprintf(stderr, "vellumkite-batch: %s\n", Text.toLocal8Bit().constData());
+}
+
+int Usage(const QString& Text) {
+    Complain(Text);
+    std::fputs("Try 'vellumkite-batch --help'.\n", stderr);
+    return kExitUsage;
+}
+
+// Vellumkite's own settings file: both programs are built and installed side by side.
+QString SharedSettingsFile() {
+    return SettingsFilePathFor(QCoreApplication::applicationDirPath() +
+                               QStringLiteral("/vellumkite"));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const QCoreApplication application(argc, argv);
+    const TCliParse parse = ParseCommandLine(QCoreApplication::arguments().mid(1));
+    if (!parse.Error.isEmpty()) {
+        return Usage(parse.Error);
+    }
+    const TCliOptions& options = parse.Options;
+    if (options.Help) {
+        std::fputs(UsageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (options.Version) {
+        std::printf("vellumkite-batch %s\n", VK_VERSION);
+        return 0;
+    }
+    const TPathScan scan = CollectPaths(options.Paths);
+    if (!scan.Error.isEmpty()) {
+        return Usage(scan.Error);
+    }
+    for (const QString& folder : scan.Unreadable) {
+        Complain(QStringLiteral("cannot read the folder %1").arg(folder));
+    }
+
+    TSettings settings;
+    LoadSettings(settings, SharedSettingsFile());
+    ApplyOptions(options, settings);
+    InstallInterruptHandler();
+    try {
+        const QString root = options.OutputRoot.isEmpty()
+                                 ? GetDesktopFolder() + QStringLiteral("Resized Images/")
+                                 : QDir(options.OutputRoot).absolutePath() + QLatin1Char('/');
+        const TEngineModule engine;
+        TPathList list(scan.Files);
+        TTerminalView view(stderr, isatty(STDERR_FILENO) != 0);
+        const TBatchCounts counts = TBatchRun(list, view, settings, root).Execute();
+        for (const QString& line : view.Summary()) {
+            std::printf("%s\n", line.toLocal8Bit().constData());
+        }
+        if (Interrupted()) {
+            return kExitInterrupted;
+        }
+        return counts.NonSupported + counts.NotWritten > 0 ? kExitFailed : 0;
+    } catch (const std::exception& error) {
+        Complain(QString::fromUtf8(error.what()));
+        return kExitFailed;
+    }
+}

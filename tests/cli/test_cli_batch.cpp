@@ -1,0 +1,172 @@
+// vellumkite-batch end to end, as a script would run it.
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+#include "settings/Settings.h"
+#include "support/TestMain.h"
+
+namespace {
+
+struct TResult {
+    int Code = -1;
+    QString Out;
+    QString Err;
+};
+
+TResult Run(const QStringList& Arguments,
+            const QString& Program = QStringLiteral(VK_BATCH_PROGRAM)) {
+    QProcess process;
+    process.start(Program, Arguments);
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+int FileCount(const QString& Folder) {
+    return static_cast<int>(QDir(Folder).entryList(QDir::Files).size());
+}
+
+} // namespace
+
+class TestCliBatch : public QObject {
+    Q_OBJECT
+
+    std::optional<QTemporaryDir> Work;
+
+    QString Path(const QString& Name) const { return Work->filePath(Name); }
+
+    QString MakeImage(const QString& Name, int Width, int Height) {
+        QImage image(Width, Height, QImage::Format_RGB32);
+        for (int y = 0; y < Height; ++y) {
+            for (int x = 0; x < Width; ++x) {
+                image.setPixel(x, y, qRgb(x * 255 / Width, y * 255 / Height, (x ^ y) & 0xFF));
+            }
+        }
+        const QString path = Path(Name);
+        QDir().mkpath(QFileInfo(path).path());
+        if (!image.save(path)) {
+            qFatal("cannot write %s", qPrintable(path));
+        }
+        return path;
+    }
+
+private slots:
+    void init() { Work.emplace(); }
+
+    void folderOfPhotographs() {
+        MakeImage("photos/one.jpg", 800, 600);
+        MakeImage("photos/sub/two.png", 300, 400);
+        const TResult result = Run({"--output", Path("out"), Path("photos")});
+        QCOMPARE(result.Code, 0);
+        QCOMPARE(result.Out, QStringLiteral("Files Processed: 2\nNon Supported files: 0\n"));
+        QCOMPARE(result.Err, QString()); // no bar: standard error is not a terminal here
+        QCOMPARE(QImageReader(Path("out/Large/Large_one.jpg")).size(), QSize(600, 450));
+        QCOMPARE(QImageReader(Path("out/Medium/Medium_two.jpg")).size(), QSize(244, 325));
+        QCOMPARE(QImageReader(Path("out/Thumbnail/Thumb_two.jpg")).size(), QSize(71, 95));
+    }
+
+    void desktopByDefault() {
+        MakeImage("a.png", 40, 30);
+        QCOMPARE(Run({"--thumb", "off", "--medium", "off", Path("a.png")}).Code, 0);
+        const QString desktop = QDir::homePath() + QStringLiteral("/Desktop/Resized Images/");
+        QVERIFY(QFileInfo::exists(desktop + QStringLiteral("Large/Large_a.jpg")));
+        QVERIFY(!QFileInfo::exists(desktop + QStringLiteral("Thumbnail")));
+    }
+
+    void unreadableAndUnwritable() {
+        MakeImage("good.png", 40, 30);
+        QFile text(Path("notes.jpg"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a picture");
+        text.close();
+        QDir().mkpath(Path("out"));
+        QFile blocker(Path("out/Thumbnail"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const TResult result = Run({"--output", Path("out"), Path("good.png"), Path("notes.jpg")});
+        QCOMPARE(result.Code, 1);
+        QCOMPARE(result.Out,
+                 QStringLiteral("Files Processed: 0\nNon Supported files: 1\nNot written: 1\n"));
+        QVERIFY(result.Err.contains(QStringLiteral("not supported: ") + Path("notes.jpg")));
+        QVERIFY(result.Err.contains(QStringLiteral("not written: ") + Path("out/Thumbnail/")));
+        QVERIFY(QFileInfo::exists(Path("out/Large/Large_good.jpg")));
+    }
+
+    void badUsageTouchesNothing_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("quality") << QStringList{"--quality", "200"};
+        QTest::newRow("box") << QStringList{"--large", "0x5"};
+        QTest::newRow("unknown option") << QStringList{"--huge", "5x5"};
+        QTest::newRow("missing path") << QStringList{"no-such-file.png"};
+    }
+    void badUsageTouchesNothing() {
+        QFETCH(QStringList, arguments);
+        MakeImage("a.png", 40, 30);
+        const TResult result = Run(QStringList{"--output", Path("out"), Path("a.png")} + arguments);
+        QCOMPARE(result.Code, 2);
+        QVERIFY(result.Err.contains(QStringLiteral("--help")));
+        QCOMPARE(result.Out, QString());
+        QVERIFY(!QFileInfo::exists(Path("out")));
+        QCOMPARE(Run({}).Code, 2);
+    }
+
+    void helpAndVersion() {
+        TResult result = Run({"--help"});
+        QCOMPARE(result.Code, 0);
+        QVERIFY(result.Out.startsWith(QStringLiteral("Usage: vellumkite-batch [options] PATH...")));
+        result = Run({"--version"});
+        QCOMPARE(result.Code, 0);
+        QVERIFY(result.Out.startsWith(QStringLiteral("vellumkite-batch ")));
+    }
+
+    // The settings file beside the program is Vellumkite's own; options go over it.
+    void settingsFileBesideTheProgram() {
+        QDir().mkpath(Path("bin"));
+        const QString program = Path("bin/vellumkite-batch");
+        QVERIFY(QFile::copy(QStringLiteral(VK_BATCH_PROGRAM), program));
+        TSettings stored;
+        stored.LargeWidth = stored.LargeHeight = 300;
+        stored.ProcessThumb = false;
+        SaveSettings(stored, Path("bin/vellumkite.ini"));
+        MakeImage("a.png", 400, 200);
+        const TResult result =
+            Run({"--output", Path("out"), "--medium", "100x100", Path("a.png")}, program);
+        QCOMPARE(result.Code, 0);
+        QCOMPARE(QImageReader(Path("out/Large/Large_a.jpg")).size(), QSize(300, 150));
+        QCOMPARE(QImageReader(Path("out/Medium/Medium_a.jpg")).size(), QSize(100, 50));
+        QVERIFY(!QFileInfo::exists(Path("out/Thumbnail")));
+    }
+
+    void interruptFinishesTheFileUnderWay() {
+        QStringList paths;
+        for (int i = 0; i < 30; ++i) {
+            paths << MakeImage(QStringLiteral("in/p%1.png").arg(i, 2, 10, QLatin1Char('0')), 800,
+                               600);
+        }
+        QProcess process;
+        process.start(QStringLiteral(VK_BATCH_PROGRAM),
+                      {"--resize-quality", "high", "--output", Path("out"), Path("in")});
+        QVERIFY(QTest::qWaitFor([this] { return FileCount(Path("out/Thumbnail")) > 0; }, 60000));
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 130);
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        const int done = FileCount(Path("out/Large"));
+        QVERIFY(done < 30);
+        QCOMPARE(FileCount(Path("out/Thumbnail")), done);
+        QCOMPARE(out, QStringLiteral("Files Processed: %1\nNon Supported files: 0\n").arg(done));
+    }
+};
+
+VK_TEST_MAIN(TestCliBatch)
+#include "test_cli_batch.moc"
