@@ -179,16 +179,8 @@ void TMagickImage::LoadFromFile(const QString& FileName) {
     QBuffer stream(&bytes);
     stream.open(QIODevice::ReadOnly);
     // The extension still guides the engine for formats without a signature.
-    const QByteArray hint = PlainExtension(FileName);
-    // The decoder is chosen from the bytes, as a read by name does: the format set for writing
-    // ("JPG" in a batch run) would otherwise make the engine decode every file as that format.
-    const TImageInfoRecord info(ImageInfo);
-    info.get()->magick[0] = '\0';
-    CopyText(info.get()->filename, hint.isEmpty() ? QByteArray() : "source." + hint);
-    const TExceptionRecord exception;
-    Images = StreamToImage(stream, info.get(),
-                           static_cast<std::uint32_t>(std::min<qint64>(bytes.size(), UINT32_MAX)),
-                           exception.get());
+    Images = Decode(stream, static_cast<std::uint32_t>(std::min<qint64>(bytes.size(), UINT32_MAX)),
+                    PlainExtension(FileName));
 }
 
 void TMagickImage::LoadFromStream(QIODevice& Stream) {
@@ -196,11 +188,22 @@ void TMagickImage::LoadFromStream(QIODevice& Stream) {
     if (remaining < 1)
         throw EInvalidGraphic("Stream size must be defined.");
     ReleaseImages();
-    const TExceptionRecord exception;
     if (ImageInfo == nullptr)
         return;
-    const auto count = static_cast<std::uint32_t>(std::min<qint64>(remaining, UINT32_MAX));
-    Images = StreamToImage(Stream, ImageInfo, count, exception.get());
+    Images =
+        Decode(Stream, static_cast<std::uint32_t>(std::min<qint64>(remaining, UINT32_MAX)), {});
+}
+
+_Image* TMagickImage::Decode(QIODevice& Stream, std::uint32_t Count,
+                             const QByteArray& ExtensionHint) const {
+    // The decoder is chosen from the bytes, as a read by name does: the format set for writing
+    // ("JPG" in a batch run) would otherwise make the engine decode everything as that format.
+    const TImageInfoRecord info(ImageInfo);
+    info.get()->magick[0] = '\0';
+    CopyText(info.get()->filename,
+             ExtensionHint.isEmpty() ? QByteArray() : "source." + ExtensionHint);
+    const TExceptionRecord exception;
+    return StreamToImage(Stream, info.get(), Count, exception.get());
 }
 
 bool TMagickImage::EncodeCurrentFrame(QIODevice& Stream, const QByteArray& FormatFromName) {

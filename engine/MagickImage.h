@@ -92,6 +92,7 @@ public:
     const QString& LastWriteError() const { return FLastWriteError; }
 
 private:
+    _Image* Decode(QIODevice& Stream, std::uint32_t Count, const QByteArray& ExtensionHint) const;
     bool EncodeCurrentFrame(QIODevice& Stream, const QByteArray& FormatFromName);
     void ReplaceCurrentFrame(_Image* New);
     void ReleaseImages();

@@ -69,6 +69,15 @@ private slots:
         image.LoadFromFile(Jpeg); // releases the list it held
         QCOMPARE(image.GetWidth(), 80);
         QCOMPARE(image.GetFrameCount(), 1);
+        // The format chosen for writing does not choose the decoder.
+        image.SetFormat(QStringLiteral("jpg"));
+        image.LoadFromFile(Png);
+        QCOMPARE(image.GetWidth(), 64);
+        QByteArray bytes = ReadBytes(Gif);
+        QBuffer stream(&bytes);
+        stream.open(QIODevice::ReadOnly);
+        image.LoadFromStream(stream);
+        QCOMPARE(image.GetFrameCount(), 3);
     }
 
     void unreadableFilesLeaveTheObjectEmpty_data() {
