@@ -10,10 +10,10 @@ struct TDimensions {
     friend bool operator==(const TDimensions&, const TDimensions&) = default;
 };
 
-// Value × Factor rounded the way the old program's arithmetic unit did it: the exact product is
-// first rounded to a 64-bit significand (nearest, ties to even), and that result to an integer
-// (nearest, ties to even). Done with integers, so it does not depend on how wide the compiler's
-// long double is. Factor must be finite.
+// Value × Factor as 80-bit extended precision gives it: the exact product is first rounded to a
+// 64-bit significand (nearest, ties to even), and that result to an integer (nearest, ties to
+// even). The fit's results depend on that double rounding at exact halves. Done with integers,
+// so it does not depend on how wide the compiler's long double is. Factor must be finite.
 std::int64_t RoundExtendedProduct(std::int32_t Value, double Factor);
 
 // The factor that fits Source into Box keeping its aspect ratio: the smaller of the two ratios,
