@@ -3,10 +3,16 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/DesktopFolder.h"
+
 QString OutputName(const QString& SourcePath) {
     const QString name = SourcePath.mid(SourcePath.lastIndexOf(QLatin1Char('/')) + 1);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return (dot < 0 ? name : name.left(dot)) + QStringLiteral(".jpg");
+}
+
+QString DefaultOutputRoot() {
+    return GetDesktopFolder() + QStringLiteral("Resized Images/");
 }
 
 TOutputTree::TOutputTree(const QString& Root) : FRoot(Root) {

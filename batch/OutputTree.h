@@ -9,6 +9,10 @@
 // extension runs from the last "." of the name to its end.
 QString OutputName(const QString& SourcePath);
 
+// "Resized Images/" in the desktop folder: where a run writes unless told otherwise. Raises as
+// GetDesktopFolder does.
+QString DefaultOutputRoot();
+
 // Where one run writes: the output root, a folder per size below it, and the names the run has
 // written so far, so that two sources never write the same file within one run.
 class TOutputTree {

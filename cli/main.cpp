@@ -17,7 +17,6 @@
 #include "cli/TerminalView.h"
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
-#include "platform/DesktopFolder.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -73,7 +72,7 @@ int main(int argc, char** argv) {
     InstallInterruptHandler();
     try {
         const QString root = options.OutputRoot.isEmpty()
-                                 ? GetDesktopFolder() + QStringLiteral("Resized Images/")
+                                 ? DefaultOutputRoot()
                                  : QDir(options.OutputRoot).absolutePath() + QLatin1Char('/');
         const TEngineModule engine;
         TPathList list(scan.Files);

@@ -132,7 +132,8 @@ private slots:
 
     void init() {
         Sources.emplace();
-        Out = GetDesktopFolder() + QStringLiteral("Resized Images/");
+        Out = DefaultOutputRoot();
+        QCOMPARE(Out, GetDesktopFolder() + QStringLiteral("Resized Images/"));
         QDir(Out).removeRecursively();
     }
 
