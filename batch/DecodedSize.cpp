@@ -1,8 +1,6 @@
 #include "DecodedSize.h"
 
-#include <cstring>
-
-#include <magick/MagickCore.h>
+#include <QLatin1String>
 
 #include "engine/MagickImage.h"
 
@@ -33,15 +31,11 @@ std::optional<TDimensions> SizeBeforeDecodeScaling(TDimensions Loaded, TDimensio
 }
 
 std::optional<TDimensions> SizeBeforeDecodeScaling(const TMagickImage& Loaded) {
-    const _Image* frame = Loaded.GetFrame(0);
-    if (frame == nullptr) {
+    if (Loaded.GetEmpty()) {
         return std::nullopt;
     }
-    const auto dimension = [](std::size_t Value) {
-        return Value > 0x7FFFFFFF ? std::int32_t{0} : static_cast<std::int32_t>(Value);
-    };
-    const TDimensions loaded{dimension(frame->columns), dimension(frame->rows)};
-    const TDimensions stored{dimension(frame->magick_columns), dimension(frame->magick_rows)};
-    const bool jpeg = std::strcmp(frame->magick, "JPEG") == 0;
+    const TDimensions loaded{Loaded.GetWidth(), Loaded.GetHeight()};
+    const TDimensions stored{Loaded.GetSourceWidth(), Loaded.GetSourceHeight()};
+    const bool jpeg = Loaded.GetSourceFormat() == QLatin1String("JPEG");
     return SizeBeforeDecodeScaling(loaded, stored, jpeg);
 }

@@ -286,6 +286,11 @@ int TMagickImage::GetSourceHeight() const {
     return ClampToInt(frame->magick_rows != 0 ? frame->magick_rows : frame->rows);
 }
 
+QString TMagickImage::GetSourceFormat() const {
+    const Image* frame = CurrentFrame();
+    return frame != nullptr ? QString::fromUtf8(frame->magick) : QString();
+}
+
 bool TMagickImage::GetEmpty() const {
     const Image* frame = CurrentFrame();
     return frame == nullptr || frame->columns == 0 || frame->rows == 0;

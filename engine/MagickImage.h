@@ -83,6 +83,8 @@ public:
     // the decoded size when the file said nothing else.
     int GetSourceWidth() const;
     int GetSourceHeight() const;
+    // The engine's name for the format the current frame was decoded from ("JPEG", "PNG").
+    QString GetSourceFormat() const;
 
     // Asks the decoder to produce at least Columns x Rows when it can decode at a smaller scale
     // (JPEG does). Kept until Clear.
