@@ -4,54 +4,45 @@
 
 #include "settings/Settings.h"
 
+namespace {
+
+// What each size takes from the settings and how its output is named.
+struct TSizeProperties {
+    const char* Folder;
+    const char* Prefix;
+    std::int32_t TSettings::*Width;
+    std::int32_t TSettings::*Height;
+    bool TSettings::*Enabled;
+};
+
+// Indexed by TOutputSize.
+constexpr TSizeProperties Sizes[] = {
+    {"Thumbnail", "Thumb_", &TSettings::ThumbWidth, &TSettings::ThumbHeight,
+     &TSettings::ProcessThumb},
+    {"Medium", "Medium_", &TSettings::MediumWidth, &TSettings::MediumHeight,
+     &TSettings::ProcessMedium},
+    {"Large", "Large_", &TSettings::LargeWidth, &TSettings::LargeHeight, &TSettings::ProcessLarge},
+};
+
+const TSizeProperties& PropertiesOf(TOutputSize Size) {
+    return Sizes[Size];
+}
+
+} // namespace
+
 QString SizeFolderName(TOutputSize Size) {
-    switch (Size) {
-    case osThumb:
-        return QStringLiteral("Thumbnail");
-    case osMedium:
-        return QStringLiteral("Medium");
-    case osLarge:
-        return QStringLiteral("Large");
-    }
-    return {};
+    return QString::fromLatin1(PropertiesOf(Size).Folder);
 }
 
 QString SizePrefix(TOutputSize Size) {
-    switch (Size) {
-    case osThumb:
-        return QStringLiteral("Thumb_");
-    case osMedium:
-        return QStringLiteral("Medium_");
-    case osLarge:
-        return QStringLiteral("Large_");
-    }
-    return {};
+    return QString::fromLatin1(PropertiesOf(Size).Prefix);
 }
 
 TDimensions SizeBox(const TSettings& RunSettings, TOutputSize Size) {
-    TDimensions box;
-    switch (Size) {
-    case osThumb:
-        box = {RunSettings.ThumbWidth, RunSettings.ThumbHeight};
-        break;
-    case osMedium:
-        box = {RunSettings.MediumWidth, RunSettings.MediumHeight};
-        break;
-    case osLarge:
-        box = {RunSettings.LargeWidth, RunSettings.LargeHeight};
-        break;
-    }
-    return {std::max(box.Width, 1), std::max(box.Height, 1)};
+    const TSizeProperties& size = PropertiesOf(Size);
+    return {std::max(RunSettings.*size.Width, 1), std::max(RunSettings.*size.Height, 1)};
 }
 
 bool SizeEnabled(const TSettings& RunSettings, TOutputSize Size) {
-    switch (Size) {
-    case osThumb:
-        return RunSettings.ProcessThumb;
-    case osMedium:
-        return RunSettings.ProcessMedium;
-    case osLarge:
-        return RunSettings.ProcessLarge;
-    }
-    return false;
+    return RunSettings.*PropertiesOf(Size).Enabled;
 }

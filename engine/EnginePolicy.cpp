@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "engine/EngineScope.h"
 #include "engine/ImageMagickAPI.h"
@@ -13,24 +12,28 @@ namespace {
 // Large enough for real panoramas and 100-megapixel photographs, small enough that a header
 // declaring absurd dimensions is refused before anything is allocated. No disk: a pixel cache
 // that does not fit in memory is refused rather than spilled into temporary files.
-constexpr MagickSizeType kMaxSide = 65500;
-constexpr MagickSizeType kMaxArea = 400'000'000;
-constexpr MagickSizeType kMaxMemory = 2ULL << 30;
-constexpr MagickSizeType kMaxMap = 4ULL << 30;
-constexpr MagickSizeType kMaxDisk = 0;
-constexpr MagickSizeType kMaxFrames = 10'000;
+struct TResourceLimit {
+    const char* PolicyName;
+    ResourceType Type;
+    MagickSizeType Value;
+};
+constexpr TResourceLimit kLimits[] = {
+    {"width", WidthResource, 65500},
+    {"height", HeightResource, 65500},
+    {"area", AreaResource, 400'000'000},
+    {"memory", MemoryResource, 2ULL << 30},
+    {"map", MapResource, 4ULL << 30},
+    {"disk", DiskResource, 0},
+    {"list-length", ListLengthResource, 10'000},
+};
 
-const char kResourcePolicy[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<policymap>
-  <policy domain="resource" name="width" value="65500"/>
-  <policy domain="resource" name="height" value="65500"/>
-  <policy domain="resource" name="area" value="400MP"/>
-  <policy domain="resource" name="memory" value="2GiB"/>
-  <policy domain="resource" name="map" value="4GiB"/>
-  <policy domain="resource" name="disk" value="0"/>
-  <policy domain="resource" name="list-length" value="10000"/>
-</policymap>
-)";
+QByteArray ResourcePolicy() {
+    QByteArray policy = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<policymap>\n";
+    for (const TResourceLimit& limit : kLimits)
+        policy += "  <policy domain=\"resource\" name=\"" + QByteArray(limit.PolicyName) +
+                  "\" value=\"" + QByteArray::number(limit.Value) + "\"/>\n";
+    return policy + "</policymap>\n";
+}
 
 // Coders that run scripts, draw from other files, render text with fonts, fetch from the network,
 // read companion files or hand the work to an external program.
@@ -45,28 +48,24 @@ const char kConfigurePathVariable[] = "MAGICK_CONFIGURE_PATH";
 
 } // namespace
 
-struct TEngineStartConfiguration::Private {
-    QTemporaryDir Folder{QDir::tempPath() + QStringLiteral("/vellumkite-engine-XXXXXX")};
-    bool HadVariable = qEnvironmentVariableIsSet(kConfigurePathVariable);
-    QByteArray OldValue = qgetenv(kConfigurePathVariable);
-};
-
-TEngineStartConfiguration::TEngineStartConfiguration() : D(new Private) {
-    if (!D->Folder.isValid())
+TEngineStartConfiguration::TEngineStartConfiguration()
+    : Folder(QDir::tempPath() + QStringLiteral("/vellumkite-engine-XXXXXX")),
+      HadVariable(qEnvironmentVariableIsSet(kConfigurePathVariable)),
+      OldValue(qgetenv(kConfigurePathVariable)) {
+    if (!Folder.isValid())
         return;
-    QFile policy(D->Folder.filePath(QStringLiteral("policy.xml")));
-    if (policy.open(QIODevice::WriteOnly) && policy.write(kResourcePolicy) > 0) {
+    QFile policy(Folder.filePath(QStringLiteral("policy.xml")));
+    if (policy.open(QIODevice::WriteOnly) && policy.write(ResourcePolicy()) > 0) {
         policy.close();
-        qputenv(kConfigurePathVariable, QFile::encodeName(D->Folder.path()));
+        qputenv(kConfigurePathVariable, QFile::encodeName(Folder.path()));
     }
 }
 
 TEngineStartConfiguration::~TEngineStartConfiguration() {
-    if (D->HadVariable)
-        qputenv(kConfigurePathVariable, D->OldValue);
+    if (HadVariable)
+        qputenv(kConfigurePathVariable, OldValue);
     else
         qunsetenv(kConfigurePathVariable);
-    delete D;
 }
 
 bool ApplyEngineSecurityPolicy() {
@@ -74,12 +73,7 @@ bool ApplyEngineSecurityPolicy() {
     if (Magick::SetMagickSecurityPolicy(kRightsPolicy, exception.get()) == MagickFalse)
         return false;
     // These only ever lower a limit; they hold where no start configuration could be written.
-    Magick::SetMagickResourceLimit(WidthResource, kMaxSide);
-    Magick::SetMagickResourceLimit(HeightResource, kMaxSide);
-    Magick::SetMagickResourceLimit(AreaResource, kMaxArea);
-    Magick::SetMagickResourceLimit(MemoryResource, kMaxMemory);
-    Magick::SetMagickResourceLimit(MapResource, kMaxMap);
-    Magick::SetMagickResourceLimit(DiskResource, kMaxDisk);
-    Magick::SetMagickResourceLimit(ListLengthResource, kMaxFrames);
+    for (const TResourceLimit& limit : kLimits)
+        Magick::SetMagickResourceLimit(limit.Type, limit.Value);
     return true;
 }

@@ -4,6 +4,9 @@
 // so the engine runs no scripts or external programs, reaches no network, opens no file by name
 // (the binding hands it bytes) and bounds what one image may allocate.
 
+#include <QByteArray>
+#include <QTemporaryDir>
+
 // Makes the engine read our resource limits before the system's while it starts: the limits are
 // read once, at start, from the first configuration folder that sets them. Lives for the start.
 class TEngineStartConfiguration {
@@ -14,8 +17,9 @@ public:
     TEngineStartConfiguration& operator=(const TEngineStartConfiguration&) = delete;
 
 private:
-    struct Private;
-    Private* D;
+    QTemporaryDir Folder;
+    bool HadVariable;
+    QByteArray OldValue;
 };
 
 // Sets the engine's rights (after its start, so they come after any system policy and win) and

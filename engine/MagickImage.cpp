@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 
 #include <QBuffer>
@@ -15,6 +14,7 @@
 #include "engine/EngineScope.h"
 #include "engine/ImageMagickAPI.h"
 #include "platform/Errors.h"
+#include "platform/RegularFile.h"
 
 bool MagickLoaded = false;
 
@@ -23,8 +23,9 @@ namespace {
 // The engine's text fields hold MagickPathExtent bytes with the terminating NUL.
 constexpr qsizetype kMaxEngineText = MagickPathExtent - 1;
 
-// Files are read whole before decoding; larger ones are refused, not half read.
-constexpr qint64 kMaxSourceBytes = qint64{4} << 30;
+// Files are read whole before decoding; larger ones than the engine's byte count takes are
+// refused, not half read.
+constexpr qint64 kMaxSourceBytes = std::numeric_limits<std::uint32_t>::max();
 
 int ClampToInt(size_t value) {
     return static_cast<int>(std::min<size_t>(value, std::numeric_limits<int>::max()));
@@ -165,22 +166,14 @@ void TMagickImage::LoadFromFile(const QString& FileName) {
     const QByteArray encoded = QFile::encodeName(FileName);
     if (ImageInfo == nullptr || encoded.isEmpty() || encoded.size() > kMaxEngineText)
         return;
-    // Read the bytes ourselves: the engine reads frame and format syntax in names, and a device
-    // or pipe named like a picture must not be read without end.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(encoded.constData(), error))
+    // Read the bytes ourselves: the engine reads frame and format syntax in names.
+    std::optional<QByteArray> bytes = ReadRegularFile(FileName, kMaxSourceBytes);
+    if (!bytes || bytes->isEmpty())
         return;
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxSourceBytes)
-        return;
-    QByteArray bytes = file.readAll();
-    if (bytes.isEmpty())
-        return;
-    QBuffer stream(&bytes);
+    QBuffer stream(&*bytes);
     stream.open(QIODevice::ReadOnly);
     // The extension still guides the engine for formats without a signature.
-    Images = Decode(stream, static_cast<std::uint32_t>(std::min<qint64>(bytes.size(), UINT32_MAX)),
-                    PlainExtension(FileName));
+    Images = Decode(stream, static_cast<std::uint32_t>(bytes->size()), PlainExtension(FileName));
 }
 
 void TMagickImage::LoadFromStream(QIODevice& Stream) {

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "RegularFile.h"
+
 namespace {
 
 // A profile is a small text file. Anything larger is not taken for one, so that a wrong path
@@ -121,15 +123,7 @@ std::optional<QByteArray> LoadProfile(const QString& Path) {
     const QFileInfo info(Path);
     if (!info.exists() && !info.isSymLink())
         return QByteArray();
-    if (!info.isFile() || info.size() > MaxProfileBytes)
-        return std::nullopt;
-    QFile file(Path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.read(MaxProfileBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > MaxProfileBytes)
-        return std::nullopt;
-    return bytes;
+    return ReadRegularFile(Path, MaxProfileBytes);
 }
 
 // New lines follow the file's own convention, taken from its first line.

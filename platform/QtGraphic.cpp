@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QClipboard>
 #include <QFile>
@@ -15,6 +11,7 @@
 #include <QSaveFile>
 
 #include "Errors.h"
+#include "RegularFile.h"
 
 namespace {
 
@@ -64,22 +61,6 @@ QByteArray ReadPictureBytes(QIODevice& Stream) {
     }
 }
 
-// Opens without blocking and keeps the file only if it is a regular one: a pipe or a device
-// named like a picture would otherwise block the open or the read, or never end.
-bool OpenRegularFile(QFile& File, const QString& FileName) {
-    const int Handle = ::open(QFile::encodeName(FileName).constData(),
-                              O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (Handle < 0)
-        return false;
-    struct stat Status;
-    if (::fstat(Handle, &Status) != 0 || !S_ISREG(Status.st_mode) ||
-        !File.open(Handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(Handle);
-        return false;
-    }
-    return true;
-}
-
 QImage FlattenOntoWhite(const QImage& Source) {
     QImage Flat(Source.size(), QImage::Format_RGB32);
     Flat.fill(Qt::white);
@@ -99,9 +80,8 @@ TQtGraphic::TQtGraphic(QByteArray Plugin, QString Class, TReadStyle Style, bool 
 
 void TQtGraphic::LoadFromFile(const QString& FileName) {
     Image = QImage();
-    QFile File;
-    if (OpenRegularFile(File, FileName) && File.size() <= MaxPictureBytes)
-        Decode(ReadPictureBytes(File));
+    if (const std::optional<QByteArray> Bytes = ReadRegularFile(FileName, MaxPictureBytes))
+        Decode(*Bytes);
 }
 
 void TQtGraphic::SaveToFile(const QString& FileName) {

@@ -12,6 +12,7 @@
 #include "engine/MagickImage.h"
 #include "platform/Errors.h"
 #include "support/ImageFiles.h"
+#include "support/Raises.h"
 #include "support/TestMain.h"
 
 using vk_test::ReadBytes;
@@ -25,15 +26,6 @@ private:
     QString Png, Jpeg, Gif;
 
     QString Path(const QString& name) const { return Folder.filePath(name); }
-
-    static QString ErrorOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const std::exception& error) {
-            return QString::fromUtf8(error.what());
-        }
-        return {};
-    }
 
 private slots:
     void initTestCase() {
@@ -54,7 +46,7 @@ private slots:
 
     void creatingWithoutTheEngineFails() {
         MagickLoaded = false;
-        const QString error = ErrorOf([] { TMagickImage image; });
+        const QString error = vk_test::RaisedText<std::exception>([] { TMagickImage image; });
         MagickLoaded = true;
         QCOMPARE(error, QStringLiteral("ImageMagick library not loaded"));
     }
@@ -152,7 +144,7 @@ private slots:
         QCOMPARE(image.GetWidth(), 64);
         QCOMPARE(stream.pos(), qint64{2});
         stream.seek(bytes.size());
-        QCOMPARE(ErrorOf([&] { image.LoadFromStream(stream); }),
+        QCOMPARE(vk_test::RaisedText<std::exception>([&] { image.LoadFromStream(stream); }),
                  QStringLiteral("Stream size must be defined."));
     }
 
@@ -328,7 +320,7 @@ private slots:
         copy.Assign(source);
         QCOMPARE(copy.GetWidth(), 64);
         TMagickImage empty;
-        QCOMPARE(ErrorOf([&] { copy.Assign(empty); }),
+        QCOMPARE(vk_test::RaisedText<std::exception>([&] { copy.Assign(empty); }),
                  QStringLiteral("Stream size must be defined."));
         QImage bitmap(3, 3, QImage::Format_RGB32);
         empty.AssignTo(bitmap);

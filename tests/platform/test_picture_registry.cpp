@@ -2,12 +2,12 @@
 
 #include <QTest>
 
-#include "Raises.h"
 #include "platform/BuiltinFormats.h"
 #include "platform/Errors.h"
 #include "platform/Metafile.h"
 #include "platform/Picture.h"
 #include "platform/QtGraphic.h"
+#include "support/Raises.h"
 #include "support/TestMain.h"
 
 namespace {

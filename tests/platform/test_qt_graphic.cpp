@@ -10,10 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "Raises.h"
 #include "platform/Errors.h"
 #include "platform/Metafile.h"
 #include "platform/QtGraphic.h"
+#include "support/Raises.h"
 #include "support/TestMain.h"
 
 namespace {

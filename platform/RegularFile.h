@@ -1,0 +1,12 @@
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QString>
+
+// The whole content of a regular file of at most MaxBytes bytes; nothing for anything else (a
+// missing or unreadable file, a folder, a pipe or device named like a file, a larger file, a file
+// still growing). The file is opened without blocking and checked after opening, so a pipe swapped
+// in for the file can neither hang the open nor be read without end.
+std::optional<QByteArray> ReadRegularFile(const QString& Path, qint64 MaxBytes);
