@@ -1,14 +1,15 @@
 #include "OutputTree.h"
 
+#include <climits>
+#include <cstdlib>
+
 #include <QDir>
-#include <QFileInfo>
 
 #include "platform/DesktopFolder.h"
+#include "platform/FileNames.h"
 
 QString OutputName(const QString& SourcePath) {
-    const QString name = SourcePath.mid(SourcePath.lastIndexOf(QLatin1Char('/')) + 1);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return (dot < 0 ? name : name.left(dot)) + QStringLiteral(".jpg");
+    return FileNameWithoutExtension(SourcePath) + QStringLiteral(".jpg");
 }
 
 QString DefaultOutputRoot() {
@@ -45,7 +46,11 @@ void TOutputTree::Claim(const QString& OutputPath, const QString& SourcePath) {
 
 QString TOutputTree::SourceKey(const QString& SourcePath) {
     // One file reached by two spellings (a link, "./") is still the same source.
-    const QFileInfo info(SourcePath);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+    char real[PATH_MAX];
+    if (::realpath(EncodeFileName(SourcePath).constData(), real) != nullptr) {
+        return DecodeFileName(QByteArray(real));
+    }
+    const bool absolute = SourcePath.startsWith(QLatin1Char('/'));
+    return QDir::cleanPath(absolute ? SourcePath
+                                    : QDir::currentPath() + QLatin1Char('/') + SourcePath);
 }

@@ -1,8 +1,11 @@
 #include "CliOptions.h"
 
-#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
+
 #include <QRegularExpression>
 
+#include "platform/FileNames.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -47,8 +50,9 @@ QString ReadValue(const QString& Option, const QString& Value, TCliOptions& Opti
         if (Value.isEmpty()) {
             return QStringLiteral("--output needs a folder");
         }
-        const QFileInfo info(Value);
-        if (info.exists() && !info.isDir()) {
+        std::error_code error;
+        const auto status = std::filesystem::status(EncodeFileName(Value).toStdString(), error);
+        if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
             return QStringLiteral("--output %1 is not a folder").arg(quoted());
         }
         Options.OutputRoot = Value;

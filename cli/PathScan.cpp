@@ -1,23 +1,23 @@
 #include "PathScan.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <filesystem>
 #include <set>
 #include <system_error>
 #include <vector>
 
+#include "platform/FileNames.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 fs::path ToPath(const QString& Text) {
-    return fs::path(QFile::encodeName(Text).toStdString());
+    return fs::path(EncodeFileName(Text).toStdString());
 }
 
 QString FromPath(const fs::path& Path) {
-    return QFile::decodeName(Path.native().c_str());
+    return DecodeFileName(QByteArray::fromStdString(Path.native()));
 }
 
 // Scans one folder; Open holds the real paths of the folders being scanned on the way down.

@@ -1,6 +1,7 @@
 #include "TerminalView.h"
 
 #include "cli/Interrupt.h"
+#include "platform/FileNames.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ void TTerminalView::Report(const QString& Line) {
     if (FBusy && FShowBar) {
         std::fputs("\r\033[K", FErrors); // the bar gives way to the line, then comes back
     }
-    std::fprintf(FErrors, "vellumkite-batch: %s\n", Line.toLocal8Bit().constData());
+    std::fprintf(FErrors, "vellumkite-batch: %s\n", EncodeFileName(Line).constData());
     DrawBar();
 }
 

@@ -17,6 +17,7 @@
 #include "cli/TerminalView.h"
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
+#include "platform/FileNames.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -26,7 +27,7 @@ constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
 void Complain(const QString& Text) {
-    std::fprintf(stderr, "vellumkite-batch: %s\n", Text.toLocal8Bit().constData());
+    std::fprintf(stderr, "vellumkite-batch: %s\n", EncodeFileName(Text).constData());
 }
 
 int Usage(const QString& Text) {
@@ -45,7 +46,12 @@ QString SharedSettingsFile() {
 
 int main(int argc, char** argv) {
     const QCoreApplication application(argc, argv);
-    const TCliParse parse = ParseCommandLine(QCoreApplication::arguments().mid(1));
+    // Arguments are file names: taken as bytes, not through the locale's lossy conversion.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << DecodeFileName(QByteArray(argv[i]));
+    }
+    const TCliParse parse = ParseCommandLine(arguments);
     if (!parse.Error.isEmpty()) {
         return Usage(parse.Error);
     }
@@ -79,7 +85,7 @@ int main(int argc, char** argv) {
         TTerminalView view(stderr, isatty(STDERR_FILENO) != 0);
         const TBatchCounts counts = TBatchRun(list, view, settings, root).Execute();
         for (const QString& line : view.Summary()) {
-            std::printf("%s\n", line.toLocal8Bit().constData());
+            std::printf("%s\n", EncodeFileName(line).constData());
         }
         if (Interrupted()) {
             return kExitInterrupted;

@@ -6,9 +6,11 @@
 
 #include <QFile>
 
+#include "FileNames.h"
+
 std::optional<QByteArray> ReadRegularFile(const QString& Path, qint64 MaxBytes) {
     const int handle =
-        ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        ::open(EncodeFileName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (handle < 0)
         return std::nullopt;
     struct stat status;
