@@ -63,8 +63,8 @@ QString WriteFileAt(const QByteArray& Path, QByteArrayView Bytes);
 // disk; for a file that must survive a crash, such as a settings file. A link at Path is
 // resolved and the file it leads to replaced, so the link stays. When the file's folder refuses
 // new files but the file itself is writable, the file is rewritten in place, with its new size
-// reserved first so that a full disk leaves it as it was. Anything that is not a regular file (a
-// folder, a device, a pipe) is refused.
+// reserved first so that a full disk leaves it as it was. A file that may not be written is
+// refused, and so is anything that is not a regular file (a folder, a device, a pipe).
 QString ReplaceFileContent(const QByteArray& Path, QByteArrayView Bytes);
 
 // Writes every byte of Bytes to the open file Descriptor at its current position, going on
