@@ -9,12 +9,12 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 
 #include "engine/EngineScope.h"
 #include "engine/ImageMagickAPI.h"
 #include "platform/Errors.h"
 #include "platform/RegularFile.h"
+#include "platform/SafeWrite.h"
 
 bool MagickLoaded = false;
 
@@ -244,10 +244,9 @@ void TMagickImage::SaveToFile(const QString& FileName) {
     encoded.open(QIODevice::WriteOnly);
     if (!EncodeCurrentFrame(encoded, PlainExtension(FileName)))
         return;
-    // A new file renamed into place: a crash or a full disk never leaves half a picture.
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        FLastWriteError = file.errorString();
+    // A new file renamed into place: a crash or a full disk never leaves half a picture, and a
+    // link at the name is replaced, never written through.
+    FLastWriteError = SafeWrite::WriteFileAt(QFile::encodeName(FileName), bytes);
 }
 
 void TMagickImage::SaveToStream(QIODevice& Stream) {

@@ -6,9 +6,9 @@
 #include <QByteArrayView>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "RegularFile.h"
+#include "SafeWrite.h"
 
 namespace {
 
@@ -164,6 +164,35 @@ bool Storable(QByteArrayView Section, QByteArrayView Key, QByteArrayView Value) 
     return !HasLineBreak(Value);
 }
 
+// Text with Key in Section set to Value: the key's line changed in place, or a new line after
+// the section's last key, or a new section at the end.
+QByteArray WithValue(QByteArrayView Text, const QByteArray& Section, const QByteArray& Key,
+                     const QByteArray& Value) {
+    const QByteArray eol = LineEnding(Text);
+    const TLocation at = Locate(Text, Section, Key);
+    QByteArray out;
+    out.reserve(Text.size() + Section.size() + Key.size() + Value.size() + 16);
+    if (at.KeyFound) {
+        out.append(Text.first(at.ValueStart)).append(Value).append(Text.sliced(at.LineEnd));
+    } else if (at.SectionFound) {
+        const QByteArray line = Key + '=' + Value;
+        out.append(Text.first(at.InsertAt));
+        out.append(at.InsertAfterEnding ? line + eol : eol + line);
+        out.append(Text.sliced(at.InsertAt));
+    } else {
+        out.append(Text);
+        if (!out.isEmpty() && QByteArrayView(out) != Utf8Bom) {
+            if (!out.endsWith('\n'))
+                out.append(eol);
+            if (!LastLineBlank(out))
+                out.append(eol); // a blank line sets the new section apart
+        }
+        out.append('[').append(Section).append(']').append(eol);
+        out.append(Key).append('=').append(Value).append(eol);
+    }
+    return out;
+}
+
 } // namespace
 
 namespace PrivateProfile {
@@ -187,44 +216,27 @@ QString ReadString(const QString& Path, const QString& Section, const QString& K
     return CutTo(QString::fromUtf8(value), MaxLength);
 }
 
+bool WriteStrings(const QString& Path, const QString& Section, const QList<TKeyValue>& Entries) {
+    const QByteArray section = Section.toUtf8().trimmed();
+    QList<std::pair<QByteArray, QByteArray>> entries;
+    entries.reserve(Entries.size());
+    for (const auto& [key, value] : Entries) {
+        entries.append({key.toUtf8().trimmed(), value.toUtf8()});
+        if (!Storable(section, entries.back().first, entries.back().second))
+            return false;
+    }
+    // A file that is there but cannot be read is not replaced: that would lose its content.
+    std::optional<QByteArray> text = LoadProfile(Path);
+    if (!text)
+        return false;
+    for (const auto& [key, value] : entries)
+        text = WithValue(*text, section, key, value);
+    return SafeWrite::ReplaceFileContent(QFile::encodeName(Path), *text).isEmpty();
+}
+
 bool WriteString(const QString& Path, const QString& Section, const QString& Key,
                  const QString& Value) {
-    const QByteArray section = Section.toUtf8().trimmed();
-    const QByteArray key = Key.toUtf8().trimmed();
-    const QByteArray value = Value.toUtf8();
-    if (!Storable(section, key, value))
-        return false;
-    // A file that is there but cannot be read is not replaced: that would lose its content.
-    const std::optional<QByteArray> old = LoadProfile(Path);
-    if (!old)
-        return false;
-
-    const QByteArrayView text = *old;
-    const QByteArray eol = LineEnding(text);
-    const TLocation at = Locate(text, section, key);
-    QByteArray out;
-    out.reserve(text.size() + section.size() + key.size() + value.size() + 16);
-    if (at.KeyFound) {
-        out.append(text.first(at.ValueStart)).append(value).append(text.sliced(at.LineEnd));
-    } else if (at.SectionFound) {
-        const QByteArray line = key + '=' + value;
-        out.append(text.first(at.InsertAt));
-        out.append(at.InsertAfterEnding ? line + eol : eol + line);
-        out.append(text.sliced(at.InsertAt));
-    } else {
-        out.append(text);
-        if (!out.isEmpty() && QByteArrayView(out) != Utf8Bom) {
-            if (!out.endsWith('\n'))
-                out.append(eol);
-            if (!LastLineBlank(out))
-                out.append(eol); // a blank line sets the new section apart
-        }
-        out.append('[').append(section).append(']').append(eol);
-        out.append(key).append('=').append(value).append(eol);
-    }
-
-    QSaveFile file(Path);
-    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size() && file.commit();
+    return WriteStrings(Path, Section, {{Key, Value}});
 }
 
 } // namespace PrivateProfile

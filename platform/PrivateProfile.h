@@ -1,5 +1,8 @@
 #pragma once
 
+#include <utility>
+
+#include <QList>
 #include <QString>
 
 // Key-by-key access to INI files, in the manner of the classic desktop profile functions.
@@ -14,10 +17,17 @@ namespace PrivateProfile {
 QString ReadString(const QString& Path, const QString& Section, const QString& Key,
                    const QString& Default, qsizetype MaxLength);
 
-// Sets Key in Section to Value, creating the file, the section or the key as needed. The file
-// is replaced whole by a new one, so a failure or a crash leaves the old file intact. Returns
-// false when the file cannot be read or written, or when a name or the value cannot be stored
-// on a single line and read back (an empty name, a line break, "=" in a key, "]" in a section).
+// A key and the value to give it.
+using TKeyValue = std::pair<QString, QString>;
+
+// Sets each key of Entries in Section to its value, in order, as WriteString would, creating the
+// file, the section or the keys as needed, and writes the file once. The file is replaced whole,
+// so a failure or a crash leaves the old file intact. Returns false, and writes nothing, when
+// the file cannot be read or written or when any name or value cannot be stored on a single
+// line and read back (an empty name, a line break, "=" in a key, "]" in a section).
+bool WriteStrings(const QString& Path, const QString& Section, const QList<TKeyValue>& Entries);
+
+// WriteStrings with one key.
 bool WriteString(const QString& Path, const QString& Section, const QString& Key,
                  const QString& Value);
 

@@ -47,6 +47,7 @@ constexpr TField Fields[] = {
     Flag("PROCESS_MEDIUM", &TSettings::ProcessMedium, true),
     Flag("PROCESS_LARGE", &TSettings::ProcessLarge, true),
     Flag("RQ_HIGH", &TSettings::RQHigh, false),
+    Flag("STRIP_METADATA", &TSettings::StripMetadata, false),
 };
 
 void Put(TSettings& Target, const TField& Field, std::int32_t Value) {
@@ -125,11 +126,11 @@ void LoadSettings(TSettings& Target, const QString& IniPath) {
 }
 
 void SaveSettings(const TSettings& Source, const QString& IniPath) {
-    for (const TField& field : Fields) {
-        if (!PrivateProfile::WriteString(IniPath, Section, QString::fromLatin1(field.Key),
-                                         TextOf(Source, field)))
-            throw Exception(QStringLiteral("Unable to write to %1").arg(IniPath).toStdString());
-    }
+    QList<PrivateProfile::TKeyValue> entries;
+    for (const TField& field : Fields)
+        entries.append({QString::fromLatin1(field.Key), TextOf(Source, field)});
+    if (!PrivateProfile::WriteStrings(IniPath, Section, entries))
+        throw Exception(QStringLiteral("Unable to write to %1").arg(IniPath).toStdString());
 }
 
 QString SettingsFilePath() {

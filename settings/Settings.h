@@ -19,6 +19,7 @@ struct TSettings {
     bool ProcessMedium;
     bool ProcessLarge;
     bool RQHigh;
+    bool StripMetadata; // outputs keep only the colour profile of the source's metadata
 
     bool operator==(const TSettings&) const = default;
 };
@@ -30,8 +31,8 @@ extern TSettings Settings;
 // field its default. Values are used as found, without a range check.
 void LoadSettings(TSettings& Target, const QString& IniPath);
 
-// Writes every field, one key at a time. Throws Exception ("Unable to write to <path>") at the
-// first key that cannot be written.
+// Writes every field in one write of the file. Throws Exception ("Unable to write to <path>")
+// when the file cannot be written; the file is then left as it was.
 void SaveSettings(const TSettings& Source, const QString& IniPath);
 
 // The running program's path with ".ini" in place of its extension. Needs the application

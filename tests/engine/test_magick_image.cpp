@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -11,6 +12,7 @@
 #include "engine/ImageMagickAPI.h"
 #include "engine/MagickImage.h"
 #include "platform/Errors.h"
+#include "support/FileSystems.h"
 #include "support/ImageFiles.h"
 #include "support/Raises.h"
 #include "support/TestMain.h"
@@ -295,6 +297,28 @@ private slots:
         empty.SaveToFile(folder.filePath(QStringLiteral("empty.jpg")));
         QVERIFY(!empty.LastWriteError().isEmpty());
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("empty.jpg"))));
+    }
+
+    void aWriteReplacesALinkAndLeavesNothingWhenTheDiskIsFull() {
+        QTemporaryDir outside, folder;
+        const QString victim = outside.filePath(QStringLiteral("victim"));
+        QVERIFY(WriteImage(victim, 4, 4, "PNG"));
+        const QByteArray before = ReadBytes(victim);
+        const QString output = folder.filePath(QStringLiteral("Large_x.jpg"));
+        QVERIFY(QFile::link(victim, output));
+        TMagickImage image;
+        image.LoadFromFile(Png);
+        image.SaveToFile(output);
+        QVERIFY(image.LastWriteError().isEmpty());
+        QCOMPARE(ReadBytes(victim), before);
+        QVERIFY(!QFileInfo(output).isSymLink());
+        QVERIFY(ReadBytes(output).startsWith("\xff\xd8"));
+
+        VK_SMALL_DISK(disk, 64);
+        QVERIFY(disk.Fill(0));
+        image.SaveToFile(disk.Path() + QStringLiteral("/Large_x.jpg"));
+        QCOMPARE(image.LastWriteError(), QStringLiteral("No space left on device"));
+        QVERIFY(!QFile::exists(disk.Path() + QStringLiteral("/Large_x.jpg")));
     }
 
     void bitmapRoundTripKeepsPixelsAndChannelOrder() {

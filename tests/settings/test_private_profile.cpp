@@ -155,6 +155,18 @@ private slots:
         QCOMPARE(Contents(Ini()), after);
     }
 
+    // Each key as its own write would set it, in order, and all or nothing.
+    void writesSeveralKeysAtOnce() {
+        Store(Ini(), "[T]\r\nK=2\r\n[S]\r\nA=1\r\n");
+        QVERIFY(PrivateProfile::WriteStrings(Ini(), "S", {{"K", "9"}, {"a", "3"}, {" K ", "10"}}));
+        const QByteArray after("[T]\r\nK=2\r\n[S]\r\nA=3\r\nK=10\r\n");
+        QCOMPARE(Contents(Ini()), after);
+        QVERIFY(!PrivateProfile::WriteStrings(Ini(), "S", {{"A", "4"}, {"J", "1\n[Evil]"}}));
+        QCOMPARE(Contents(Ini()), after);
+        QVERIFY(PrivateProfile::WriteStrings(Ini(), "New", {{"X", "1"}, {"Y", "2"}}));
+        QCOMPARE(Contents(Ini()), after + "\r\n[New]\r\nX=1\r\nY=2\r\n");
+    }
+
     void createsTheFile() {
         QVERIFY(PrivateProfile::WriteString(Ini(), "S", "K", "9"));
         QCOMPARE(Contents(Ini()), QByteArray("[S]\nK=9\n"));

@@ -1,5 +1,11 @@
 // The settings store: defaults, the reading rules, the file it writes and what it keeps.
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <optional>
+#include <utility>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -9,13 +15,15 @@
 #include "platform/Errors.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
+#include "support/FileSystems.h"
+#include "support/Raises.h"
 #include "support/TestMain.h"
 
 Q_DECLARE_METATYPE(TSettings)
 
 char* toString(const TSettings& S) {
     return QTest::toString(QStringLiteral("quality %1, thumb %2x%3 %4, medium %5x%6 %7, large "
-                                          "%8x%9 %10, high %11")
+                                          "%8x%9 %10, high %11, strip %12")
                                .arg(S.JPGQuality)
                                .arg(S.ThumbWidth)
                                .arg(S.ThumbHeight)
@@ -26,12 +34,14 @@ char* toString(const TSettings& S) {
                                .arg(S.LargeWidth)
                                .arg(S.LargeHeight)
                                .arg(S.ProcessLarge)
-                               .arg(S.RQHigh));
+                               .arg(S.RQHigh)
+                               .arg(S.StripMetadata));
 }
 
 namespace {
 
 using vk_test::Contents;
+using vk_test::RaisedText;
 using vk_test::Store;
 
 template <typename T> TSettings With(T TSettings::*Field, T Value) {
@@ -43,7 +53,30 @@ template <typename T> TSettings With(T TSettings::*Field, T Value) {
 const QByteArray DefaultFile = "[Options]\nJPG_QUALITY=70\nTHUMB_WIDTH=100\nTHUMB_HEIGHT=95\n"
                                "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
                                "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
-                               "PROCESS_LARGE=1\nRQ_HIGH=0\n";
+                               "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\n";
+
+// How many files in Folder were closed after writing, and how many were renamed into it, while
+// Action ran.
+template <typename F> std::pair<int, int> WritesDuring(const QString& Folder, F Action) {
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch < 0 || ::inotify_add_watch(watch, QFile::encodeName(Folder).constData(),
+                                         IN_CLOSE_WRITE | IN_MOVED_TO) < 0)
+        return {-1, -1};
+    Action();
+    std::pair<int, int> counts{0, 0};
+    alignas(inotify_event) char events[64 * 1024];
+    ssize_t length;
+    while ((length = ::read(watch, events, sizeof events)) > 0) {
+        for (ssize_t at = 0; at < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            counts.first += (event->mask & IN_CLOSE_WRITE) != 0;
+            counts.second += (event->mask & IN_MOVED_TO) != 0;
+            at += ssize_t(sizeof(inotify_event)) + event->len;
+        }
+    }
+    ::close(watch);
+    return counts;
+}
 
 } // namespace
 
@@ -91,6 +124,7 @@ private slots:
         QTest::newRow("medium off") << With(&TSettings::ProcessMedium, false);
         QTest::newRow("large off") << With(&TSettings::ProcessLarge, false);
         QTest::newRow("high quality on") << With(&TSettings::RQHigh, true);
+        QTest::newRow("metadata stripped") << With(&TSettings::StripMetadata, true);
     }
 
     void readsBackWhatItWrote() {
@@ -126,7 +160,7 @@ private slots:
                             "THUMB_HEIGHT=95\nMEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\n"
                             "LARGE_WIDTH=600\nLARGE_HEIGHT=600\n"
                             "PROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
-                            "PROCESS_LARGE=1\nRQ_HIGH=0\n"
+                            "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\n"
                             "\n"
                             "[Other]\nRQ_HIGH=1\n"));
     }
@@ -191,6 +225,59 @@ private slots:
         } catch (const Exception& error) {
             QCOMPARE(QString::fromStdString(error.what()), "Unable to write to " + ini);
         }
+    }
+
+    void writesTheFileOnce() {
+        SaveSettings(TSettings(), Ini());
+        const TSettings changed = With(&TSettings::JPGQuality, 90);
+        QCOMPARE(WritesDuring(Folder.path(), [&] { SaveSettings(changed, Ini()); }),
+                 std::make_pair(1, 1));
+        QCOMPARE(Loaded(), changed);
+    }
+
+    // A folder that takes no new files, such as a program folder the user may not add to.
+    void savesInPlaceWhereNoNewFileCanBeMade() {
+        QTemporaryDir program;
+        const QString ini = program.filePath(QStringLiteral("vellumkite.ini"));
+        Store(ini, "; mine\n");
+        vk_test::FolderWithoutNewFiles refusing(program.path());
+        if (!refusing.Done())
+            QSKIP("this file system cannot refuse new files in a folder");
+        const TSettings changed = With(&TSettings::StripMetadata, true);
+        SaveSettings(changed, ini);
+        QCOMPARE(Contents(ini),
+                 "; mine\n\n" +
+                     QByteArray(DefaultFile).replace("STRIP_METADATA=0", "STRIP_METADATA=1"));
+        const QString missing = program.filePath(QStringLiteral("other.ini"));
+        QCOMPARE(RaisedText<Exception>([&] { SaveSettings(changed, missing); }),
+                 "Unable to write to " + missing);
+    }
+
+    void aSaveThatDoesNotFitLeavesTheOldFile_data() {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("new file renamed into place") << false;
+        QTest::newRow("rewritten in place") << true;
+    }
+
+    void aSaveThatDoesNotFitLeavesTheOldFile() {
+        QFETCH(bool, inPlace);
+        VK_SMALL_DISK(disk, 256);
+        const QString program = disk.Path() + QStringLiteral("/program");
+        QVERIFY(QDir().mkdir(program));
+        const QString ini = program + QStringLiteral("/vellumkite.ini");
+        // Nearly a page, so that the keys still missing need one more.
+        const QByteArray old = "[Options]\nJPG_QUALITY=5\n; " + QByteArray(4000, 'x') + "\n";
+        Store(ini, old);
+        QVERIFY(disk.Fill(0));
+        std::optional<vk_test::FolderWithoutNewFiles> refusing;
+        if (inPlace && !refusing.emplace(program).Done())
+            QSKIP("this file system cannot refuse new files in a folder");
+
+        QCOMPARE(RaisedText<Exception>([&] { SaveSettings(TSettings(), ini); }),
+                 "Unable to write to " + ini);
+        QCOMPARE(Contents(ini), old);
+        QCOMPARE(QDir(program).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"vellumkite.ini"});
     }
 
     void namesTheFileAfterTheProgram_data() {
