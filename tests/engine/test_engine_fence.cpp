@@ -1,5 +1,5 @@
-// What the engine is allowed: which formats it decodes, where it keeps temporary files and that
-// it keeps none, and how many threads it runs under the tests.
+// What the engine is allowed: which formats it decodes and encodes, where it keeps temporary
+// files and that it keeps none.
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,12 +34,6 @@ bool WriteGradient(const QString& path, const QString& format) {
                              {QStringLiteral("-size"), QStringLiteral("40x30"),
                               QStringLiteral("gradient:red-blue"),
                               format + QLatin1Char(':') + path}) == 0;
-}
-
-int ThreadCount() {
-    return static_cast<int>(QDir(QStringLiteral("/proc/self/task"))
-                                .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                                .size());
 }
 
 const QByteArray kPlainSvg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"30\">"
@@ -172,19 +166,6 @@ private slots:
         UnloadImageMagick();
         QCOMPARE(EngineFolders(), QStringList());
         StartEngine(true);
-    }
-
-    void theTestsRunTheEngineOnOneThread() {
-        QCOMPARE(qgetenv("MAGICK_THREAD_LIMIT"), QByteArray("1"));
-        const QString png = Folder.filePath(QStringLiteral("big.png"));
-        QVERIFY(vk_test::WriteImage(png, 3000, 2000, "PNG"));
-        const int before = ThreadCount();
-        TMagickImage image;
-        image.LoadFromFile(png);
-        image.Resize(1500, 1000, rmResize, mfLanczos, 1.0);
-        image.Blur(3, 2);
-        QCOMPARE(image.GetWidth(), 1500);
-        QCOMPARE(ThreadCount(), before);
     }
 
     // Last: restarts the engine without the rights rules.
