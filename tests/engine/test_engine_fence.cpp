@@ -86,7 +86,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("format");
         // Some decoders call others (JNG holds JPEG and PNG, DCX holds PCX) or work from a
-        // temporary file (JNG, PICT); some extensions name another decoder's files (.rad holds
+        // temporary file (JNG); some extensions name another decoder's files (.rad holds
         // Radiance pictures, .picon X pixmaps).
         const char* const rows[][2] = {
             {"a.jng", "JNG"},   {"a.png", "PNG"},   {"a.jpg", "JPEG"},  {"a.gif", "GIF"},
