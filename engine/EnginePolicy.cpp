@@ -27,35 +27,80 @@ constexpr TResourceLimit kLimits[] = {
     {"list-length", ListLengthResource, 10'000},
 };
 
-QByteArray ResourcePolicy() {
+// Raster coders that handle nothing but the bytes they are given, under every name the engine
+// gives them, and the ones they call themselves (JNG, SFW and PWP hold JPEG data; JNG holds PNG).
+// Everything else is refused: vector, text, font, script and page formats, video and camera
+// formats handed to external programs, raw samples (no size to read them with) and the
+// persistent cache (it opens a companion file by name). They also encode: the batch writes JPEG,
+// and a picture is copied or saved in its own format.
+constexpr const char* kRasterFormats =
+    "ART,AVS,BMP,BMP2,BMP3,CUR,CUT,DCM,DCX,DIB,FAX,FITS,FTS,GIF,HDR,ICB,ICO,ICON,J2C,J2K,JBIG,"
+    "JNG,JP2,JPC,JPE,JPEG,JPG,JPM,JPT,MIFF,MTV,OTB,PALM,PAM,PBM,PCD,PCDS,PCT,PCX,PDB,PGM,PICON,"
+    "PICT,PIX,PNG,PNM,PPM,PSB,PSD,PTIF,PWP,RAS,RLA,RLE,SCT,SFW,SGI,SUN,TGA,TIF,TIFF,TIFF64,TIM,"
+    "VDA,VICAR,VIFF,VST,WBMP,WPG,XBM,XCF,XPM,XV";
+// Decoded only: the installed engine's MATLAB encoder needs an entry its library lacks, and the
+// failed lookup would end the process.
+constexpr const char* kReadOnlyFormats = "MAT";
+
+// Characters that would make the folder name a pattern, or break the XML it is written in.
+constexpr const char* kUnsafePathCharacters = "*?[]{}\\\"'&<>";
+
+bool IsSafeInPolicy(const QString& path) {
+    for (const char* c = kUnsafePathCharacters; *c != '\0'; ++c)
+        if (path.contains(QLatin1Char(*c)))
+            return false;
+    return !path.isEmpty();
+}
+
+// The engine compares names as given, so the folder is named by its real path.
+QString TemporaryBase() {
+    const QString base = QDir(QDir::tempPath()).canonicalPath();
+    return IsSafeInPolicy(base) ? base : QStringLiteral("/tmp");
+}
+
+QByteArray StartPolicy(const TEngineTemporaryFolder& temporary) {
     QByteArray policy = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<policymap>\n";
     for (const TResourceLimit& limit : kLimits)
         policy += "  <policy domain=\"resource\" name=\"" + QByteArray(limit.PolicyName) +
                   "\" value=\"" + QByteArray::number(limit.Value) + "\"/>\n";
+    policy += "  <policy domain=\"resource\" name=\"temporary-path\" value=\"" +
+              QFile::encodeName(temporary.Path()) + "\"/>\n";
     return policy + "</policymap>\n";
 }
 
-// Coders that run scripts, draw from other files, render text with fonts, fetch from the network,
-// read companion files or hand the work to an external program.
-const char kRightsPolicy[] = R"(<policymap>
-  <policy domain="delegate" rights="none" pattern="*"/>
-  <policy domain="path" rights="none" pattern="*"/>
-  <policy domain="coder" rights="none" pattern="{MSL,MVG,SVG,SVGZ,MSVG,RSVG,TEXT,TXT,LABEL,CAPTION,PANGO,URL,HTTP,HTTPS,FTP,FILE,EPHEMERAL,SHOW,WIN,X,XPS,PS,PS2,PS3,EPS,EPSF,EPSI,EPI,EPT,EPT2,EPT3,EPS2,EPS3,PDF,EPDF,PDFA,AI,PCL,GPLT,HPGL,FIG,DOT,GV,MPEG,MPG,M2V,MP4,M4V,MOV,AVI,WMV,MKV,WEBM,FLV,HTML,SHTML,HTM,MAN,INLINE,DATA,VID,MPC,CACHE,TILE,SCREENSHOT,CLIPBOARD,PLT,BROWSE,EDIT,LAUNCH,PRINT,TTF,OTF,PFA,PFB,DFONT}"/>
-</policymap>
-)";
+// Rules set later win: refuse everything, then allow by name.
+QByteArray RightsPolicy(const TEngineTemporaryFolder& temporary) {
+    return "<policymap>\n"
+           "  <policy domain=\"delegate\" rights=\"none\" pattern=\"*\"/>\n"
+           "  <policy domain=\"coder\" rights=\"none\" pattern=\"*\"/>\n"
+           "  <policy domain=\"coder\" rights=\"read|write\" pattern=\"{" +
+           QByteArray(kRasterFormats) +
+           "}\"/>\n"
+           "  <policy domain=\"coder\" rights=\"read\" pattern=\"{" +
+           QByteArray(kReadOnlyFormats) +
+           "}\"/>\n"
+           "  <policy domain=\"path\" rights=\"none\" pattern=\"*\"/>\n"
+           "  <policy domain=\"path\" rights=\"read|write\" pattern=\"" +
+           QFile::encodeName(temporary.Path()) +
+           "/*\"/>\n"
+           "</policymap>\n";
+}
 
 const char kConfigurePathVariable[] = "MAGICK_CONFIGURE_PATH";
 
 } // namespace
 
-TEngineStartConfiguration::TEngineStartConfiguration()
-    : Folder(QDir::tempPath() + QStringLiteral("/vellumkite-engine-XXXXXX")),
+TEngineTemporaryFolder::TEngineTemporaryFolder()
+    : Folder(TemporaryBase() + QStringLiteral("/vellumkite-engine-XXXXXX")) {}
+
+TEngineStartConfiguration::TEngineStartConfiguration(const TEngineTemporaryFolder& Temporary)
+    : Folder(TemporaryBase() + QStringLiteral("/vellumkite-start-XXXXXX")),
       HadVariable(qEnvironmentVariableIsSet(kConfigurePathVariable)),
       OldValue(qgetenv(kConfigurePathVariable)) {
     if (!Folder.isValid())
         return;
     QFile policy(Folder.filePath(QStringLiteral("policy.xml")));
-    if (policy.open(QIODevice::WriteOnly) && policy.write(ResourcePolicy()) > 0) {
+    if (policy.open(QIODevice::WriteOnly) && policy.write(StartPolicy(Temporary)) > 0) {
         policy.close();
         qputenv(kConfigurePathVariable, QFile::encodeName(Folder.path()));
     }
@@ -68,10 +113,13 @@ TEngineStartConfiguration::~TEngineStartConfiguration() {
         qunsetenv(kConfigurePathVariable);
 }
 
-bool ApplyEngineSecurityPolicy() {
-    TExceptionRecord exception;
-    if (Magick::SetMagickSecurityPolicy(kRightsPolicy, exception.get()) == MagickFalse)
-        return false;
+bool ApplyEngineSecurityPolicy(const TEngineTemporaryFolder& Temporary, bool WithRights) {
+    if (WithRights) {
+        TExceptionRecord exception;
+        if (Magick::SetMagickSecurityPolicy(RightsPolicy(Temporary).constData(), exception.get()) ==
+            MagickFalse)
+            return false;
+    }
     // These only ever lower a limit; they hold where no start configuration could be written.
     for (const TResourceLimit& limit : kLimits)
         Magick::SetMagickResourceLimit(limit.Type, limit.Value);

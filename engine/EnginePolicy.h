@@ -1,17 +1,36 @@
 #pragma once
 
 // What the engine may do with the files it is given. A batch resizer opens files from anywhere,
-// so the engine runs no scripts or external programs, reaches no network, opens no file by name
-// (the binding hands it bytes) and bounds what one image may allocate.
+// so the engine decodes only the raster formats it is allowed by name, runs no scripts or
+// external programs, reaches no network, opens no file but its own temporary ones (the binding
+// hands it bytes) and bounds what one image may allocate.
 
 #include <QByteArray>
+#include <QString>
 #include <QTemporaryDir>
 
-// Makes the engine read our resource limits before the system's while it starts: the limits are
-// read once, at start, from the first configuration folder that sets them. Lives for the start.
+// The engine's only place for temporary files (decoders that cannot work from memory spill the
+// bytes there): a folder of ours, private to the user, made before the engine starts and removed
+// with whatever it holds when the engine stops.
+class TEngineTemporaryFolder {
+public:
+    TEngineTemporaryFolder();
+    TEngineTemporaryFolder(const TEngineTemporaryFolder&) = delete;
+    TEngineTemporaryFolder& operator=(const TEngineTemporaryFolder&) = delete;
+
+    bool IsValid() const { return Folder.isValid(); }
+    QString Path() const { return Folder.path(); }
+
+private:
+    QTemporaryDir Folder;
+};
+
+// Makes the engine read our resource limits and temporary folder before the system's while it
+// starts: these are read once, at start, from the first configuration folder that sets them.
+// Lives for the start.
 class TEngineStartConfiguration {
 public:
-    TEngineStartConfiguration();
+    explicit TEngineStartConfiguration(const TEngineTemporaryFolder& Temporary);
     ~TEngineStartConfiguration();
     TEngineStartConfiguration(const TEngineStartConfiguration&) = delete;
     TEngineStartConfiguration& operator=(const TEngineStartConfiguration&) = delete;
@@ -23,6 +42,6 @@ private:
 };
 
 // Sets the engine's rights (after its start, so they come after any system policy and win) and
-// lowers its limits to ours where a system policy left them higher. False when the engine
-// refused the policy; the engine must not be used then.
-bool ApplyEngineSecurityPolicy();
+// lowers its limits to ours where a system policy left them higher. Without WithRights only the
+// limits are set. False when the engine refused the policy; the engine must not be used then.
+bool ApplyEngineSecurityPolicy(const TEngineTemporaryFolder& Temporary, bool WithRights);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -30,6 +31,9 @@ void* MagickLibHandle = nullptr;
 std::int32_t MagickLibRefCount = 0;
 int EngineStops = 0;
 std::string LibraryFileName = kDefaultLibraryFileName;
+bool StartWithRights = true;
+// Exists exactly while the engine runs.
+std::unique_ptr<TEngineTemporaryFolder> EngineFolder;
 
 #ifdef VK_SANITIZER_BUILD
 // Keeps the code mapped after the last close so the leak checker can still name the engine's
@@ -73,6 +77,7 @@ void CloseLibrary() {
     dlclose(MagickLibHandle);
     MagickLibHandle = nullptr;
     ClearEntries();
+    EngineFolder.reset();
 }
 
 void StopEngine() {
@@ -90,11 +95,16 @@ void OpenLibrary(const std::string& path) {
         CloseLibrary();
         return;
     }
+    EngineFolder = std::make_unique<TEngineTemporaryFolder>();
+    if (!EngineFolder->IsValid()) {
+        CloseLibrary();
+        return;
+    }
     {
-        TEngineStartConfiguration configuration;
+        TEngineStartConfiguration configuration(*EngineFolder);
         Magick::InitializeMagick(path.c_str(), MagickFalse);
     }
-    if (!ApplyEngineSecurityPolicy())
+    if (!ApplyEngineSecurityPolicy(*EngineFolder, StartWithRights))
         StopEngine();
 }
 
@@ -166,6 +176,11 @@ TMagickLibState MagickLibState() {
 void SetMagickLibraryFileName(const std::string& FileName) {
     const std::lock_guard lock(MagickLibLock);
     LibraryFileName = FileName;
+}
+
+void SetEngineRightsForTests(bool Applied) {
+    const std::lock_guard lock(MagickLibLock);
+    StartWithRights = Applied;
 }
 
 const std::string& DefaultMagickLibraryFileName() {

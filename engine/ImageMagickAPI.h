@@ -89,3 +89,7 @@ TMagickLibState MagickLibState();
 // The library file opened by the next load; tests point it at other files.
 void SetMagickLibraryFileName(const std::string& FileName);
 const std::string& DefaultMagickLibraryFileName();
+// Whether the next engine start sets the program's rights rules (on by default). Exists only so
+// tests can start the engine without them and show what they stop; the resource limits and the
+// private temporary folder stay either way. The program never turns them off.
+void SetEngineRightsForTests(bool Applied);

@@ -111,7 +111,8 @@ TMagickImage::~TMagickImage() {
 }
 
 void TMagickImage::CheckLibraryLoaded() {
-    if (!MagickLoaded)
+    // The flag says the start-up load worked; the binding says the library is still there.
+    if (!MagickLoaded || !MagickLibState().Loaded)
         throw EInvalidGraphic("ImageMagick library not loaded");
 }
 

@@ -47,6 +47,7 @@ TEngineModule::TEngineModule() {
         RegisterMagickFormats();
     } catch (...) {
         // A module that failed to start is not shut down by its destructor.
+        MagickLoaded = false;
         UnloadImageMagick();
         ShutDownImageMagickAPI();
         throw;
@@ -54,6 +55,7 @@ TEngineModule::TEngineModule() {
 }
 
 TEngineModule::~TEngineModule() {
+    MagickLoaded = false;
     UnloadImageMagick();
     ShutDownImageMagickAPI();
 }

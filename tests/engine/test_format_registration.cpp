@@ -102,6 +102,22 @@ private slots:
                  QStringLiteral("ImageMagick library not loaded"));
     }
 
+    void afterTheEngineModuleStopsNoObjectCanBeMade() {
+        {
+            const TEngineModule module;
+            QVERIFY(MagickLoaded);
+            const TMagickImage image;
+        }
+        QVERIFY(!MagickLoaded);
+        QCOMPARE(vk_test::RaisedText<std::exception>([] { TMagickImage image; }),
+                 QStringLiteral("ImageMagick library not loaded"));
+        // A flag left set does not outweigh the binding's own word.
+        MagickLoaded = true;
+        const QString error = vk_test::RaisedText<std::exception>([] { TMagickImage image; });
+        MagickLoaded = false;
+        QCOMPARE(error, QStringLiteral("ImageMagick library not loaded"));
+    }
+
     void anOverlongFilterStopsTheRegistrationWhereItIs() {
         TPictureRegistry registry;
         const QString wordy(1000, QLatin1Char('w'));
