@@ -34,13 +34,12 @@ std::vector<QByteArray> ProfileNames(const _Image* Frame) {
     return names;
 }
 
-bool KeptKind(const QByteArray& Name, bool Strip, bool HasPhotoshopBlock) {
+// The blocks a JPEG keeps. This engine holds IPTC twice: inside the Photoshop block ("8bim") and
+// on its own ("iptc"), kept in step: deleting "iptc" also takes it out of the Photoshop block.
+bool KeptKind(const QByteArray& Name, bool Strip) {
     if (Name == "icc")
         return true;
-    if (Strip)
-        return false;
-    return Name == "exif" || Name == "xmp" || Name == "8bim" ||
-           (Name == "iptc" && !HasPhotoshopBlock);
+    return !Strip && (Name == "exif" || Name == "xmp" || Name == "8bim" || Name == "iptc");
 }
 
 // The colour profile comes first: without it the colours are wrong, not just less described.
@@ -70,6 +69,19 @@ void KeepIfItFits(_Image* Frame, const char* Name, qsizetype& Budget) {
         Budget -= WrittenSize(size);
 }
 
+// The encoder writes the Photoshop block when there is one and IPTC alone otherwise, so the two
+// count once; when the Photoshop block is too large, IPTC alone may still fit.
+void KeepIptcIfItFits(_Image* Frame, qsizetype& Budget) {
+    const qsizetype photoshop = ProfileSize(Frame, "8bim");
+    if (photoshop > 0 && WrittenSize(photoshop) <= Budget) {
+        Budget -= WrittenSize(photoshop);
+        return;
+    }
+    if (photoshop > 0)
+        Magick::DeleteImageProfile(Frame, "8bim");
+    KeepIfItFits(Frame, "iptc", Budget);
+}
+
 void KeepCommentIfItFits(_Image* Frame, qsizetype& Budget) {
     const char* comment = Magick::GetImageProperty(Frame, "comment");
     if (comment == nullptr)
@@ -86,18 +98,16 @@ void KeepCommentIfItFits(_Image* Frame, qsizetype& Budget) {
 void LimitFrameMetadata(_Image* Frame, bool Strip, qsizetype MaxBytes) {
     if (Frame == nullptr)
         return;
-    // IPTC arrives twice from a JPEG: as the Photoshop block and as the IPTC data inside it. The
-    // encoder writes only the first it meets, the Photoshop block.
-    const bool hasPhotoshopBlock = ProfileSize(Frame, "8bim") > 0;
     for (const QByteArray& name : ProfileNames(Frame))
-        if (!KeptKind(name, Strip, hasPhotoshopBlock))
+        if (!KeptKind(name, Strip))
             Magick::DeleteImageProfile(Frame, name.constData());
     if (Strip)
         Magick::DeleteImageProperty(Frame, "comment");
 
     qsizetype budget = MaxBytes;
     LimitColourProfile(Frame, budget);
-    for (const char* name : {"exif", "iptc", "8bim", "xmp"})
-        KeepIfItFits(Frame, name, budget);
+    KeepIfItFits(Frame, "exif", budget);
+    KeepIptcIfItFits(Frame, budget);
+    KeepIfItFits(Frame, "xmp", budget);
     KeepCommentIfItFits(Frame, budget);
 }

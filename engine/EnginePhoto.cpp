@@ -34,11 +34,18 @@ void CopyText(char* Field, const QByteArray& Text) {
 }
 
 // What the decoder kept inside the frame about pixel data it could not read: a truncated or
-// damaged file. Warnings about metadata come with other severities.
+// damaged file. Warnings about metadata come with other severities, and the most severe of all
+// is the only one the record shows at its top, so every kept warning is looked at.
 QString CorruptDataReason(const ExceptionInfo& Kept) {
-    if (Kept.severity != CorruptImageWarning && Kept.severity != CorruptImageError)
+    auto* list = static_cast<LinkedListInfo*>(Kept.exceptions);
+    if (list == nullptr || Kept.severity == UndefinedException)
         return {};
-    return QString::fromUtf8(Kept.reason != nullptr ? Kept.reason : "");
+    Magick::ResetLinkedListIterator(list);
+    while (const auto* entry =
+               static_cast<const ExceptionInfo*>(Magick::GetNextValueInLinkedList(list)))
+        if (entry->severity == CorruptImageWarning || entry->severity == CorruptImageError)
+            return QString::fromUtf8(entry->reason != nullptr ? entry->reason : "");
+    return {};
 }
 
 } // namespace
@@ -107,7 +114,8 @@ bool TEnginePhoto::TurnUpright() {
             return false;
     }
     Frame->orientation = TopLeftOrientation;
-    // The encoder copies the EXIF block as it stands; its orientation must say upright too.
+    // The EXIF block says upright too: this engine's encoder would sync it from the frame as
+    // well, but the block is what later steps and other encoders see.
     Magick::SyncImageProfiles(Frame.get());
     return true;
 }

@@ -46,7 +46,8 @@ class QIODevice;
 
 // Entries this engine generation needs besides: checking the build it is, setting its security
 // policy and limits, clearing errors a frame keeps, the decoder's size hint, flattening, and
-// preparing a photograph for JPEG (turning it upright, colour conversion, metadata).
+// preparing a photograph for JPEG (turning it upright, colour conversion, metadata, the warnings
+// a decoder keeps in a frame).
 #define VK_MAGICK_SUPPORT_ENTRIES(X)                                                               \
     X(GetMagickQuantumDepth, GetMagickQuantumDepth)                                                \
     X(GetMagickFeatures, GetMagickFeatures)                                                        \
@@ -67,7 +68,9 @@ class QIODevice;
     X(TransformImageColorspace, TransformImageColorspace)                                          \
     X(SetImageColorspace, SetImageColorspace)                                                      \
     X(GetImageProperty, GetImageProperty)                                                          \
-    X(DeleteImageProperty, DeleteImageProperty)
+    X(DeleteImageProperty, DeleteImageProperty)                                                    \
+    X(ResetLinkedListIterator, ResetLinkedListIterator)                                            \
+    X(GetNextValueInLinkedList, GetNextValueInLinkedList)
 
 namespace Magick {
 #define VK_DECLARE_ENTRY(name, symbol) extern decltype(&::symbol) name;

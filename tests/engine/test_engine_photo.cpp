@@ -305,21 +305,26 @@ private slots:
         QVERIFY(
             !ConvertedJpeg(QStringLiteral("gps.jpg"), {QStringLiteral("-profile"), kAdobeProfile})
                  .isEmpty());
-        QVERIFY(
-            Succeeds(QStringLiteral("exiftool"),
-                     {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
-                      QStringLiteral("-GPSLatitude=48.8584"), QStringLiteral("-GPSLatitudeRef=N"),
-                      QStringLiteral("-GPSLongitude=2.2945"), QStringLiteral("-GPSLongitudeRef=E"),
-                      QStringLiteral("-Artist=Someone Private"), path}));
+        QVERIFY(Succeeds(
+            QStringLiteral("exiftool"),
+            {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+             QStringLiteral("-GPSLatitude=48.8584"), QStringLiteral("-GPSLatitudeRef=N"),
+             QStringLiteral("-GPSLongitude=2.2945"), QStringLiteral("-GPSLongitudeRef=E"),
+             QStringLiteral("-Artist=Someone Private"), QStringLiteral("-IPTC:Keywords=Holiday"),
+             QStringLiteral("-XMP:Title=Sunset"), path}));
         const QByteArray source = ReadBytes(path);
 
         const QByteArray kept = Prepared(source);
         QVERIFY(kept.contains("Someone Private"));
+        QVERIFY(kept.contains("Sunset"));
+        QCOMPARE(kept.count("Holiday"), source.count("Holiday"));
         QVERIFY(!Identify(kept, QStringLiteral("%[EXIF:GPSLatitude]")).isEmpty());
 
         const QByteArray stripped = Prepared(source, true);
         QVERIFY(!stripped.contains("Exif"));
         QVERIFY(!stripped.contains("Someone Private"));
+        QVERIFY(!stripped.contains("Sunset"));
+        QVERIFY(!stripped.contains("Holiday"));
         QVERIFY(Viewed(stripped).colorSpace().isValid());
     }
 
@@ -358,6 +363,13 @@ private slots:
         QString error;
         QVERIFY(!truncated.EncodeJpeg(80, error).isEmpty());
         QVERIFY(error.isEmpty());
+
+        // Broken metadata is not missing picture data.
+        const QByteArray brokenExif =
+            WithSegments(whole, 0xE1, QByteArray("Exif\0\0MM\0\x2a\xff\xff\xff\xf0", 14), 500);
+        const TEnginePhoto described = TEnginePhoto::Decode(brokenExif, "jpg", std::nullopt);
+        QCOMPARE(described.Size(), QSize(400, 300));
+        QCOMPARE(described.PartialReadReason(), QString());
     }
 
     void nothingDecodesFromNothing_data() {
