@@ -25,20 +25,6 @@ const QByteArray& SrgbProfile() {
     return profile;
 }
 
-// Whether the profile describes the pixels the frame holds, which the engine needs to convert.
-bool ProfileFitsPixels(const _Image* Frame) {
-    const QByteArray space = ProfileColourSpace(Frame);
-    switch (Frame->colorspace) {
-    case CMYKColorspace:
-        return space == "CMYK";
-    case GRAYColorspace:
-    case LinearGRAYColorspace:
-        return space == "GRAY";
-    default:
-        return space == "RGB ";
-    }
-}
-
 } // namespace
 
 void FlattenFrameOntoWhite(_Image* Frame) {
@@ -61,6 +47,19 @@ QByteArray ProfileColourSpace(const _Image* Frame) {
         return {};
     const auto* datum = Magick::GetStringInfoDatum(profile);
     return QByteArray(reinterpret_cast<const char*>(datum) + kSpaceOffset, kSpaceLength);
+}
+
+bool ProfileFitsPixels(const _Image* Frame) {
+    const QByteArray space = ProfileColourSpace(Frame);
+    switch (Frame->colorspace) {
+    case CMYKColorspace:
+        return space == "CMYK";
+    case GRAYColorspace:
+    case LinearGRAYColorspace:
+        return space == "GRAY";
+    default:
+        return space == "RGB ";
+    }
 }
 
 void ConvertFrameToSrgb(_Image* Frame) {

@@ -14,6 +14,9 @@ void FlattenFrameOntoWhite(_Image* Frame);
 // frame holds no profile or one too short to say.
 QByteArray ProfileColourSpace(const _Image* Frame);
 
+// Whether the embedded profile describes the kind of pixels the frame holds (CMYK, grey, RGB).
+bool ProfileFitsPixels(const _Image* Frame);
+
 // Converts the frame to sRGB through its embedded profile when it has one that fits its pixels,
 // by plain conversion otherwise, and drops the profile: the picture is then plain sRGB.
 void ConvertFrameToSrgb(_Image* Frame);

@@ -47,8 +47,7 @@ void LimitColourProfile(_Image* Frame, qsizetype& Budget) {
     const qsizetype size = ProfileSize(Frame, "icc");
     if (size == 0)
         return;
-    const QByteArray space = ProfileColourSpace(Frame);
-    if (space != "RGB " && space != "GRAY") {
+    if (!ProfileFitsPixels(Frame)) {
         Magick::DeleteImageProfile(Frame, "icc");
         return;
     }

@@ -10,5 +10,5 @@ struct _Image;
 // they fit MaxBytes together; a block that does not fit is dropped, and a colour profile that
 // alone exceeds the limit is applied to the pixels (converting them to sRGB) before it is
 // dropped. Blocks of any other kind are dropped. Strip drops everything but the colour profile.
-// A CMYK profile is never kept: the frame must already be RGB or grey.
+// A profile that does not describe the frame's kind of pixels is dropped: convert CMYK first.
 void LimitFrameMetadata(_Image* Frame, bool Strip, qsizetype MaxBytes);

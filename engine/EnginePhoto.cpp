@@ -166,6 +166,10 @@ QByteArray TEnginePhoto::EncodeJpeg(int Quality, QString& Error) const {
     const TImageInfoRecord info(nullptr);
     CopyText(info.get()->magick, "JPEG");
     info.get()->adjoin = MagickFalse;
+    // The encoder writes a colour picture that holds only greys as a grey JPEG, which an RGB
+    // profile no longer describes.
+    if (ProfileColourSpace(Frame.get()) == "RGB ")
+        info.get()->type = TrueColorType;
     // The encoder takes the quality from the frame, where a decoded JPEG left its own.
     Frame->quality = Quality < 0 ? size_t{0}
                                  : std::clamp(static_cast<size_t>(Quality), kLowestJpegQuality,

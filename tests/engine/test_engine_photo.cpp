@@ -254,6 +254,16 @@ private slots:
         QCOMPARE(Viewed(jpeg).colorSpace().iccProfile(), ReadBytes(kAdobeProfile));
         // Strip removes descriptions, never the meaning of the colours.
         QCOMPARE(Viewed(Prepared(adobe, true)).colorSpace().iccProfile(), ReadBytes(kAdobeProfile));
+
+        // A colour picture that holds only greys stays a colour JPEG, as its profile says.
+        const QByteArray greys = ConvertedJpeg(
+            QStringLiteral("adobe-greys.jpg"),
+            {QStringLiteral("-colorspace"), QStringLiteral("Gray"), QStringLiteral("-colorspace"),
+             QStringLiteral("sRGB"), QStringLiteral("-type"), QStringLiteral("TrueColor"),
+             QStringLiteral("-profile"), kAdobeProfile});
+        const QByteArray greyJpeg = Prepared(greys);
+        QCOMPARE(Identify(greyJpeg, QStringLiteral("%[channels]")), QStringLiteral("srgb"));
+        QCOMPARE(Viewed(greyJpeg).colorSpace().iccProfile(), ReadBytes(kAdobeProfile));
     }
 
     void appliesAndDropsAHugeProfile() {
