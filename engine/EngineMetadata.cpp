@@ -14,6 +14,8 @@ namespace {
 // and the block's own signature), rounded up; a segment holds at most this many bytes.
 constexpr qsizetype kSegmentOverhead = 40;
 constexpr qsizetype kSegmentPayload = 65'500;
+// Kept free for the segments the encoder writes of its own accord (JFIF, Adobe).
+constexpr qsizetype kEncoderSegments = 64;
 
 qsizetype WrittenSize(qsizetype Bytes) {
     const qsizetype segments = (Bytes + kSegmentPayload - 1) / kSegmentPayload;
@@ -103,7 +105,7 @@ void LimitFrameMetadata(_Image* Frame, bool Strip, qsizetype MaxBytes) {
     if (Strip)
         Magick::DeleteImageProperty(Frame, "comment");
 
-    qsizetype budget = MaxBytes;
+    qsizetype budget = MaxBytes - kEncoderSegments;
     LimitColourProfile(Frame, budget);
     KeepIfItFits(Frame, "exif", budget);
     KeepIptcIfItFits(Frame, budget);

@@ -294,9 +294,9 @@ private slots:
 
     void keepsMetadataSmall() {
         const QByteArray plain = ReadBytes(Path(QStringLiteral("plain.jpg")));
-        const QByteArray iptc = WithSegments(
-            plain, 0xED, QByteArray("Photoshop 3.0\0", 14) + QByteArray("8BIM\x04\x04\0\0", 8),
-            2'000'000);
+        const QByteArray photoshop =
+            QByteArray("Photoshop 3.0\0", 14) + QByteArray("8BIM\x04\x04\0\0", 8);
+        const QByteArray iptc = WithSegments(plain, 0xED, photoshop, 2'000'000);
         const QByteArray comment = WithSegments(plain, 0xFE, {}, 300'000);
         for (const QByteArray& source : {iptc, comment}) {
             QVERIFY(MetadataBytes(source) > 300'000);
@@ -305,9 +305,13 @@ private slots:
             QVERIFY2(MetadataBytes(jpeg) <= 64 * 1024,
                      qPrintable(QString::number(MetadataBytes(jpeg))));
         }
-        // A small comment is kept.
+        // A small comment is kept; of two blocks that fit only one at a time, one is kept.
         const QByteArray small = WithSegments(plain, 0xFE, {}, 2'000);
         QVERIFY(MetadataBytes(Prepared(small)) > 2'000);
+        const QByteArray both =
+            WithSegments(WithSegments(plain, 0xFE, {}, 40'000), 0xED, photoshop, 40'000);
+        const qsizetype kept = MetadataBytes(Prepared(both));
+        QVERIFY2(kept > 40'000 && kept <= 64 * 1024, qPrintable(QString::number(kept)));
     }
 
     void stripRemovesExifAndKeepsTheProfile() {
