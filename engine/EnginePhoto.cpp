@@ -108,10 +108,15 @@ bool TEnginePhoto::TurnUpright() {
         return false;
     const auto orientation = static_cast<OrientationType>(Orientation());
     if (orientation != TopLeftOrientation) {
+        const QSize stored = StoredSize();
         const TExceptionRecord exception;
         Frame.reset(Magick::AutoOrientImage(Frame.get(), orientation, exception.get()));
         if (!Frame)
             return false;
+        // The stored size turns with the pixels, so that it still matches a reduced decode.
+        const bool swapped = orientation >= LeftTopOrientation;
+        Frame->magick_columns = static_cast<size_t>(swapped ? stored.height() : stored.width());
+        Frame->magick_rows = static_cast<size_t>(swapped ? stored.width() : stored.height());
     }
     Frame->orientation = TopLeftOrientation;
     // The EXIF block says upright too: this engine's encoder would sync it from the frame as

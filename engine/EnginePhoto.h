@@ -24,7 +24,8 @@ public:
     bool IsEmpty() const { return !Frame; }
     // The pixels held now.
     QSize Size() const;
-    // The size the file declares, which a reduced decode keeps.
+    // The size the file declares, which a reduced decode keeps; turned with the pixels by
+    // TurnUpright.
     QSize StoredSize() const;
     bool DecodedAsJpeg() const { return Jpeg; }
     // The decoder's words when the file held less than it declared (a truncated JPEG still

@@ -463,6 +463,16 @@ private slots:
         QCOMPARE(reduced.Size(), QSize(100, 75));
         QCOMPARE(reduced.StoredSize(), QSize(800, 600));
         QVERIFY(reduced.DecodedAsJpeg());
+        // Turned upright, the stored size turns too.
+        QVERIFY(Succeeds(QStringLiteral("exiftool"),
+                         {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                          QStringLiteral("-Orientation#=6"), Path(QStringLiteral("big.jpg"))}));
+        TEnginePhoto turned =
+            TEnginePhoto::Decode(ReadBytes(Path(QStringLiteral("big.jpg"))), "jpg", QSize(100, 75));
+        QVERIFY(turned.TurnUpright());
+        QCOMPARE(turned.Size(), QSize(75, 100));
+        QCOMPARE(turned.StoredSize(), QSize(600, 800));
+
         const TEnginePhoto full = TEnginePhoto::Decode(big, "jpg", std::nullopt);
         QCOMPARE(full.Size(), QSize(800, 600));
         QCOMPARE(full.StoredSize(), QSize(800, 600));
