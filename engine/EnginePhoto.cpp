@@ -126,16 +126,8 @@ bool TEnginePhoto::TurnUpright() {
 }
 
 void TEnginePhoto::ConvertForJpeg() {
-    if (!Frame)
-        return;
-    if (Frame->colorspace == CMYKColorspace) {
+    if (Frame && Frame->colorspace == CMYKColorspace)
         ConvertFrameToSrgb(Frame.get());
-    } else if (Frame->colorspace == LinearGRAYColorspace) {
-        // The samples are written as they are stored; named linear, a later conversion to sRGB
-        // would lighten them.
-        Magick::SetImageColorspace(Frame.get(), GRAYColorspace);
-    }
-    Frame->depth = std::min<size_t>(Frame->depth, 8);
 }
 
 void TEnginePhoto::FlattenOntoWhite() {

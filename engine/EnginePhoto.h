@@ -37,15 +37,16 @@ public:
     // Turns the pixels upright and records orientation 1, in the EXIF block too, so that no
     // viewer turns the output again. False (and empty) when the engine fails.
     bool TurnUpright();
-    // CMYK becomes sRGB through its own profile when it has one; linear grey is read as the
-    // ordinary grey it is stored as; samples become 8-bit.
+    // CMYK (YCCK arrives as CMYK) becomes sRGB, through its own profile when it has one. Grey,
+    // linear grey included, is written with its samples as stored, and deeper samples as 8 bits,
+    // by the encoder itself.
     void ConvertForJpeg();
     // Composes the picture onto white and drops its alpha; nothing when it has none.
     void FlattenOntoWhite();
     // See LimitFrameMetadata (engine/EngineMetadata.h).
     void LimitMetadata(bool Strip, qsizetype MaxBytes = 64 * 1024);
     // Scales to exactly Target: Lanczos (blur 1.0) when High, plain sampling otherwise. False
-    // (and empty) when the engine fails.
+    // (and empty) when the engine fails or Target holds no pixels.
     bool Resize(QSize Target, bool High);
     // The picture as a JPEG file's bytes. Quality 0 is the lowest quality, a negative one the
     // encoder's default. Empty, with Error filled, when the engine refuses.
