@@ -66,7 +66,6 @@ class QIODevice;
     X(GetStringInfoLength, GetStringInfoLength)                                                    \
     X(GetStringInfoDatum, GetStringInfoDatum)                                                      \
     X(TransformImageColorspace, TransformImageColorspace)                                          \
-    X(SetImageColorspace, SetImageColorspace)                                                      \
     X(GetImageProperty, GetImageProperty)                                                          \
     X(DeleteImageProperty, DeleteImageProperty)                                                    \
     X(ResetLinkedListIterator, ResetLinkedListIterator)                                            \
