@@ -152,6 +152,15 @@ std::uint32_t ImageToStream(QIODevice& Stream, const ImageInfo* Info, Image* Fra
     return static_cast<std::uint32_t>(length);
 }
 
+Image* DecodeBlob(const ImageInfo* Info, const void* Data, size_t Length, ExceptionInfo* Record) {
+    Image* images = Magick::BlobToImage(Info, Data, Length, Record);
+    if (images != nullptr && (images->columns == 0 || images->rows == 0)) {
+        Magick::DestroyImageList(images);
+        return nullptr;
+    }
+    return images;
+}
+
 Image* StreamToImage(QIODevice& Stream, const ImageInfo* Info, std::uint32_t Count,
                      ExceptionInfo* Record) {
     if (Count == 0)
@@ -160,12 +169,12 @@ Image* StreamToImage(QIODevice& Stream, const ImageInfo* Info, std::uint32_t Cou
         throw Exception("Size is not available in stream!");
     if (auto* memory = qobject_cast<QBuffer*>(&Stream)) {
         const char* start = memory->data().constData() + memory->pos();
-        return Magick::BlobToImage(Info, start, Count, Record);
+        return DecodeBlob(Info, start, Count, Record);
     }
     std::vector<char> bytes(Count);
     if (Stream.read(bytes.data(), Count) != static_cast<qint64>(Count))
         throw Exception("Stream read error: " + Stream.errorString().toStdString());
-    return Magick::BlobToImage(Info, bytes.data(), Count, Record);
+    return DecodeBlob(Info, bytes.data(), Count, Record);
 }
 
 TMagickLibState MagickLibState() {

@@ -45,7 +45,9 @@ class QIODevice;
     X(EdgeImage, EdgeImage)
 
 // Entries this engine generation needs besides: checking the build it is, setting its security
-// policy and limits, clearing errors a frame keeps, the decoder's size hint and flattening.
+// policy and limits, clearing errors a frame keeps, the decoder's size hint, flattening, and
+// preparing a photograph for JPEG (turning it upright, colour conversion, metadata, the warnings
+// a decoder keeps in a frame).
 #define VK_MAGICK_SUPPORT_ENTRIES(X)                                                               \
     X(GetMagickQuantumDepth, GetMagickQuantumDepth)                                                \
     X(GetMagickFeatures, GetMagickFeatures)                                                        \
@@ -53,7 +55,21 @@ class QIODevice;
     X(SetMagickResourceLimit, SetMagickResourceLimit)                                              \
     X(ClearMagickException, ClearMagickException)                                                  \
     X(SetImageOption, SetImageOption)                                                              \
-    X(SetImageAlphaChannel, SetImageAlphaChannel)
+    X(SetImageAlphaChannel, SetImageAlphaChannel)                                                  \
+    X(AutoOrientImage, AutoOrientImage)                                                            \
+    X(SyncImageProfiles, SyncImageProfiles)                                                        \
+    X(ProfileImage, ProfileImage)                                                                  \
+    X(GetImageProfile, GetImageProfile)                                                            \
+    X(DeleteImageProfile, DeleteImageProfile)                                                      \
+    X(ResetImageProfileIterator, ResetImageProfileIterator)                                        \
+    X(GetNextImageProfile, GetNextImageProfile)                                                    \
+    X(GetStringInfoLength, GetStringInfoLength)                                                    \
+    X(GetStringInfoDatum, GetStringInfoDatum)                                                      \
+    X(TransformImageColorspace, TransformImageColorspace)                                          \
+    X(GetImageProperty, GetImageProperty)                                                          \
+    X(DeleteImageProperty, DeleteImageProperty)                                                    \
+    X(ResetLinkedListIterator, ResetLinkedListIterator)                                            \
+    X(GetNextValueInLinkedList, GetNextValueInLinkedList)
 
 namespace Magick {
 #define VK_DECLARE_ENTRY(name, symbol) extern decltype(&::symbol) name;
@@ -70,6 +86,10 @@ bool LoadImageMagick(const std::string& Path);
 bool UnloadImageMagick();
 // Frees the library whatever references are still open; the binding's shut-down.
 void ShutDownImageMagickAPI();
+
+// Decodes Length bytes. Null when nothing decodes, and when the first frame holds no pixels (a
+// few bytes of a JPEG header decode to 0 x 0): such a result counts as nothing.
+Image* DecodeBlob(const ImageInfo* Info, const void* Data, size_t Length, ExceptionInfo* Record);
 
 // Encodes Image and appends the bytes at the stream's position; returns the count written.
 std::uint32_t ImageToStream(QIODevice& Stream, const ImageInfo* Info, Image* Frame,

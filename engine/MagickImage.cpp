@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "engine/EngineColour.h"
 #include "engine/EngineScope.h"
 #include "engine/ImageMagickAPI.h"
 #include "platform/Errors.h"
@@ -459,13 +460,5 @@ bool TMagickImage::HasTransparency() const {
 }
 
 void TMagickImage::FlattenOntoWhite() {
-    Image* frame = CurrentFrame();
-    if (frame == nullptr || frame->matte == MagickFalse)
-        return;
-    frame->background_color.red = QuantumRange;
-    frame->background_color.green = QuantumRange;
-    frame->background_color.blue = QuantumRange;
-    frame->background_color.opacity = OpaqueOpacity;
-    Magick::SetImageAlphaChannel(frame, RemoveAlphaChannel);
-    Magick::SetImageAlphaChannel(frame, DeactivateAlphaChannel);
+    FlattenFrameOntoWhite(CurrentFrame());
 }

@@ -1,0 +1,187 @@
+#include "EnginePhoto.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "engine/EngineColour.h"
+#include "engine/EngineMetadata.h"
+#include "engine/EngineScope.h"
+#include "engine/ImageMagickAPI.h"
+
+namespace {
+
+// The JPEG encoder reads quality 0 as "not set"; 1 is the lowest it writes.
+constexpr size_t kLowestJpegQuality = 1;
+constexpr size_t kHighestJpegQuality = 100;
+constexpr qsizetype kMaxExtensionHint = 16;
+
+int ClampToInt(size_t Value) {
+    return static_cast<int>(std::min<size_t>(Value, std::numeric_limits<int>::max()));
+}
+
+// Letters and digits only: the engine reads frame, size and format syntax in file names.
+bool IsPlainExtension(const QByteArray& Extension) {
+    return !Extension.isEmpty() && Extension.size() <= kMaxExtensionHint &&
+           std::all_of(Extension.begin(), Extension.end(), [](char c) {
+               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+           });
+}
+
+void CopyText(char* Field, const QByteArray& Text) {
+    std::memcpy(Field, Text.constData(), static_cast<size_t>(Text.size()));
+    Field[Text.size()] = '\0';
+}
+
+// What the decoder kept inside the frame about pixel data it could not read: a truncated or
+// damaged file. Warnings about metadata come with other severities, and the most severe of all
+// is the only one the record shows at its top, so every kept warning is looked at.
+QString CorruptDataReason(const ExceptionInfo& Kept) {
+    auto* list = static_cast<LinkedListInfo*>(Kept.exceptions);
+    if (list == nullptr || Kept.severity == UndefinedException)
+        return {};
+    Magick::ResetLinkedListIterator(list);
+    while (const auto* entry =
+               static_cast<const ExceptionInfo*>(Magick::GetNextValueInLinkedList(list)))
+        if (entry->severity == CorruptImageWarning || entry->severity == CorruptImageError)
+            return QString::fromUtf8(entry->reason != nullptr ? entry->reason : "");
+    return {};
+}
+
+} // namespace
+
+void TEnginePhoto::TImageRelease::operator()(_Image* Frame) const {
+    Magick::DestroyImage(Frame);
+}
+
+TEnginePhoto TEnginePhoto::Decode(const QByteArray& Bytes, const QByteArray& ExtensionHint,
+                                  std::optional<QSize> DecodeHint) {
+    TEnginePhoto photo;
+    if (Bytes.isEmpty())
+        return photo;
+    const TImageInfoRecord info(nullptr);
+    if (IsPlainExtension(ExtensionHint))
+        CopyText(info.get()->filename, "source." + ExtensionHint);
+    if (DecodeHint && DecodeHint->width() > 0 && DecodeHint->height() > 0) {
+        const QByteArray size = QByteArray::number(DecodeHint->width()) + 'x' +
+                                QByteArray::number(DecodeHint->height());
+        Magick::SetImageOption(info.get(), "jpeg:size", size.constData());
+    }
+    const TExceptionRecord exception;
+    Image* images = DecodeBlob(info.get(), Bytes.constData(), static_cast<size_t>(Bytes.size()),
+                               exception.get());
+    if (images == nullptr)
+        return photo;
+    photo.Frame.reset(Magick::RemoveFirstImageFromList(&images));
+    if (images != nullptr)
+        Magick::DestroyImageList(images);
+    photo.Jpeg = std::strcmp(photo.Frame->magick, "JPEG") == 0;
+    photo.PartialReason = CorruptDataReason(photo.Frame->exception);
+    // Kept, the decoder's warning would stay with every copy and every later step.
+    Magick::ClearMagickException(&photo.Frame->exception);
+    return photo;
+}
+
+QSize TEnginePhoto::Size() const {
+    if (!Frame)
+        return {};
+    return {ClampToInt(Frame->columns), ClampToInt(Frame->rows)};
+}
+
+QSize TEnginePhoto::StoredSize() const {
+    if (!Frame)
+        return {};
+    if (Frame->magick_columns == 0 || Frame->magick_rows == 0)
+        return Size();
+    return {ClampToInt(Frame->magick_columns), ClampToInt(Frame->magick_rows)};
+}
+
+int TEnginePhoto::Orientation() const {
+    if (!Frame || Frame->orientation < TopLeftOrientation ||
+        Frame->orientation > LeftBottomOrientation)
+        return TopLeftOrientation;
+    return Frame->orientation;
+}
+
+bool TEnginePhoto::TurnUpright() {
+    if (!Frame)
+        return false;
+    const auto orientation = static_cast<OrientationType>(Orientation());
+    if (orientation != TopLeftOrientation) {
+        const QSize stored = StoredSize();
+        const TExceptionRecord exception;
+        Frame.reset(Magick::AutoOrientImage(Frame.get(), orientation, exception.get()));
+        if (!Frame)
+            return false;
+        // The stored size turns with the pixels, so that it still matches a reduced decode.
+        const bool swapped = orientation >= LeftTopOrientation;
+        Frame->magick_columns = static_cast<size_t>(swapped ? stored.height() : stored.width());
+        Frame->magick_rows = static_cast<size_t>(swapped ? stored.width() : stored.height());
+    }
+    Frame->orientation = TopLeftOrientation;
+    // The EXIF block says upright too: this engine's encoder would sync it from the frame as
+    // well, but the block is what later steps and other encoders see.
+    Magick::SyncImageProfiles(Frame.get());
+    return true;
+}
+
+void TEnginePhoto::ConvertForJpeg() {
+    if (Frame && Frame->colorspace == CMYKColorspace)
+        ConvertFrameToSrgb(Frame.get());
+}
+
+void TEnginePhoto::FlattenOntoWhite() {
+    FlattenFrameOntoWhite(Frame.get());
+}
+
+void TEnginePhoto::LimitMetadata(bool Strip, qsizetype MaxBytes) {
+    LimitFrameMetadata(Frame.get(), Strip, MaxBytes);
+}
+
+bool TEnginePhoto::Resize(QSize Target, bool High) {
+    if (!Frame)
+        return false;
+    Image* result = nullptr;
+    if (Target.width() > 0 && Target.height() > 0) {
+        const auto columns = static_cast<size_t>(Target.width());
+        const auto rows = static_cast<size_t>(Target.height());
+        const TExceptionRecord exception;
+        result = High ? Magick::ResizeImage(Frame.get(), columns, rows, LanczosFilter, 1.0,
+                                            exception.get())
+                      : Magick::SampleImage(Frame.get(), columns, rows, exception.get());
+    }
+    Frame.reset(result);
+    return result != nullptr;
+}
+
+QByteArray TEnginePhoto::EncodeJpeg(int Quality, QString& Error) const {
+    Error.clear();
+    if (!Frame) {
+        Error = QStringLiteral("There is no image to encode");
+        return {};
+    }
+    const TImageInfoRecord info(nullptr);
+    CopyText(info.get()->magick, "JPEG");
+    info.get()->adjoin = MagickFalse;
+    // The encoder writes a colour picture that holds only greys as a grey JPEG, which an RGB
+    // profile no longer describes.
+    if (ProfileColourSpace(Frame.get()) == "RGB ")
+        info.get()->type = TrueColorType;
+    // The encoder takes the quality from the frame, where a decoded JPEG left its own.
+    Frame->quality = Quality < 0 ? size_t{0}
+                                 : std::clamp(static_cast<size_t>(Quality), kLowestJpegQuality,
+                                              kHighestJpegQuality);
+    const TExceptionRecord exception;
+    size_t length = 0;
+    const TEngineBuffer buffer(
+        Magick::ImageToBlob(info.get(), Frame.get(), &length, exception.get()));
+    if (buffer.get() == nullptr || length == 0) {
+        Error = exception.Reason();
+        if (Error.isEmpty())
+            Error = QStringLiteral("The image could not be encoded as JPEG");
+        // A failed encode stays recorded in the frame and would taint a later one.
+        Magick::ClearMagickException(&Frame->exception);
+        return {};
+    }
+    return QByteArray(reinterpret_cast<const char*>(buffer.get()), static_cast<qsizetype>(length));
+}
