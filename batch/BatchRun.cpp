@@ -1,12 +1,18 @@
 #include "BatchRun.h"
 
-#include <algorithm>
-#include <memory>
+#include <limits>
+#include <optional>
+#include <vector>
 
-#include "batch/DecodedSize.h"
 #include "engine/MagickImage.h"
+#include "platform/FileNames.h"
+#include "platform/RegularFile.h"
 
 namespace {
+
+// Sources are read whole before decoding; larger ones than the engine's byte count takes are
+// refused, not half read.
+constexpr qint64 kMaxSourceBytes = std::numeric_limits<std::uint32_t>::max();
 
 // Returns the view to idle when a run leaves by an error.
 class TIdleOnError {
@@ -52,12 +58,11 @@ TBatchCounts TBatchRun::Execute() {
     TIdleOnError idleOnError(FView);
     FView.SetStatusLabel1(QStringLiteral("Processing..."));
 
-    auto image = std::make_unique<TMagickImage>();
-    ApplyWriteOptions(*image);
+    TMagickImage::CheckLibraryLoaded();
     int position = 0;
     while (FList.Count() > 0 && !FView.Idle()) {
         const QString path = FList.FirstPath();
-        switch (ProcessFile(*image, path)) {
+        switch (ProcessFile(path, counts)) {
         case TFileOutcome::Processed:
             ++counts.Processed;
             break;
@@ -74,8 +79,6 @@ TBatchCounts TBatchRun::Execute() {
         FView.ShowFilesProcessed(position, counts.Total);
         FList.DeleteFirst();
         FView.ProcessMessages();
-        image->Clear();
-        ApplyWriteOptions(*image); // Clear resets them
     }
     counts.Cancelled = FList.Count() > 0;
 
@@ -85,70 +88,77 @@ TBatchCounts TBatchRun::Execute() {
                               ? QStringLiteral("Not written: %1").arg(counts.NotWritten)
                               : QString());
     FView.ShowFilesProcessed(0, FList.Count());
-    image.reset();
     idleOnError.Disarm();
     FView.SetProcessing(false, 0);
     return counts;
 }
 
-TBatchRun::TFileOutcome TBatchRun::ProcessFile(TMagickImage& Image, const QString& Path) {
-    bool allWritten = true;
+TBatchRun::TFileOutcome TBatchRun::ProcessFile(const QString& Path, TBatchCounts& Counts) {
+    TOutputPlan plan = PlanFor(FSettings);
+    if (plan.Sizes.empty()) {
+        return TFileOutcome::Processed; // nothing asked of this file
+    }
     try {
-        std::optional<TDimensions> fitFrom;
-        LoadSource(Image, Path, fitFrom);
-        bool first = true;
-        for (const TOutputSize size : RunOrder) {
-            if (!SizeEnabled(FSettings, size)) {
-                continue;
-            }
-            if (first && !Image.GetEmpty() && Image.HasTransparency()) {
-                // JPEG keeps no transparency: what lies under it would come out, usually black.
-                Image.FlattenOntoWhite();
-            }
-            const TSizeOutcome outcome =
-                ResizeAndSave(Image, Path, size, FSettings, FTree, first ? fitFrom : std::nullopt);
-            first = false;
-            if (!outcome.Written) {
-                allWritten = false;
-                FView.ReportNotWritten(Path, outcome);
-            }
+        // Folders first: a size whose folder cannot be made is left out, so the next size is
+        // fitted as if it had not been asked for.
+        const std::size_t asked = plan.Sizes.size();
+        std::vector<SafeWrite::TFolder> folders;
+        OpenFolders(Path, plan, folders);
+        bool allWritten = folders.size() == asked;
+        if (folders.empty()) {
+            return TFileOutcome::NotWritten;
         }
+        const std::optional<QByteArray> source = ReadRegularFile(Path, kMaxSourceBytes);
+        if (!source) {
+            return TFileOutcome::NonSupported;
+        }
+        const TPhotoOutputs made = MakePhotoOutputs(*source, FileExtension(Path), plan);
+        if (!made.Decoded) {
+            return TFileOutcome::NonSupported;
+        }
+        if (!made.PartialReadReason.isEmpty()) {
+            ++Counts.PartlyRead;
+            FView.ReportPartlyRead(Path, made.PartialReadReason);
+        }
+        for (std::size_t i = 0; i < made.Outputs.size(); ++i) {
+            allWritten = WriteOutput(Path, made.Outputs[i], folders[i]) && allWritten;
+        }
+        return allWritten ? TFileOutcome::Processed : TFileOutcome::NotWritten;
     } catch (...) {
-        // Whatever went wrong with this file (unreadable, out of memory), the run goes on.
+        // Whatever went wrong with this file (a size too large, out of memory), the run goes on.
         return TFileOutcome::NonSupported;
     }
-    return allWritten ? TFileOutcome::Processed : TFileOutcome::NotWritten;
 }
 
-void TBatchRun::LoadSource(TMagickImage& Image, const QString& Path,
-                           std::optional<TDimensions>& FitFrom) {
-    // The first size's box lets the JPEG decoder skip detail that the first fit would throw
-    // away. The decoder makes at least the box, and every fit ends inside it, so each size is
-    // still scaled down from more pixels than it keeps.
-    const auto first = std::find_if(RunOrder.begin(), RunOrder.end(), [this](TOutputSize Size) {
-        return SizeEnabled(FSettings, Size);
-    });
-    if (first == RunOrder.end()) {
-        Image.LoadFromFile(Path);
-        return;
+void TBatchRun::OpenFolders(const QString& Path, TOutputPlan& Plan,
+                            std::vector<SafeWrite::TFolder>& Folders) {
+    std::vector<TOutputRequest> kept;
+    for (const TOutputRequest& request : Plan.Sizes) {
+        SafeWrite::TOpenedFolder opened = FTree.OpenSizeFolder(request.Size);
+        if (!opened.Error.isEmpty()) {
+            FView.ReportNotWritten(Path,
+                                   {FTree.SizeFolder(request.Size),
+                                    QStringLiteral("cannot create the folder: ") + opened.Error});
+            continue;
+        }
+        kept.push_back(request);
+        Folders.push_back(std::move(opened.Folder));
     }
-    const TDimensions box = SizeBox(FSettings, *first);
-    Image.SetDecodeSizeHint(static_cast<std::uint32_t>(box.Width),
-                            static_cast<std::uint32_t>(box.Height));
-    Image.LoadFromFile(Path);
-    if (Image.GetEmpty()) {
-        return;
-    }
-    FitFrom = SizeBeforeDecodeScaling(Image);
-    if (!FitFrom) {
-        // The file's own size cannot be told: read it again in full, so the fit is exact.
-        Image.Clear();
-        ApplyWriteOptions(Image);
-        Image.LoadFromFile(Path);
-    }
+    Plan.Sizes = std::move(kept);
 }
 
-void TBatchRun::ApplyWriteOptions(TMagickImage& Image) const {
-    Image.SetQuality(FSettings.JPGQuality);
-    Image.SetFormat(QStringLiteral("jpg"));
+bool TBatchRun::WriteOutput(const QString& Path, const TEncodedOutput& Output,
+                            const SafeWrite::TFolder& Folder) {
+    const QString outputPath = FTree.OutputPath(Path, Output.Size);
+    QString reason = Output.Error;
+    if (!Output.Jpeg.isEmpty()) {
+        reason =
+            SafeWrite::WriteFileIn(Folder, EncodeFileName(FileNamePart(outputPath)), Output.Jpeg);
+    }
+    if (!reason.isEmpty()) {
+        FView.ReportNotWritten(Path, {outputPath, reason});
+        return false;
+    }
+    FTree.Claim(outputPath, Path);
+    return true;
 }

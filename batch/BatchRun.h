@@ -2,10 +2,9 @@
 
 #include <QString>
 
-#include "batch/ResizeAndSave.h"
+#include "batch/OutputTree.h"
+#include "batch/PhotoOutputs.h"
 #include "settings/Settings.h"
-
-class TMagickImage;
 
 // The file list a run works through: it always takes the entry that is first at that moment and
 // deletes it once handled, so the list may be re-sorted while the run pumps messages.
@@ -16,6 +15,14 @@ public:
     // The full path of the first entry.
     virtual QString FirstPath() const = 0;
     virtual void DeleteFirst() = 0;
+};
+
+// What became of one size of one source that was not written.
+struct TSizeOutcome {
+    // The file that could not be written, or the folder that could not be made.
+    QString OutputPath;
+    // Why, in the system's or the engine's words.
+    QString Reason;
 };
 
 // What a run shows and asks of whoever started it: the main window, or the command line.
@@ -38,6 +45,11 @@ public:
     virtual void ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) = 0;
     // A file counted as non-supported. The window shows nothing for it; a log may.
     virtual void ReportNonSupported(const QString& SourcePath) { (void)SourcePath; }
+    // A file that held less than it declared (cut short); its outputs show what it held.
+    virtual void ReportPartlyRead(const QString& SourcePath, const QString& Reason) {
+        (void)SourcePath;
+        (void)Reason;
+    }
     // Serves pending events once per file: repainting, and the Cancel button.
     virtual void ProcessMessages() = 0;
     // True once Cancel was pressed; the run stops before the next file.
@@ -53,6 +65,8 @@ struct TBatchCounts {
     int NonSupported = 0;
     // Loaded, but at least one enabled size could not be written.
     int NotWritten = 0;
+    // Files read only in part (cut short); they are counted above as well.
+    int PartlyRead = 0;
     // Stopped by Cancel with files left in the list.
     bool Cancelled = false;
 };
@@ -63,9 +77,9 @@ QString FilesProcessedText(int Done, int Total);
 // The text of the empty-list warning.
 QString NoFilesText();
 
-// A batch run: works through a file list from the top, writes each enabled size of each file with
-// ResizeAndSave (Large, then Medium, then Thumb, each from the one before) and counts the outcomes.
-// Knows no widget: the list and the view stand for the window.
+// A batch run: works through a file list from the top, makes each enabled size of each file
+// (Large, then Medium, then Thumb, each from the one before), writes them into the output tree
+// and counts the outcomes. Knows no widget: the list and the view stand for the window.
 class TBatchRun {
 public:
     // OutputRoot is the folder the size folders go below ("Resized Images" on the desktop, for
@@ -73,16 +87,21 @@ public:
     TBatchRun(IBatchList& List, IBatchView& View, const TSettings& RunSettings,
               const QString& OutputRoot);
 
-    // Runs to the end of the list or to Cancel and returns the counts. When the engine object
-    // cannot be made, the view is returned to idle and the error raised.
+    // Runs to the end of the list or to Cancel and returns the counts. When the engine is not
+    // loaded, the view is returned to idle and the error raised.
     TBatchCounts Execute();
 
 private:
     enum class TFileOutcome { Processed, NonSupported, NotWritten };
 
-    TFileOutcome ProcessFile(TMagickImage& Image, const QString& Path);
-    void LoadSource(TMagickImage& Image, const QString& Path, std::optional<TDimensions>& FitFrom);
-    void ApplyWriteOptions(TMagickImage& Image) const;
+    TFileOutcome ProcessFile(const QString& Path, TBatchCounts& Counts);
+    // Leaves out of Plan the sizes whose folder cannot be made, reporting each; Folders gets the
+    // open folder of every size kept, in the plan's order.
+    void OpenFolders(const QString& Path, TOutputPlan& Plan,
+                     std::vector<SafeWrite::TFolder>& Folders);
+    // Writes one output; false when it was not written (reported).
+    bool WriteOutput(const QString& Path, const TEncodedOutput& Output,
+                     const SafeWrite::TFolder& Folder);
 
     IBatchList& FList;
     IBatchView& FView;

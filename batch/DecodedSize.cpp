@@ -1,9 +1,5 @@
 #include "DecodedSize.h"
 
-#include <QLatin1String>
-
-#include "engine/MagickImage.h"
-
 namespace {
 
 std::int64_t DivideRoundingUp(std::int64_t Value, std::int64_t Divisor) {
@@ -28,14 +24,4 @@ std::optional<TDimensions> SizeBeforeDecodeScaling(TDimensions Loaded, TDimensio
         }
     }
     return std::nullopt;
-}
-
-std::optional<TDimensions> SizeBeforeDecodeScaling(const TMagickImage& Loaded) {
-    if (Loaded.GetEmpty()) {
-        return std::nullopt;
-    }
-    const TDimensions loaded{Loaded.GetWidth(), Loaded.GetHeight()};
-    const TDimensions stored{Loaded.GetSourceWidth(), Loaded.GetSourceHeight()};
-    const bool jpeg = Loaded.GetSourceFormat() == QLatin1String("JPEG");
-    return SizeBeforeDecodeScaling(loaded, stored, jpeg);
 }

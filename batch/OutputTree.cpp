@@ -26,6 +26,14 @@ QString TOutputTree::SizeFolder(TOutputSize Size) const {
     return FRoot + SizeFolderName(Size) + QLatin1Char('/');
 }
 
+SafeWrite::TOpenedFolder TOutputTree::OpenSizeFolder(TOutputSize Size) const {
+    const SafeWrite::TOpenedFolder root = SafeWrite::MakeAndOpenFolder(EncodeFileName(FRoot));
+    if (!root.Error.isEmpty()) {
+        return {SafeWrite::TFolder(), root.Error};
+    }
+    return SafeWrite::MakeAndOpenSubfolder(root.Folder, EncodeFileName(SizeFolderName(Size)));
+}
+
 QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size) const {
     const QString source = SourceKey(SourcePath);
     const QString plain = SizeFolder(Size) + SizePrefix(Size) + OutputName(SourcePath);

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "batch/OutputSize.h"
+#include "platform/SafeWrite.h"
 
 // The source's file name with its extension replaced by ".jpg" (appended when it has none); the
 // extension runs from the last "." of the name to its end.
@@ -23,6 +24,10 @@ public:
     const QString& Root() const { return FRoot; }
     // The root followed by the size's folder name and "/".
     QString SizeFolder(TOutputSize Size) const;
+    // Makes the root (with every missing level) and the size's folder in it, and opens the
+    // latter. A link planted at the size folder is replaced by a real folder, never followed out
+    // of the root. On failure the result holds the system's reason.
+    SafeWrite::TOpenedFolder OpenSizeFolder(TOutputSize Size) const;
 
     // The file that SourcePath makes in Size: the size folder, the prefix and the output name.
     // If another source of this run already wrote that file, " (2)", " (3)", ... goes before

@@ -123,6 +123,10 @@ TCliParse ParseCommandLine(const QStringList& Arguments) {
             result.Options.Version = true;
             continue;
         }
+        if (argument == QLatin1String("--strip-metadata")) {
+            result.Options.StripMetadata = true;
+            continue;
+        }
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
         const QString option = equals < 0 ? argument : argument.left(equals);
         if (!withValue.contains(option)) {
@@ -156,6 +160,9 @@ void ApplyOptions(const TCliOptions& Options, TSettings& Target) {
     if (Options.ResizeQualityHigh) {
         Target.RQHigh = *Options.ResizeQualityHigh;
     }
+    if (Options.StripMetadata) {
+        Target.StripMetadata = true;
+    }
     ApplySize(Options.Large, Target.ProcessLarge, Target.LargeWidth, Target.LargeHeight);
     ApplySize(Options.Medium, Target.ProcessMedium, Target.MediumWidth, Target.MediumHeight);
     ApplySize(Options.Thumb, Target.ProcessThumb, Target.ThumbWidth, Target.ThumbHeight);
@@ -177,6 +184,8 @@ QString UsageText() {
         "  --large WxH|off            the Large box, each side 1 to 2000, or off\n"
         "  --medium WxH|off           the Medium box, or off\n"
         "  --thumb WxH|off            the Thumbnail box, or off\n"
+        "  --strip-metadata           remove location, camera and dates (EXIF, IPTC,\n"
+        "                             XMP, comments); the colour profile stays\n"
         "  --help                     show this text\n"
         "  --version                  show the version\n"
         "\n"

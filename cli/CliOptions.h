@@ -23,6 +23,8 @@ struct TCliOptions {
     QString OutputRoot;
     std::optional<int> Quality;
     std::optional<bool> ResizeQualityHigh;
+    // Set by --strip-metadata; the settings file decides otherwise.
+    bool StripMetadata = false;
     std::optional<TSizeChoice> Large;
     std::optional<TSizeChoice> Medium;
     std::optional<TSizeChoice> Thumb;

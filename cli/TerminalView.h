@@ -34,6 +34,7 @@ public:
     void SetStatusLabel3(const QString& Text) override { FLabels[2] = Text; }
     void ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) override;
     void ReportNonSupported(const QString& SourcePath) override;
+    void ReportPartlyRead(const QString& SourcePath, const QString& Reason) override;
     void ProcessMessages() override {}
     bool Idle() const override;
 

@@ -84,7 +84,11 @@ int main(int argc, char** argv) {
         TPathList list(scan.Files);
         TTerminalView view(stderr, isatty(STDERR_FILENO) != 0);
         const TBatchCounts counts = TBatchRun(list, view, settings, root).Execute();
-        for (const QString& line : view.Summary()) {
+        QStringList summary = view.Summary();
+        if (counts.PartlyRead > 0) {
+            summary << QStringLiteral("Read only in part: %1").arg(counts.PartlyRead);
+        }
+        for (const QString& line : summary) {
             std::printf("%s\n", EncodeFileName(line).constData());
         }
         if (Interrupted()) {

@@ -7,20 +7,13 @@
 #include "engine/ImageMagickAPI.h"
 #include "engine/MagickGeneral.h"
 #include "engine/MagickImage.h"
+#include "platform/AsciiText.h"
 #include "platform/Errors.h"
 
 namespace {
 
 // Longest filter text the machinery's open dialogs take.
 constexpr qsizetype kMaxFilterLength = 3998;
-
-QString AsciiLower(const char* name) {
-    QByteArray text(name);
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return QString::fromLatin1(text);
-}
 
 } // namespace
 
@@ -30,7 +23,7 @@ void RegisterMagickFormats(TPictureRegistry& Registry) {
     const QString notPreviewed = QString::fromLatin1(kNotPreviewedExtensions);
     QString done;
     for (const TFilterItemType& row : MagickFormats) {
-        const QString extension = AsciiLower(row.Name);
+        const QString extension = AsciiLower(QString::fromLatin1(row.Name));
         const QString item = QStringLiteral(".%1;").arg(extension);
         if (machinery.contains(item) || notPreviewed.contains(item) || done.contains(item))
             continue;

@@ -2,19 +2,10 @@
 
 #include <algorithm>
 
+#include "AsciiText.h"
 #include "Errors.h"
 
 namespace {
-
-// Folds only A to Z, as extensions are compared byte by byte on every platform we read from.
-QString AsciiLower(const QString& Text) {
-    QString Result = Text;
-    for (QChar& Ch : Result) {
-        if (Ch >= u'A' && Ch <= u'Z')
-            Ch = QChar(Ch.unicode() + (u'a' - u'A'));
-    }
-    return Result;
-}
 
 bool IsExtensionCharacter(QChar Ch) {
     return (Ch >= u'a' && Ch <= u'z') || (Ch >= u'A' && Ch <= u'Z') || (Ch >= u'0' && Ch <= u'9') ||

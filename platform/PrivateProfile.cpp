@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "AsciiText.h"
 #include "RegularFile.h"
 #include "SafeWrite.h"
 
@@ -18,16 +19,12 @@ constexpr qint64 MaxProfileBytes = 16 * 1024 * 1024;
 
 constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF");
 
-char FoldAscii(char C) {
-    return C >= 'A' && C <= 'Z' ? char(C - 'A' + 'a') : C;
-}
-
 // Names compare byte by byte with only a-z folded, so non-ASCII names match exactly.
 bool SameName(QByteArrayView A, QByteArrayView B) {
     if (A.size() != B.size())
         return false;
     for (qsizetype i = 0; i < A.size(); ++i) {
-        if (FoldAscii(A[i]) != FoldAscii(B[i]))
+        if (AsciiLower(A[i]) != AsciiLower(B[i]))
             return false;
     }
     return true;

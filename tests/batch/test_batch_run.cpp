@@ -3,22 +3,30 @@
 
 #include <QColor>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <filesystem>
 #include <optional>
+
+#include <sys/stat.h>
 
 #include "batch/BatchRun.h"
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
 #include "platform/DesktopFolder.h"
 #include "platform/Errors.h"
+#include "platform/FileNames.h"
+#include "support/FileSystems.h"
+#include "support/ImageFiles.h"
 #include "support/TestMain.h"
 
 namespace {
@@ -38,6 +46,7 @@ public:
     QStringList Calls;
     QString Label1, Label2, Label3 = QStringLiteral("(untouched)");
     QStringList NotWritten;
+    QStringList PartlyRead;
     int CancelAtPump = -1;
     int Pumps = 0;
     bool IsIdle = true;
@@ -58,6 +67,10 @@ public:
         QVERIFY(!Outcome.Reason.isEmpty());
         NotWritten << QFileInfo(Source).fileName() + QStringLiteral(" -> ") +
                           QFileInfo(QDir::cleanPath(Outcome.OutputPath)).fileName();
+    }
+    void ReportPartlyRead(const QString& Source, const QString& Reason) override {
+        QVERIFY(!Reason.isEmpty());
+        PartlyRead << Source;
     }
     void ProcessMessages() override {
         if (++Pumps == CancelAtPump) {
@@ -361,6 +374,110 @@ private slots:
         TViewStub view;
         QCOMPARE(Run({MakeImage("a.png", 40, 30)}, TSettings(), view).Processed, 1);
         QCOMPARE(Written().size(), 3);
+    }
+
+    // Links planted in the output tree are replaced, never written through.
+    void linksAtOutputPathsAreNotFollowed() {
+        const QString outside = Sources->filePath(QStringLiteral("outside"));
+        QVERIFY(QDir().mkpath(outside));
+        const QString victim = outside + QStringLiteral("/victim.txt");
+        QVERIFY(vk_test::WriteBytes(victim, "keep me"));
+        QVERIFY(QDir().mkpath(Out + QStringLiteral("Large")));
+        QVERIFY(QFile::link(victim, Out + QStringLiteral("Large/Large_a.jpg")));
+        QVERIFY(QFile::link(outside + QStringLiteral("/made.jpg"),
+                            Out + QStringLiteral("Large/Large_b.jpg")));
+        QVERIFY(QFile::link(outside, Out + QStringLiteral("Medium")));
+
+        TViewStub view;
+        const TBatchCounts counts =
+            Run({MakeImage("a.png", 40, 30), MakeImage("b.png", 30, 40)}, TSettings(), view);
+        QCOMPARE(counts.Processed, 2);
+        QCOMPARE(vk_test::ReadBytes(victim), QByteArray("keep me"));
+        QCOMPARE(QDir(outside).entryList(QDir::Files | QDir::NoDotAndDotDot),
+                 QStringList{"victim.txt"});
+        for (const char* name : {"Large/Large_a.jpg", "Large/Large_b.jpg", "Medium"}) {
+            QVERIFY2(!QFileInfo(Out + QLatin1String(name)).isSymLink(), name);
+        }
+        QCOMPARE(Written().size(), 6);
+    }
+
+    // A full disk: every output that does not fit is reported, nothing cut short stays under
+    // its name, and an older output there is kept.
+    void aFullDiskLeavesNoBrokenOutput() {
+        VK_SMALL_DISK(disk, 256);
+        Out = disk.Path() + QStringLiteral("/out/");
+        QVERIFY(QDir().mkpath(Out + QStringLiteral("Large")));
+        QVERIFY(vk_test::WriteBytes(Out + QStringLiteral("Large/Large_noise.jpg"), "older"));
+        QVERIFY(disk.Fill(8));
+        // Noise does not compress: its Large JPEG needs far more than the space left.
+        QImage noise(600, 600, QImage::Format_RGB32);
+        QRandomGenerator random(7);
+        for (int y = 0; y < noise.height(); ++y) {
+            for (int x = 0; x < noise.width(); ++x) {
+                noise.setPixel(x, y, random.generate() | 0xff000000u);
+            }
+        }
+        const QString source = Sources->filePath(QStringLiteral("noise.png"));
+        QVERIFY(noise.save(source));
+        TViewStub view;
+        TSettings quality;
+        quality.JPGQuality = 100;
+        const TBatchCounts counts = Run({source}, quality, view);
+        QCOMPARE(counts.NotWritten, 1);
+        QVERIFY(view.NotWritten.contains(QStringLiteral("noise.png -> Large_noise.jpg")));
+        QCOMPARE(vk_test::ReadBytes(Out + QStringLiteral("Large/Large_noise.jpg")),
+                 QByteArray("older"));
+        // Nothing else is left behind, not even a temporary file.
+        QDirIterator files(Out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QStringList left;
+        while (files.hasNext()) {
+            left << QDir(Out).relativeFilePath(files.next());
+        }
+        QCOMPARE(left, QStringList{"Large/Large_noise.jpg"});
+    }
+
+    // When Large's folder cannot be made, Medium is fitted from the file's own size, not from
+    // the reduced decode the first size asked for.
+    void blockedFirstFolderFitsTheNextFromTheSource() {
+        QVERIFY(QDir().mkpath(Out));
+        QVERIFY(vk_test::WriteBytes(Out + QStringLiteral("Large"), "a file, not a folder"));
+        TViewStub view;
+        const TBatchCounts counts = Run({MakeImage("odd.jpg", 1602, 1201)}, TSettings(), view);
+        QCOMPARE(counts.NotWritten, 1);
+        QCOMPARE(view.NotWritten, QStringList{"odd.jpg -> Large"});
+        QCOMPARE(Written(),
+                 (QStringList{"Medium/Medium_odd.jpg 350x262", "Thumbnail/Thumb_odd.jpg 100x75"}));
+    }
+
+    void aFileCutShortIsProcessedAndReported() {
+        const QString whole = MakeImage("whole.jpg", 400, 300);
+        const QString cut = Sources->filePath(QStringLiteral("cut.jpg"));
+        const QByteArray bytes = vk_test::ReadBytes(whole);
+        QVERIFY(vk_test::WriteBytes(cut, bytes.left(bytes.size() * 2 / 3)));
+        TViewStub view;
+        const TBatchCounts counts = Run({cut, whole}, TSettings(), view);
+        QCOMPARE(counts.Processed, 2);
+        QCOMPARE(counts.PartlyRead, 1);
+        QCOMPARE(view.PartlyRead, QStringList{cut});
+        QVERIFY(Written().contains(QStringLiteral("Large/Large_cut.jpg 600x450")));
+    }
+
+    // Names from old archives are not UTF-8; the outputs keep their bytes.
+    void aNameThatIsNotUtf8KeepsItsBytes() {
+        const QByteArray folder = QFile::encodeName(Sources->path());
+        const QByteArray source = folder + "/caf\xe9.png";
+        QVERIFY(
+            vk_test::CornerImage(40, 30).save(QStringLiteral("%1/plain.png").arg(Sources->path())));
+        QVERIFY(::rename((folder + "/plain.png").constData(), source.constData()) == 0);
+        TViewStub view;
+        QCOMPARE(Run({DecodeFileName(source)}, TSettings(), view).Processed, 1);
+        const QByteArray output = QFile::encodeName(Out) + "Large/Large_caf\xe9.jpg";
+        struct stat status;
+        QVERIFY(::stat(output.constData(), &status) == 0 && S_ISREG(status.st_mode));
+        // Qt cannot name these files to remove them.
+        for (const QByteArray& path : {source, QFile::encodeName(Out)}) {
+            std::filesystem::remove_all(path.toStdString());
+        }
     }
 
     void withoutTheEngineTheRunEndsIdle() {

@@ -6,7 +6,6 @@
 #include <QTest>
 
 #include "batch/OutputTree.h"
-#include "batch/ResizeAndSave.h"
 #include "platform/DesktopFolder.h"
 #include "support/TestMain.h"
 
@@ -103,20 +102,19 @@ private slots:
         QCOMPARE(tree.OutputPath(link, osThumb), written);
     }
 
-    void makeFolderCreatesEveryLevel() {
+    void sizeFoldersAreMadeWithEveryLevel() {
         QTemporaryDir folder;
-        const QString deep = folder.filePath(QStringLiteral("no/such/levels/yet/"));
-        QCOMPARE(MakeFolder(deep), QString());
-        QVERIFY(QFileInfo(deep).isDir());
-        QCOMPARE(MakeFolder(deep), QString()); // already there
+        const TOutputTree tree(folder.filePath(QStringLiteral("no/such/levels/yet")));
+        QCOMPARE(tree.OpenSizeFolder(osMedium).Error, QString());
+        QVERIFY(QFileInfo(tree.SizeFolder(osMedium)).isDir());
+        QVERIFY(tree.OpenSizeFolder(osMedium).Folder.IsOpen()); // already there
     }
 
-    void makeFolderReportsAFileInTheWay() {
+    void aFileInTheWayIsReported() {
         QTemporaryDir folder;
         const QString blocker = folder.filePath(QStringLiteral("Resized Images"));
         Touch(blocker);
-        QVERIFY(!MakeFolder(blocker + QStringLiteral("/")).isEmpty());
-        QVERIFY(!MakeFolder(blocker + QStringLiteral("/Large/")).isEmpty());
+        QVERIFY(!TOutputTree(blocker).OpenSizeFolder(osLarge).Error.isEmpty());
         QVERIFY(QFileInfo(blocker).isFile());
     }
 

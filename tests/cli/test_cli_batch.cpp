@@ -9,6 +9,9 @@
 #include <QTest>
 
 #include <csignal>
+#include <filesystem>
+
+#include <unistd.h>
 
 #include "settings/Settings.h"
 #include "support/TestMain.h"
@@ -72,6 +75,31 @@ private slots:
         QCOMPARE(QImageReader(Path("out/Large/Large_one.jpg")).size(), QSize(600, 450));
         QCOMPARE(QImageReader(Path("out/Medium/Medium_two.jpg")).size(), QSize(244, 325));
         QCOMPARE(QImageReader(Path("out/Thumbnail/Thumb_two.jpg")).size(), QSize(71, 95));
+    }
+
+    // Names from old archives are not UTF-8: read and written with their bytes, whether the
+    // name is given directly or found in a folder.
+    void namesThatAreNotUtf8KeepTheirBytes() {
+        MakeImage("old/plain.png", 40, 30);
+        const QByteArray folder = QFile::encodeName(Path("old"));
+        QCOMPARE(::rename(folder + "/plain.png", folder + "/caf\xe9.png"), 0);
+        // Through a shell, so that the name reaches the program as raw bytes.
+        const TResult direct = Run({"-c", "exec \"$0\" --output \"$1\" \"$2\"$(printf '\\351').png",
+                                    VK_BATCH_PROGRAM, Path("direct"), Path("old/caf")},
+                                   QStringLiteral("/bin/sh"));
+        QCOMPARE(direct.Err, QString());
+        QCOMPARE(direct.Code, 0);
+        const TResult scan = Run({"--output", Path("scan"), Path("old")});
+        QCOMPARE(scan.Code, 0);
+        for (const char* root : {"direct", "scan"}) {
+            const QByteArray output =
+                QFile::encodeName(Path(QLatin1String(root))) + "/Large/Large_caf\xe9.jpg";
+            QVERIFY2(::access(output.constData(), R_OK) == 0, output.constData());
+        }
+        // Qt cannot name these files to remove them.
+        for (const char* made : {"old", "direct", "scan"}) {
+            std::filesystem::remove_all(QFile::encodeName(Path(QLatin1String(made))).toStdString());
+        }
     }
 
     void desktopByDefault() {

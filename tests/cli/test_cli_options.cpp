@@ -59,9 +59,10 @@ private slots:
     }
 
     void optionsOverTheSettingsFile() {
-        const TCliParse parse = ParseCommandLine(
-            {"--quality=40", "--resize-quality", "high", "--large", "800X600", "--medium", "off",
-             "--thumb", "10x10", "--thumb", "120x90", "--", "--not-an-option", "photo.jpg"});
+        const TCliParse parse =
+            ParseCommandLine({"--quality=40", "--resize-quality", "high", "--strip-metadata",
+                              "--large", "800X600", "--medium", "off", "--thumb", "10x10",
+                              "--thumb", "120x90", "--", "--not-an-option", "photo.jpg"});
         QVERIFY2(parse.Error.isEmpty(), qPrintable(parse.Error));
         QCOMPARE(parse.Options.Paths, (QStringList{"--not-an-option", "photo.jpg"}));
         TSettings fromFile;
@@ -70,6 +71,7 @@ private slots:
         TSettings expected;
         expected.JPGQuality = 40;
         expected.RQHigh = true;
+        expected.StripMetadata = true;
         expected.LargeWidth = 800;
         expected.LargeHeight = 600;
         expected.ProcessMedium = false;

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+#include "batch/OutputSize.h"
+#include "batch/TargetSize.h"
+
+struct TSettings;
+
+// One output size to make, with its box.
+struct TOutputRequest {
+    TOutputSize Size;
+    TDimensions Box;
+};
+
+// What to make of every photograph of a run: the sizes in run order (each scaled from the one
+// before) and how to scale and encode them.
+struct TOutputPlan {
+    std::vector<TOutputRequest> Sizes;
+    bool HighQuality = false;
+    int Quality = 70;
+    bool StripMetadata = false;
+};
+
+// The plan the settings ask for: every enabled size, Large first.
+TOutputPlan PlanFor(const TSettings& RunSettings);
+
+// One output size of one photograph, encoded.
+struct TEncodedOutput {
+    TOutputSize Size = osLarge;
+    TDimensions Dimensions;
+    // The JPEG file's bytes; empty when it could not be made.
+    QByteArray Jpeg;
+    // Why Jpeg is empty.
+    QString Error;
+};
+
+// What became of one photograph.
+struct TPhotoOutputs {
+    // False when nothing could be read from the bytes: no output was made.
+    bool Decoded = false;
+    // Set when the file held less than it declared (a JPEG cut short): the outputs show what it
+    // held.
+    QString PartialReadReason;
+    // One entry per size of the plan, in its order.
+    std::vector<TEncodedOutput> Outputs;
+};
+
+// Turns one photograph into the outputs of Plan: decodes it (a JPEG at the smallest scale that
+// still gives the first size at least its box), turns it upright by its orientation, converts
+// its colours for JPEG, flattens transparency onto white, keeps its metadata small (or strips
+// it), then fits, scales and encodes each size, each from the one before. The fit always starts
+// from the upright size the file declares, however the decoder scaled it. Works on bytes alone:
+// it opens no file. Source is the whole file; ExtensionHint its extension, which guides formats
+// without a signature.
+TPhotoOutputs MakePhotoOutputs(const QByteArray& Source, const QString& ExtensionHint,
+                               const TOutputPlan& Plan);
