@@ -462,6 +462,30 @@ private slots:
         QVERIFY(Written().contains(QStringLiteral("Large/Large_cut.jpg 600x450")));
     }
 
+    // A phone's portrait shot is stored landscape with orientation 6: the fit applies to the
+    // upright picture, and the outputs stand upright without a tag to turn them again.
+    void portraitPhotosAreFittedUpright() {
+        if (QStandardPaths::findExecutable(QStringLiteral("exiftool")).isEmpty()) {
+            QSKIP("exiftool is not installed");
+        }
+        const QString photo = MakeImage("phone.jpg", 4000, 3000);
+        QCOMPARE(QProcess::execute(QStringLiteral("exiftool"),
+                                   {"-q", "-overwrite_original", "-Orientation#=6", photo}),
+                 0);
+        TViewStub view;
+        QCOMPARE(Run({photo}, TSettings(), view).Processed, 1);
+        QCOMPARE(Written(),
+                 (QStringList{"Large/Large_phone.jpg 450x600", "Medium/Medium_phone.jpg 244x325",
+                              "Thumbnail/Thumb_phone.jpg 71x95"}));
+        QProcess identify;
+        identify.start(QStringLiteral("identify"),
+                       {QStringLiteral("-format"), QStringLiteral("%[orientation]"),
+                        Out + QStringLiteral("Medium/Medium_phone.jpg")});
+        QVERIFY(identify.waitForFinished());
+        const QByteArray orientation = identify.readAllStandardOutput();
+        QVERIFY2(orientation == "TopLeft" || orientation == "Undefined", orientation.constData());
+    }
+
     // Names from old archives are not UTF-8; the outputs keep their bytes.
     void aNameThatIsNotUtf8KeepsItsBytes() {
         const QByteArray folder = QFile::encodeName(Sources->path());

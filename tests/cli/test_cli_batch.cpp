@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -99,6 +100,32 @@ private slots:
         // Qt cannot name these files to remove them.
         for (const char* made : {"old", "direct", "scan"}) {
             std::filesystem::remove_all(QFile::encodeName(Path(QLatin1String(made))).toStdString());
+        }
+    }
+
+    // Location and camera stay in the outputs unless removal is asked for.
+    void stripMetadataRemovesTheLocation() {
+        if (QStandardPaths::findExecutable(QStringLiteral("exiftool")).isEmpty()) {
+            QSKIP("exiftool is not installed");
+        }
+        const QString photo = MakeImage("gps.jpg", 400, 300);
+        QCOMPARE(QProcess::execute(QStringLiteral("exiftool"),
+                                   {"-q", "-overwrite_original", "-GPSLatitude=48.8584",
+                                    "-GPSLatitudeRef=N", "-Model=Test Camera", photo}),
+                 0);
+        const auto tags = [](const QString& Jpeg) {
+            QProcess exiftool;
+            exiftool.start(QStringLiteral("exiftool"),
+                           {"-s", "-s", "-s", "-GPSLatitude", "-Model", Jpeg});
+            exiftool.waitForFinished();
+            return QString::fromUtf8(exiftool.readAllStandardOutput()).trimmed();
+        };
+        QCOMPARE(Run({"--output", Path("kept"), photo}).Code, 0);
+        QVERIFY(tags(Path("kept/Thumbnail/Thumb_gps.jpg")).contains(QLatin1String("Test Camera")));
+        QCOMPARE(Run({"--strip-metadata", "--output", Path("stripped"), photo}).Code, 0);
+        for (const char* output :
+             {"stripped/Large/Large_gps.jpg", "stripped/Thumbnail/Thumb_gps.jpg"}) {
+            QCOMPARE(tags(Path(QLatin1String(output))), QString());
         }
     }
 
