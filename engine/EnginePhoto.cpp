@@ -7,6 +7,7 @@
 #include "engine/EngineColour.h"
 #include "engine/EngineMetadata.h"
 #include "engine/EngineScope.h"
+#include "engine/EngineText.h"
 #include "engine/ImageMagickAPI.h"
 
 namespace {
@@ -14,25 +15,6 @@ namespace {
 // The JPEG encoder reads quality 0 as "not set"; 1 is the lowest it writes.
 constexpr size_t kLowestJpegQuality = 1;
 constexpr size_t kHighestJpegQuality = 100;
-constexpr qsizetype kMaxExtensionHint = 16;
-
-int ClampToInt(size_t Value) {
-    return static_cast<int>(std::min<size_t>(Value, std::numeric_limits<int>::max()));
-}
-
-// Letters and digits only: the engine reads frame, size and format syntax in file names.
-bool IsPlainExtension(const QByteArray& Extension) {
-    return !Extension.isEmpty() && Extension.size() <= kMaxExtensionHint &&
-           std::all_of(Extension.begin(), Extension.end(), [](char c) {
-               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-           });
-}
-
-void CopyText(char* Field, const QByteArray& Text) {
-    std::memcpy(Field, Text.constData(), static_cast<size_t>(Text.size()));
-    Field[Text.size()] = '\0';
-}
-
 // What the decoder kept inside the frame about pixel data it could not read: a truncated or
 // damaged file. Warnings about metadata come with other severities, and the most severe of all
 // is the only one the record shows at its top, so every kept warning is looked at.
@@ -60,8 +42,7 @@ TEnginePhoto TEnginePhoto::Decode(const QByteArray& Bytes, const QByteArray& Ext
     if (Bytes.isEmpty())
         return photo;
     const TImageInfoRecord info(nullptr);
-    if (IsPlainExtension(ExtensionHint))
-        CopyText(info.get()->filename, "source." + ExtensionHint);
+    SetDecoderExtensionHint(info.get(), ExtensionHint);
     if (DecodeHint && DecodeHint->width() > 0 && DecodeHint->height() > 0) {
         const QByteArray size = QByteArray::number(DecodeHint->width()) + 'x' +
                                 QByteArray::number(DecodeHint->height());
@@ -161,7 +142,7 @@ QByteArray TEnginePhoto::EncodeJpeg(int Quality, QString& Error) const {
         return {};
     }
     const TImageInfoRecord info(nullptr);
-    CopyText(info.get()->magick, "JPEG");
+    CopyEngineText(info.get()->magick, "JPEG");
     info.get()->adjoin = MagickFalse;
     // The encoder writes a colour picture that holds only greys as a grey JPEG, which an RGB
     // profile no longer describes.

@@ -6,14 +6,15 @@
 
 #include <QBuffer>
 #include <QClipboard>
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 
-#include "engine/EngineColour.h"
 #include "engine/EngineScope.h"
+#include "engine/EngineText.h"
 #include "engine/ImageMagickAPI.h"
+#include "platform/AsciiText.h"
 #include "platform/Errors.h"
+#include "platform/FileNames.h"
 #include "platform/RegularFile.h"
 #include "platform/SafeWrite.h"
 
@@ -21,44 +22,9 @@ bool MagickLoaded = false;
 
 namespace {
 
-// The engine's text fields hold MagickPathExtent bytes with the terminating NUL.
-constexpr qsizetype kMaxEngineText = MagickPathExtent - 1;
-
 // Files are read whole before decoding; larger ones than the engine's byte count takes are
 // refused, not half read.
 constexpr qint64 kMaxSourceBytes = std::numeric_limits<std::uint32_t>::max();
-
-int ClampToInt(size_t value) {
-    return static_cast<int>(std::min<size_t>(value, std::numeric_limits<int>::max()));
-}
-
-QByteArray AsciiUpper(QByteArray text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-// The extension of a name when it is a plain format name, else empty.
-QByteArray PlainExtension(const QString& FileName) {
-    const QString name = FileName.mid(FileName.lastIndexOf(QLatin1Char('/')) + 1);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return {};
-    const QByteArray extension = name.mid(dot + 1).toLatin1();
-    const bool plain =
-        !extension.isEmpty() && extension.size() <= 16 &&
-        std::all_of(extension.begin(), extension.end(), [](char c) {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        });
-    return plain ? extension : QByteArray();
-}
-
-void CopyText(char* field, const QByteArray& text) {
-    const auto length = std::min<qsizetype>(text.size(), kMaxEngineText);
-    std::memcpy(field, text.constData(), static_cast<size_t>(length));
-    field[length] = '\0';
-}
 
 // Unlinks one frame from its list while it is encoded alone, and links it back on exit.
 class TDetachedFrame {
@@ -129,7 +95,6 @@ void TMagickImage::Clear() {
         Magick::DestroyImageInfo(ImageInfo);
     ImageInfo = Magick::CloneImageInfo(nullptr);
     FrameIndex = 0;
-    FLastWriteError.clear();
 }
 
 void TMagickImage::SetQuality(int Value) {
@@ -145,7 +110,7 @@ void TMagickImage::SetFormat(const QString& Name) {
     if (format.startsWith('.'))
         format.remove(0, 1);
     if (format.size() <= kMaxEngineText)
-        CopyText(ImageInfo->magick, format);
+        CopyEngineText(ImageInfo->magick, format);
 }
 
 QString TMagickImage::GetFormat() const {
@@ -156,16 +121,9 @@ int TMagickImage::GetQuality() const {
     return ImageInfo != nullptr ? ClampToInt(ImageInfo->quality) : 0;
 }
 
-void TMagickImage::SetDecodeSizeHint(std::uint32_t Columns, std::uint32_t Rows) {
-    if (ImageInfo == nullptr)
-        return;
-    const QByteArray size = QByteArray::number(Columns) + 'x' + QByteArray::number(Rows);
-    Magick::SetImageOption(ImageInfo, "jpeg:size", size.constData());
-}
-
 void TMagickImage::LoadFromFile(const QString& FileName) {
     ReleaseImages();
-    const QByteArray encoded = QFile::encodeName(FileName);
+    const QByteArray encoded = EncodeFileName(FileName);
     if (ImageInfo == nullptr || encoded.isEmpty() || encoded.size() > kMaxEngineText)
         return;
     // Read the bytes ourselves: the engine reads frame and format syntax in names.
@@ -175,7 +133,8 @@ void TMagickImage::LoadFromFile(const QString& FileName) {
     QBuffer stream(&*bytes);
     stream.open(QIODevice::ReadOnly);
     // The extension still guides the engine for formats without a signature.
-    Images = Decode(stream, static_cast<std::uint32_t>(bytes->size()), PlainExtension(FileName));
+    Images = Decode(stream, static_cast<std::uint32_t>(bytes->size()),
+                    FileExtension(FileName).toLatin1());
 }
 
 void TMagickImage::LoadFromStream(QIODevice& Stream) {
@@ -195,24 +154,21 @@ _Image* TMagickImage::Decode(QIODevice& Stream, std::uint32_t Count,
     // ("JPG" in a batch run) would otherwise make the engine decode everything as that format.
     const TImageInfoRecord info(ImageInfo);
     info.get()->magick[0] = '\0';
-    CopyText(info.get()->filename,
-             ExtensionHint.isEmpty() ? QByteArray() : "source." + ExtensionHint);
+    SetDecoderExtensionHint(info.get(), ExtensionHint);
     const TExceptionRecord exception;
     return StreamToImage(Stream, info.get(), Count, exception.get());
 }
 
 bool TMagickImage::EncodeCurrentFrame(QIODevice& Stream, const QByteArray& FormatFromName) {
     Image* frame = CurrentFrame();
-    if (ImageInfo == nullptr || frame == nullptr) {
-        FLastWriteError = QStringLiteral("There is no image to write");
+    if (ImageInfo == nullptr || frame == nullptr)
         return false;
-    }
     const TExceptionRecord exception;
     const TImageInfoRecord info(ImageInfo);
     info.get()->filename[0] = '\0';
     info.get()->adjoin = MagickFalse;
     if (info.get()->magick[0] == '\0' && !FormatFromName.isEmpty())
-        CopyText(info.get()->magick, AsciiUpper(FormatFromName));
+        CopyEngineText(info.get()->magick, AsciiUpper(FormatFromName));
     // The encoders take the quality from the frame, not from the options.
     if (ImageInfo->quality != 0)
         frame->quality = ImageInfo->quality;
@@ -223,11 +179,8 @@ bool TMagickImage::EncodeCurrentFrame(QIODevice& Stream, const QByteArray& Forma
         const TDetachedFrame alone(frame);
         written = ImageToStream(Stream, info.get(), frame, exception.get());
     }
-    CopyText(frame->magick, ownFormat);
+    CopyEngineText(frame->magick, ownFormat);
     if (written == 0) {
-        FLastWriteError = exception.Reason();
-        if (FLastWriteError.isEmpty())
-            FLastWriteError = QStringLiteral("The image could not be encoded");
         // A failed encode stays recorded in the frame and would taint later writes.
         Magick::ClearMagickException(&frame->exception);
         return false;
@@ -236,23 +189,20 @@ bool TMagickImage::EncodeCurrentFrame(QIODevice& Stream, const QByteArray& Forma
 }
 
 void TMagickImage::SaveToFile(const QString& FileName) {
-    FLastWriteError.clear();
-    if (QFile::encodeName(FileName).size() > kMaxEngineText) {
-        FLastWriteError = QStringLiteral("The file name is too long");
+    const QByteArray name = EncodeFileName(FileName);
+    if (name.size() > kMaxEngineText)
         return;
-    }
     QByteArray bytes;
     QBuffer encoded(&bytes);
     encoded.open(QIODevice::WriteOnly);
-    if (!EncodeCurrentFrame(encoded, PlainExtension(FileName)))
+    if (!EncodeCurrentFrame(encoded, FileExtension(FileName).toLatin1()))
         return;
     // A new file renamed into place: a crash or a full disk never leaves half a picture, and a
     // link at the name is replaced, never written through.
-    FLastWriteError = SafeWrite::WriteFileAt(QFile::encodeName(FileName), bytes);
+    SafeWrite::WriteFileAt(name, bytes);
 }
 
 void TMagickImage::SaveToStream(QIODevice& Stream) {
-    FLastWriteError.clear();
     EncodeCurrentFrame(Stream, {});
 }
 
@@ -264,25 +214,6 @@ int TMagickImage::GetWidth() const {
 int TMagickImage::GetHeight() const {
     const Image* frame = CurrentFrame();
     return frame != nullptr ? ClampToInt(frame->rows) : 0;
-}
-
-int TMagickImage::GetSourceWidth() const {
-    const Image* frame = CurrentFrame();
-    if (frame == nullptr)
-        return 0;
-    return ClampToInt(frame->magick_columns != 0 ? frame->magick_columns : frame->columns);
-}
-
-int TMagickImage::GetSourceHeight() const {
-    const Image* frame = CurrentFrame();
-    if (frame == nullptr)
-        return 0;
-    return ClampToInt(frame->magick_rows != 0 ? frame->magick_rows : frame->rows);
-}
-
-QString TMagickImage::GetSourceFormat() const {
-    const Image* frame = CurrentFrame();
-    return frame != nullptr ? QString::fromUtf8(frame->magick) : QString();
 }
 
 bool TMagickImage::GetEmpty() const {
@@ -452,13 +383,4 @@ void TMagickImage::ReplaceCurrentFrame(_Image* New) {
     old->next = nullptr;
     old->list = nullptr;
     Magick::DestroyImage(old);
-}
-
-bool TMagickImage::HasTransparency() const {
-    const Image* frame = CurrentFrame();
-    return frame != nullptr && frame->matte != MagickFalse;
-}
-
-void TMagickImage::FlattenOntoWhite() {
-    FlattenFrameOntoWhite(CurrentFrame());
 }

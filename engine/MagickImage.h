@@ -73,26 +73,6 @@ public:
     void Despeckle();
     void Edge(double Radius);
 
-    // True when the current frame has an alpha channel.
-    bool HasTransparency() const;
-    // Composes the current frame onto white and drops its alpha channel: JPEG keeps no
-    // transparency, and the engine would otherwise write the hidden colour.
-    void FlattenOntoWhite();
-
-    // The size the source file declares, which a decoder working at a smaller scale keeps;
-    // the decoded size when the file said nothing else.
-    int GetSourceWidth() const;
-    int GetSourceHeight() const;
-    // The engine's name for the format the current frame was decoded from ("JPEG", "PNG").
-    QString GetSourceFormat() const;
-
-    // Asks the decoder to produce at least Columns x Rows when it can decode at a smaller scale
-    // (JPEG does). Kept until Clear.
-    void SetDecodeSizeHint(std::uint32_t Columns, std::uint32_t Rows);
-
-    // The last write's failure text, empty after a successful write.
-    const QString& LastWriteError() const { return FLastWriteError; }
-
 private:
     _Image* Decode(QIODevice& Stream, std::uint32_t Count, const QByteArray& ExtensionHint) const;
     bool EncodeCurrentFrame(QIODevice& Stream, const QByteArray& FormatFromName);
@@ -103,5 +83,4 @@ private:
     std::int32_t FrameIndex = 0;
     _Image* Images = nullptr;
     _ImageInfo* ImageInfo = nullptr;
-    QString FLastWriteError;
 };

@@ -117,7 +117,6 @@ private slots:
         QCOMPARE(image.GetWidth(), 64);
         const QString output = folder.filePath(QStringLiteral("out-") + name);
         image.SaveToFile(output);
-        QVERIFY2(image.LastWriteError().isEmpty(), qPrintable(image.LastWriteError()));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2);
         QVERIFY(ReadBytes(output).startsWith("\x89PNG"));
     }
@@ -131,9 +130,6 @@ private slots:
         image.LoadFromFile(Png);
         image.LoadFromFile(name + QStringLiteral("/x.png"));
         QVERIFY(image.GetEmpty());
-        image.LoadFromFile(Png);
-        image.SaveToFile(name + QStringLiteral("/y.png"));
-        QCOMPARE(image.LastWriteError(), QStringLiteral("The file name is too long"));
     }
 
     void streamsDecodeFromThePositionAndRefuseAnEmptyRest() {
@@ -253,7 +249,6 @@ private slots:
         image.SetQuality(40);
         const QString output = folder.filePath(QStringLiteral("frames.png"));
         image.SaveToFile(output);
-        QVERIFY(image.LastWriteError().isEmpty());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
                  QStringList{QStringLiteral("frames.png")});
         QVERIFY(ReadBytes(output).startsWith("\xff\xd8"));
@@ -281,21 +276,18 @@ private slots:
         QVERIFY(ReadBytes(folder.filePath(QStringLiteral("noextension"))).startsWith("\xff\xd8"));
     }
 
-    void aFailedWriteIsReportedAndLeavesNoFile() {
+    void aFailedWriteLeavesNoFile() {
         QTemporaryDir folder;
         TMagickImage image;
         image.LoadFromFile(Png);
         image.SetFormat(QStringLiteral("jpg"));
         const QString target = folder.filePath(QStringLiteral("missing/out.jpg"));
         image.SaveToFile(target);
-        QVERIFY(!image.LastWriteError().isEmpty());
         QVERIFY(!QFile::exists(target));
         image.SaveToFile(folder.filePath(QStringLiteral("ok.jpg")));
-        QVERIFY(image.LastWriteError().isEmpty());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("ok.jpg")});
         TMagickImage empty;
         empty.SaveToFile(folder.filePath(QStringLiteral("empty.jpg")));
-        QVERIFY(!empty.LastWriteError().isEmpty());
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("empty.jpg"))));
     }
 
@@ -309,7 +301,6 @@ private slots:
         TMagickImage image;
         image.LoadFromFile(Png);
         image.SaveToFile(output);
-        QVERIFY(image.LastWriteError().isEmpty());
         QCOMPARE(ReadBytes(victim), before);
         QVERIFY(!QFileInfo(output).isSymLink());
         QVERIFY(ReadBytes(output).startsWith("\xff\xd8"));
@@ -317,8 +308,8 @@ private slots:
         VK_SMALL_DISK(disk, 64);
         QVERIFY(disk.Fill(0));
         image.SaveToFile(disk.Path() + QStringLiteral("/Large_x.jpg"));
-        QCOMPARE(image.LastWriteError(), QStringLiteral("No space left on device"));
-        QVERIFY(!QFile::exists(disk.Path() + QStringLiteral("/Large_x.jpg")));
+        QCOMPARE(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("filler")});
     }
 
     void bitmapRoundTripKeepsPixelsAndChannelOrder() {
@@ -379,38 +370,6 @@ private slots:
         pasted.LoadFromClipboardFormat(*clipboard);
         QCOMPARE(pasted.GetWidth(), 6);
         QCOMPARE(pasted.GetHeight(), 4);
-    }
-
-    void transparencyFlattensOntoWhite() {
-        QImage clear(8, 8, QImage::Format_ARGB32);
-        clear.fill(Qt::transparent);
-        const QString path = Path(QStringLiteral("clear.png"));
-        QVERIFY(clear.save(path, "PNG"));
-        TMagickImage image;
-        image.LoadFromFile(path);
-        QVERIFY(image.HasTransparency());
-        image.FlattenOntoWhite();
-        QVERIFY(!image.HasTransparency());
-        QImage bitmap;
-        image.AssignTo(bitmap);
-        QCOMPARE(bitmap.pixelColor(3, 3), QColor(Qt::white));
-        TMagickImage opaque;
-        opaque.LoadFromFile(Jpeg);
-        QVERIFY(!opaque.HasTransparency());
-    }
-
-    void theDecodeHintKeepsTheSourceSize() {
-        const QString big = Path(QStringLiteral("big.jpg"));
-        QVERIFY(WriteImage(big, 1600, 1200, "JPEG"));
-        TMagickImage image;
-        image.SetDecodeSizeHint(300, 300);
-        image.LoadFromFile(big);
-        QVERIFY(image.GetWidth() >= 300 && image.GetWidth() < 1600);
-        QCOMPARE(image.GetSourceWidth(), 1600);
-        QCOMPARE(image.GetSourceHeight(), 1200);
-        image.Clear();
-        image.LoadFromFile(big);
-        QCOMPARE(image.GetWidth(), 1600);
     }
 };
 
