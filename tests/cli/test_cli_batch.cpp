@@ -103,6 +103,23 @@ private slots:
         }
     }
 
+    // A photograph cut short is made from what it holds, with a warning and a count.
+    void aFileCutShortIsWarnedAbout() {
+        const QString whole = MakeImage("whole.jpg", 400, 300);
+        QFile file(whole);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(file.size() * 2 / 3));
+        file.close();
+        const TResult result = Run({"--output", Path("out"), whole});
+        QCOMPARE(result.Code, 0);
+        QVERIFY2(result.Err.startsWith(QStringLiteral("vellumkite-batch: warning: read only in "
+                                                      "part: ") +
+                                       whole + QStringLiteral(": ")),
+                 qPrintable(result.Err));
+        QVERIFY(result.Out.endsWith(QStringLiteral("Read only in part: 1\n")));
+        QCOMPARE(QImageReader(Path("out/Large/Large_whole.jpg")).size(), QSize(600, 450));
+    }
+
     // Location and camera stay in the outputs unless removal is asked for.
     void stripMetadataRemovesTheLocation() {
         if (QStandardPaths::findExecutable(QStringLiteral("exiftool")).isEmpty()) {

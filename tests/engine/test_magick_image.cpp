@@ -81,6 +81,7 @@ private slots:
         QTest::newRow("empty") << QByteArray() << "empty.png";
         QTest::newRow("binary junk") << QByteArray(5000, '\x7f') << "junk.gif";
         QTest::newRow("missing") << QByteArray() << "";
+        QTest::newRow("first bytes of a jpeg") << ReadBytes(Jpeg).left(300) << "cut.jpg";
     }
     void unreadableFilesLeaveTheObjectEmpty() {
         QFETCH(QByteArray, content);
@@ -94,6 +95,7 @@ private slots:
         image.LoadFromFile(Png);
         image.LoadFromFile(path);
         QVERIFY(image.GetEmpty());
+        QCOMPARE(image.GetFrameCount(), 0); // no frame of 0 x 0 either
         QCOMPARE(image.GetWidth(), 0);
         QCOMPARE(image.GetHeight(), 0);
     }
