@@ -9,6 +9,7 @@
 
 #include "engine/ImageMagickAPI.h"
 #include "engine/MagickImage.h"
+#include "support/EngineStart.h"
 #include "support/ImageFiles.h"
 #include "support/TestMain.h"
 
@@ -39,13 +40,6 @@ bool WriteGradient(const QString& path, const QString& format) {
 const QByteArray kPlainSvg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"30\">"
                              "<rect width=\"40\" height=\"30\" fill=\"blue\"/></svg>\n";
 
-void StartEngine(bool withRights) {
-    ShutDownImageMagickAPI();
-    SetEngineRightsForTests(withRights);
-    MagickLoaded = LoadImageMagick("");
-    SetEngineRightsForTests(true);
-}
-
 } // namespace
 
 class TestEngineFence : public QObject {
@@ -73,7 +67,7 @@ private:
 
 private slots:
     void initTestCase() {
-        StartEngine(true);
+        vk_test::StartEngine(true);
         QVERIFY(MagickLoaded);
     }
 
@@ -158,13 +152,13 @@ private slots:
         }
         QCOMPARE(EngineTemporaryFiles(folders[0]), QStringList());
         QCOMPARE(EngineTemporaryFiles(QStringLiteral("/tmp")), inTmp);
-        StartEngine(true);
+        vk_test::StartEngine(true);
         const QStringList restarted = EngineFolders();
         QCOMPARE(restarted.size(), 1);
         QVERIFY(restarted[0] != folders[0]);
         UnloadImageMagick();
         QCOMPARE(EngineFolders(), QStringList());
-        StartEngine(true);
+        vk_test::StartEngine(true);
     }
 
     // Last: restarts the engine without the rights rules.
@@ -174,7 +168,7 @@ private slots:
         QFETCH(QString, format);
         QFETCH(QByteArray, content);
         if (Fenced) {
-            StartEngine(false);
+            vk_test::StartEngine(false);
             Fenced = false;
         }
         const QString path = Folder.filePath(name);

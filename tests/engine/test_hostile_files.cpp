@@ -15,6 +15,7 @@
 
 #include "engine/ImageMagickAPI.h"
 #include "engine/MagickImage.h"
+#include "support/EngineStart.h"
 #include "support/ImageFiles.h"
 #include "support/TestMain.h"
 
@@ -138,13 +139,6 @@ QStringList EngineTemporaryFiles() {
         .entryList({QStringLiteral("magick-*")}, QDir::Files | QDir::Hidden);
 }
 
-void StartEngine(bool withRights) {
-    ShutDownImageMagickAPI();
-    SetEngineRightsForTests(withRights);
-    MagickLoaded = LoadImageMagick("");
-    SetEngineRightsForTests(true);
-}
-
 } // namespace
 
 class TestHostileFiles : public QObject {
@@ -185,7 +179,7 @@ private slots:
         const QString jpeg = Folder.filePath(QStringLiteral("whole.jpg"));
         QVERIFY(photo.save(jpeg, "JPEG"));
         Jpeg = vk_test::ReadBytes(jpeg);
-        StartEngine(true);
+        vk_test::StartEngine(true);
         QVERIFY(MagickLoaded);
     }
 
@@ -200,7 +194,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QString, target);
-        StartEngine(true);
+        vk_test::StartEngine(true);
         QVERIFY(MagickLoaded);
         const QString path = Folder.filePath(name);
         QVERIFY(vk_test::WriteBytes(path, content));
@@ -280,7 +274,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QString, target);
-        StartEngine(false);
+        vk_test::StartEngine(false);
         QVERIFY(MagickLoaded);
         const QString path = Folder.filePath(name);
         QVERIFY(vk_test::WriteBytes(path, content));
