@@ -1,0 +1,169 @@
+#include "FileListImport.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "app/FileListMime.h"
+#include "app/FileListModel.h"
+#include "app/FileListScan.h"
+#include "platform/FileNames.h"
+
+namespace {
+
+// Events are served this often during an import, and the progress moves this often.
+constexpr int kPumpEvery = 200;
+constexpr int kProgressEvery = 5;
+
+// The size of the file at Path, found by opening it for reading, as a listed file must be
+// readable; or the system's reason why it cannot be opened. Only regular files are opened: a
+// device or a pipe is checked for reading rights alone, so listing it has no effect on it.
+std::optional<qint64> ReadableFileSize(const QString& Path, QString& Reason) {
+    const QByteArray name = EncodeFileName(Path);
+    struct stat status;
+    int error = 0;
+    if (::stat(name.constData(), &status) != 0) {
+        error = errno;
+    } else if (S_ISDIR(status.st_mode)) {
+        error = EISDIR;
+    } else if (!S_ISREG(status.st_mode)) {
+        if (::faccessat(AT_FDCWD, name.constData(), R_OK, AT_EACCESS) != 0)
+            error = errno;
+    } else {
+        const int handle = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (handle < 0 || ::fstat(handle, &status) != 0)
+            error = errno;
+        if (handle >= 0)
+            ::close(handle);
+    }
+    if (error != 0) {
+        Reason = QStringLiteral("Cannot open file \"%1\". %2")
+                     .arg(Path, QString::fromLocal8Bit(std::strerror(error)));
+        return std::nullopt;
+    }
+    return static_cast<qint64>(status.st_size);
+}
+
+// Puts the window back whatever way an import leaves: list redrawn, counts shown, progress
+// hidden, idle.
+class TImportEnd {
+public:
+    TImportEnd(TFileListModel& List, IFileListView& View) : FList(List), FView(View) {}
+    TImportEnd(const TImportEnd&) = delete;
+    TImportEnd& operator=(const TImportEnd&) = delete;
+    ~TImportEnd() {
+        FView.EndListUpdate();
+        FView.ShowFilesProcessed(0, FList.Count());
+        FView.HideProgress();
+        FView.SetIdle(true);
+    }
+
+private:
+    TFileListModel& FList;
+    IFileListView& FView;
+};
+
+// The hourglass for the life of the object.
+class TWaitCursor {
+public:
+    explicit TWaitCursor(IFileListView& View) : FView(View) { FView.SetWaitCursor(true); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+    ~TWaitCursor() { FView.SetWaitCursor(false); }
+
+private:
+    IFileListView& FView;
+};
+
+} // namespace
+
+QString ImportingText(int Count) {
+    return QStringLiteral("Importing list of files(%1)...").arg(Count);
+}
+
+QString GettingFilesText() {
+    return QStringLiteral("Please wait while getting list of files...");
+}
+
+bool ImportFileList(TFileListModel& List, const QStringList& Paths, IFileListView& View) {
+    const int count = static_cast<int>(Paths.size());
+    View.SetIdle(false);
+    View.SetStatusLabel1(ImportingText(count));
+    View.ShowProgress(count);
+    View.BeginListUpdate();
+    QString failure;
+    {
+        TImportEnd end(List, View);
+        // Rows are handed to the list in blocks, each before events are served, so a sort
+        // meanwhile sees every row made so far.
+        QList<FileListEntry> made;
+        made.reserve(std::min(count, kPumpEvery));
+        for (int i = 0; i < count; ++i) {
+            const std::optional<qint64> size = ReadableFileSize(Paths[i], failure);
+            if (!size)
+                break;
+            made.append(EntryForPath(Paths[i], *size));
+            if (i % kProgressEvery == 0 || i == count - 1) {
+                View.SetProgress(i);
+                if (i % kPumpEvery == 0) {
+                    List.AppendEntries(std::exchange(made, {}));
+                    View.ProcessMessages();
+                }
+            }
+        }
+        List.AppendEntries(made);
+    }
+    if (!failure.isEmpty()) {
+        View.ReportError(failure);
+        return false;
+    }
+    return true;
+}
+
+void AddChosenFiles(TFileListModel& List, const QStringList& Paths, IFileListView& View) {
+    bool imported = false;
+    {
+        TWaitCursor cursor(View);
+        imported = ImportFileList(List, Paths, View);
+    }
+    if (imported)
+        View.ShowWaitingCount();
+}
+
+void AddFolderFiles(TFileListModel& List, const QString& Folder, IFileListView& View) {
+    View.SetStatusLabel1(GettingFilesText());
+    bool imported = false;
+    {
+        TWaitCursor cursor(View);
+        QStringList paths;
+        CollectFolderFiles(Folder, paths);
+        imported = ImportFileList(List, paths, View);
+    }
+    if (imported)
+        View.ShowWaitingCount();
+}
+
+void AddDroppedFiles(TFileListModel& List, const QMimeData& Data, IFileListView& View) {
+    if (!View.Idle())
+        return;
+    View.SetStatusLabel1(GettingFilesText());
+    bool imported = false;
+    {
+        TWaitCursor cursor(View);
+        QStringList paths;
+        for (const QString& name : LocalPathsFromMime(Data)) {
+            struct stat status;
+            if (::stat(EncodeFileName(name).constData(), &status) == 0 && S_ISDIR(status.st_mode))
+                CollectFolderFiles(name.endsWith(u'/') ? name : name + u'/', paths);
+            else
+                paths.append(name);
+        }
+        imported = ImportFileList(List, paths, View);
+    }
+    if (imported)
+        View.ShowWaitingCount();
+}

@@ -1,0 +1,192 @@
+#include "FileListModel.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+#include "platform/FileNames.h"
+
+namespace {
+
+struct TColumnLook {
+    const char* Caption;
+    int Width;
+    Qt::Alignment Alignment;
+};
+
+constexpr TColumnLook kColumns[TFileListModel::ColumnCount] = {
+    {"File name", 150, Qt::AlignLeft | Qt::AlignVCenter},
+    {"Type", 100, Qt::AlignHCenter | Qt::AlignVCenter},
+    {"Size", 100, Qt::AlignRight | Qt::AlignVCenter},
+    {"Folder", 200, Qt::AlignLeft | Qt::AlignVCenter},
+};
+
+const QString& ColumnText(const FileListEntry& Entry, int Column) {
+    switch (Column) {
+    case TFileListModel::FileNameColumn:
+        return Entry.FileName;
+    case TFileListModel::TypeColumn:
+        return Entry.FileType;
+    case TFileListModel::SizeColumn:
+        return Entry.SizeText;
+    default:
+        return Entry.Folder;
+    }
+}
+
+// The order of the rows sorted by Column in Direction: the row each new place takes its entry
+// from. The keys are made once, so the comparisons touch neither the disk nor the text codec.
+std::vector<int> SortedOrder(const QList<FileListEntry>& Rows, int Column, int Direction) {
+    std::vector<int> order(Rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    if (Column == TFileListModel::SizeColumn) {
+        std::vector<qint64> sizes;
+        sizes.reserve(Rows.size());
+        for (const FileListEntry& entry : Rows)
+            sizes.push_back(SizeFromText(entry.SizeText));
+        std::stable_sort(order.begin(), order.end(), [&](int A, int B) {
+            const int compare = sizes[A] == sizes[B] ? 0 : sizes[A] > sizes[B] ? 1 : -1;
+            return compare * Direction < 0;
+        });
+    } else {
+        std::vector<QByteArray> keys;
+        keys.reserve(Rows.size());
+        for (const FileListEntry& entry : Rows)
+            keys.push_back(EncodeFileName(ColumnText(entry, Column)));
+        std::stable_sort(order.begin(), order.end(), [&](int A, int B) {
+            const int compare = CompareText(keys[A], keys[B]);
+            return (compare > 0 ? 1 : compare < 0 ? -1 : 0) * Direction < 0;
+        });
+    }
+    return order;
+}
+
+} // namespace
+
+TFileListModel::TFileListModel(QObject* Parent) : QAbstractTableModel(Parent) {}
+
+int TFileListModel::rowCount(const QModelIndex& Parent) const {
+    return Parent.isValid() ? 0 : Count();
+}
+
+int TFileListModel::columnCount(const QModelIndex& Parent) const {
+    return Parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TFileListModel::data(const QModelIndex& Index, int Role) const {
+    if (!checkIndex(Index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const FileListEntry& entry = FRows[Index.row()];
+    switch (Role) {
+    case Qt::DisplayRole:
+        return ColumnText(entry, Index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(kColumns[Index.column()].Alignment);
+    case Qt::DecorationRole:
+        if (Index.column() == FileNameColumn && entry.IconIndex < FRowIcons.size())
+            return FRowIcons[entry.IconIndex];
+        return {};
+    case IconIndexRole:
+        return entry.IconIndex;
+    default:
+        return {};
+    }
+}
+
+QVariant TFileListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
+    if (Orientation != Qt::Horizontal || Section < 0 || Section >= ColumnCount)
+        return QAbstractTableModel::headerData(Section, Orientation, Role);
+    switch (Role) {
+    case Qt::DisplayRole:
+        return QString::fromLatin1(kColumns[Section].Caption);
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(kColumns[Section].Alignment);
+    case ColumnWidthRole:
+        return kColumns[Section].Width;
+    default:
+        return {};
+    }
+}
+
+bool TFileListModel::removeRows(int Row, int Count, const QModelIndex& Parent) {
+    if (Parent.isValid() || Row < 0 || Count <= 0 || Row + Count > FRows.size())
+        return false;
+    beginRemoveRows(QModelIndex(), Row, Row + Count - 1);
+    FRows.remove(Row, Count);
+    endRemoveRows();
+    return true;
+}
+
+void TFileListModel::SetRowIcons(const QList<QIcon>& Icons) {
+    FRowIcons = Icons;
+    if (!FRows.isEmpty())
+        emit dataChanged(index(0, FileNameColumn), index(Count() - 1, FileNameColumn),
+                         {Qt::DecorationRole});
+}
+
+void TFileListModel::AppendEntries(const QList<FileListEntry>& Entries) {
+    if (Entries.isEmpty())
+        return;
+    beginInsertRows(QModelIndex(), Count(), Count() + static_cast<int>(Entries.size()) - 1);
+    FRows.append(Entries);
+    endInsertRows();
+}
+
+void TFileListModel::RemoveRowSet(QList<int> Rows) {
+    std::sort(Rows.begin(), Rows.end(), std::greater<int>());
+    Rows.erase(std::unique(Rows.begin(), Rows.end()), Rows.end());
+    // From the bottom up, one removal per run of adjacent rows.
+    for (qsizetype i = 0; i < Rows.size();) {
+        qsizetype last = i;
+        while (last + 1 < Rows.size() && Rows[last + 1] == Rows[last] - 1)
+            ++last;
+        removeRows(Rows[last], static_cast<int>(last - i + 1));
+        i = last + 1;
+    }
+}
+
+void TFileListModel::Clear() {
+    beginResetModel();
+    FRows.clear();
+    endResetModel();
+}
+
+void TFileListModel::SortByColumn(int Column) {
+    FSortColumn = std::clamp<int>(Column, FileNameColumn, FolderColumn);
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<int> order = SortedOrder(FRows, FSortColumn, FSortDirection);
+    std::vector<int> newRowOf(order.size());
+    QList<FileListEntry> sorted;
+    sorted.reserve(FRows.size());
+    for (int row = 0; row < static_cast<int>(order.size()); ++row) {
+        newRowOf[order[row]] = row;
+        sorted.append(std::move(FRows[order[row]]));
+    }
+    FRows = std::move(sorted);
+    // Selections and the current row follow their entries.
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& index : from)
+        to.append(this->index(newRowOf[index.row()], index.column()));
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    FSortDirection = -FSortDirection;
+}
+
+QString TFileListModel::FirstPath() const {
+    return EntryFullPath(FRows.first());
+}
+
+void TFileListModel::DeleteFirst() {
+    removeRows(0, 1);
+}
+
+void TFileListModel::DeleteEntry(const QString& Path) {
+    for (int row = 0; row < Count(); ++row) {
+        if (EntryFullPath(FRows[row]) == Path) {
+            removeRows(row, 1);
+            return;
+        }
+    }
+}

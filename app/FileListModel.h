@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
+
+#include "app/FileListEntry.h"
+#include "batch/BatchRun.h"
+
+// The file list: the rows waiting to be processed, in the order the view shows them. Rows are
+// appended by the import, reordered only by SortByColumn, and leave through removal, Clear and
+// the batch run. Knows no widget; the window's list view shows it.
+class TFileListModel : public QAbstractTableModel, public IBatchList {
+    Q_OBJECT
+
+public:
+    enum TColumn { FileNameColumn, TypeColumn, SizeColumn, FolderColumn, ColumnCount };
+    enum TRole {
+        // The row's icon index, 0 to 5, on every column.
+        IconIndexRole = Qt::UserRole + 1,
+        // In headerData: the column's width in pixels.
+        ColumnWidthRole,
+    };
+
+    explicit TFileListModel(QObject* Parent = nullptr);
+
+    int rowCount(const QModelIndex& Parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& Parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& Index, int Role = Qt::DisplayRole) const override;
+    QVariant headerData(int Section, Qt::Orientation Orientation,
+                        int Role = Qt::DisplayRole) const override;
+    bool removeRows(int Row, int Count, const QModelIndex& Parent = QModelIndex()) override;
+
+    // The icons Qt::DecorationRole gives beside the caption, by icon index.
+    void SetRowIcons(const QList<QIcon>& Icons);
+
+    const FileListEntry& Entry(int Row) const { return FRows[Row]; }
+    void AppendEntries(const QList<FileListEntry>& Entries);
+    // Removes the given rows, in any order, duplicates allowed.
+    void RemoveRowSet(QList<int> Rows);
+    void Clear();
+
+    // Sorts by Column in the current direction, then turns the direction round for the next
+    // sort, whatever column that is. Equal rows keep their order.
+    void SortByColumn(int Column);
+    int SortColumn() const { return FSortColumn; }
+    int SortDirection() const { return FSortDirection; }
+
+    // The run's view of the list.
+    int Count() const override { return static_cast<int>(FRows.size()); }
+    QString FirstPath() const override;
+    void DeleteFirst() override;
+    // Deletes the first row whose full path is Path; nothing when none is.
+    void DeleteEntry(const QString& Path);
+
+private:
+    QList<FileListEntry> FRows;
+    QList<QIcon> FRowIcons;
+    int FSortColumn = FileNameColumn;
+    int FSortDirection = 1;
+};
