@@ -48,14 +48,15 @@ std::optional<qint64> ReadableFileSize(const QString& Path, QString& Reason) {
     return static_cast<qint64>(status.st_size);
 }
 
-// Puts the window back whatever way an import leaves: list redrawn, counts shown, progress
-// hidden, idle.
+// Puts the window back whatever way an import leaves: the rows made shown, list redrawn, counts
+// shown, progress hidden, idle.
 class TImportEnd {
 public:
     TImportEnd(TFileListModel& List, IFileListView& View) : FList(List), FView(View) {}
     TImportEnd(const TImportEnd&) = delete;
     TImportEnd& operator=(const TImportEnd&) = delete;
     ~TImportEnd() {
+        FList.CommitStaged();
         FView.EndListUpdate();
         FView.ShowFilesProcessed(0, FList.Count());
         FView.HideProgress();
@@ -66,6 +67,29 @@ private:
     TFileListModel& FList;
     IFileListView& FView;
 };
+
+// The window is busy while a scan serves events, so no command runs meanwhile; the import that
+// follows makes it idle again, and so does this when the scan leaves by an error.
+class TBusyWhileScanning {
+public:
+    explicit TBusyWhileScanning(IFileListView& View) : FView(View) { FView.SetIdle(false); }
+    TBusyWhileScanning(const TBusyWhileScanning&) = delete;
+    TBusyWhileScanning& operator=(const TBusyWhileScanning&) = delete;
+    ~TBusyWhileScanning() {
+        if (FArmed)
+            FView.SetIdle(true);
+    }
+    void Done() { FArmed = false; }
+
+private:
+    IFileListView& FView;
+    bool FArmed = true;
+};
+
+// Every file below Folder, serving events now and then.
+void CollectServingEvents(const QString& Folder, QStringList& Paths, IFileListView& View) {
+    CollectFolderFiles(Folder, Paths, [&View] { View.ProcessMessages(); });
+}
 
 // The hourglass for the life of the object.
 class TWaitCursor {
@@ -98,24 +122,17 @@ bool ImportFileList(TFileListModel& List, const QStringList& Paths, IFileListVie
     QString failure;
     {
         TImportEnd end(List, View);
-        // Rows are handed to the list in blocks, each before events are served, so a sort
-        // meanwhile sees every row made so far.
-        QList<FileListEntry> made;
-        made.reserve(std::min(count, kPumpEvery));
         for (int i = 0; i < count; ++i) {
             const std::optional<qint64> size = ReadableFileSize(Paths[i], failure);
             if (!size)
                 break;
-            made.append(EntryForPath(Paths[i], *size));
+            List.StageEntry(EntryForPath(Paths[i], *size));
             if (i % kProgressEvery == 0 || i == count - 1) {
                 View.SetProgress(i);
-                if (i % kPumpEvery == 0) {
-                    List.AppendEntries(std::exchange(made, {}));
+                if (i % kPumpEvery == 0)
                     View.ProcessMessages();
-                }
             }
         }
-        List.AppendEntries(made);
     }
     if (!failure.isEmpty()) {
         View.ReportError(failure);
@@ -140,7 +157,9 @@ void AddFolderFiles(TFileListModel& List, const QString& Folder, IFileListView& 
     {
         TWaitCursor cursor(View);
         QStringList paths;
-        CollectFolderFiles(Folder, paths);
+        TBusyWhileScanning busy(View);
+        CollectServingEvents(Folder, paths, View);
+        busy.Done();
         imported = ImportFileList(List, paths, View);
     }
     if (imported)
@@ -155,13 +174,15 @@ void AddDroppedFiles(TFileListModel& List, const QMimeData& Data, IFileListView&
     {
         TWaitCursor cursor(View);
         QStringList paths;
+        TBusyWhileScanning busy(View);
         for (const QString& name : LocalPathsFromMime(Data)) {
             struct stat status;
             if (::stat(EncodeFileName(name).constData(), &status) == 0 && S_ISDIR(status.st_mode))
-                CollectFolderFiles(name.endsWith(u'/') ? name : name + u'/', paths);
+                CollectServingEvents(name.endsWith(u'/') ? name : name + u'/', paths, View);
             else
                 paths.append(name);
         }
+        busy.Done();
         imported = ImportFileList(List, paths, View);
     }
     if (imported)

@@ -81,7 +81,7 @@ QVariant TFileListModel::data(const QModelIndex& Index, int Role) const {
     case Qt::DisplayRole:
         return ColumnText(entry, Index.column());
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(kColumns[Index.column()].Alignment);
+        return static_cast<int>(kColumns[Index.column()].Alignment);
     case Qt::DecorationRole:
         if (Index.column() == FileNameColumn && entry.IconIndex < FRowIcons.size())
             return FRowIcons[entry.IconIndex];
@@ -100,7 +100,7 @@ QVariant TFileListModel::headerData(int Section, Qt::Orientation Orientation, in
     case Qt::DisplayRole:
         return QString::fromLatin1(kColumns[Section].Caption);
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(kColumns[Section].Alignment);
+        return static_cast<int>(kColumns[Section].Alignment);
     case ColumnWidthRole:
         return kColumns[Section].Width;
     default:
@@ -124,11 +124,15 @@ void TFileListModel::SetRowIcons(const QList<QIcon>& Icons) {
                          {Qt::DecorationRole});
 }
 
-void TFileListModel::AppendEntries(const QList<FileListEntry>& Entries) {
-    if (Entries.isEmpty())
+void TFileListModel::StageEntry(const FileListEntry& Entry) {
+    FStaged.append(Entry);
+}
+
+void TFileListModel::CommitStaged() {
+    if (FStaged.isEmpty())
         return;
-    beginInsertRows(QModelIndex(), Count(), Count() + static_cast<int>(Entries.size()) - 1);
-    FRows.append(Entries);
+    beginInsertRows(QModelIndex(), Count(), Count() + static_cast<int>(FStaged.size()) - 1);
+    FRows.append(std::exchange(FStaged, {}));
     endInsertRows();
 }
 
@@ -152,6 +156,7 @@ void TFileListModel::Clear() {
 }
 
 void TFileListModel::SortByColumn(int Column) {
+    CommitStaged();
     FSortColumn = std::clamp<int>(Column, FileNameColumn, FolderColumn);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const std::vector<int> order = SortedOrder(FRows, FSortColumn, FSortDirection);

@@ -35,13 +35,16 @@ public:
     void SetRowIcons(const QList<QIcon>& Icons);
 
     const FileListEntry& Entry(int Row) const { return FRows[Row]; }
-    void AppendEntries(const QList<FileListEntry>& Entries);
+    // A row for the end of the list, held back until CommitStaged or the next sort: a view is
+    // told of a whole import at once, not of every block of it.
+    void StageEntry(const FileListEntry& Entry);
+    void CommitStaged();
     // Removes the given rows, in any order, duplicates allowed.
     void RemoveRowSet(QList<int> Rows);
     void Clear();
 
     // Sorts by Column in the current direction, then turns the direction round for the next
-    // sort, whatever column that is. Equal rows keep their order.
+    // sort, whatever column that is. Equal rows keep their order; staged rows are sorted in.
     void SortByColumn(int Column);
     int SortColumn() const { return FSortColumn; }
     int SortDirection() const { return FSortDirection; }
@@ -55,6 +58,7 @@ public:
 
 private:
     QList<FileListEntry> FRows;
+    QList<FileListEntry> FStaged;
     QList<QIcon> FRowIcons;
     int FSortColumn = FileNameColumn;
     int FSortDirection = 1;

@@ -13,6 +13,21 @@ namespace {
 
 enum class TKind { File, Folder };
 
+// Calls the scan's event server after every so many entries.
+class TEventTicker {
+public:
+    explicit TEventTicker(const std::function<void()>& ServeEvents) : FServe(ServeEvents) {}
+    void Tick() {
+        if (FServe && ++FEntries % kEntriesBetweenEvents == 0)
+            FServe();
+    }
+
+private:
+    static constexpr int kEntriesBetweenEvents = 200;
+    const std::function<void()>& FServe;
+    int FEntries = 0;
+};
+
 struct TFolderEntry {
     QByteArray Name;
     TKind Kind;
@@ -30,7 +45,7 @@ struct TOpenFolder {
 
 // The entries of the folder open as Handle, without "." and "..", and without names that stand
 // for nothing (a dangling link). Takes over Handle.
-std::vector<TFolderEntry> ReadEntries(int Handle) {
+std::vector<TFolderEntry> ReadEntries(int Handle, TEventTicker& Ticker) {
     std::vector<TFolderEntry> entries;
     DIR* folder = ::fdopendir(Handle);
     if (folder == nullptr) {
@@ -38,6 +53,7 @@ std::vector<TFolderEntry> ReadEntries(int Handle) {
         return entries;
     }
     while (const dirent* entry = ::readdir(folder)) {
+        Ticker.Tick();
         const QByteArray name(entry->d_name);
         if (name == "." || name == "..")
             continue;
@@ -61,7 +77,7 @@ std::vector<TFolderEntry> ReadEntries(int Handle) {
 // Opens Path as a folder to scan; false when it cannot be read, or when it is one of Scanning
 // (met again through a link).
 bool OpenFolder(const QByteArray& Path, const std::vector<TOpenFolder>& Scanning,
-                TOpenFolder& Folder) {
+                TOpenFolder& Folder, TEventTicker& Ticker) {
     const int handle = ::open(Path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (handle < 0)
         return false;
@@ -79,19 +95,21 @@ bool OpenFolder(const QByteArray& Path, const std::vector<TOpenFolder>& Scanning
     Folder.Path = Path;
     Folder.Device = status.st_dev;
     Folder.Inode = status.st_ino;
-    Folder.Entries = ReadEntries(handle);
+    Folder.Entries = ReadEntries(handle, Ticker);
     return true;
 }
 
 } // namespace
 
-void CollectFolderFiles(const QString& Folder, QStringList& Paths) {
+void CollectFolderFiles(const QString& Folder, QStringList& Paths,
+                        const std::function<void()>& ServeEvents) {
+    TEventTicker ticker(ServeEvents);
     std::vector<TOpenFolder> scanning;
     QByteArray rootPath = EncodeFileName(Folder);
     if (!rootPath.endsWith('/'))
         rootPath += '/';
     TOpenFolder root;
-    if (!OpenFolder(rootPath, scanning, root))
+    if (!OpenFolder(rootPath, scanning, root, ticker))
         return;
     scanning.push_back(std::move(root));
     while (!scanning.empty()) {
@@ -100,6 +118,7 @@ void CollectFolderFiles(const QString& Folder, QStringList& Paths) {
             scanning.pop_back();
             continue;
         }
+        ticker.Tick();
         const TFolderEntry& entry = current.Entries[current.Next++];
         const QByteArray path = current.Path + entry.Name;
         if (entry.Kind == TKind::File) {
@@ -107,7 +126,7 @@ void CollectFolderFiles(const QString& Folder, QStringList& Paths) {
             continue;
         }
         TOpenFolder subfolder;
-        if (OpenFolder(path + '/', scanning, subfolder))
+        if (OpenFolder(path + '/', scanning, subfolder, ticker))
             scanning.push_back(std::move(subfolder));
     }
 }

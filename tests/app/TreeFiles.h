@@ -3,11 +3,15 @@
 // Files and folders with names given as bytes, for tests of names that are not UTF-8.
 
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include "platform/FileNames.h"
 
 namespace vk_test {
 
@@ -24,5 +28,24 @@ inline bool MakeFile(const QByteArray& Path, int Size = 0) {
 inline bool MakeFolder(const QByteArray& Path) {
     return ::mkdir(Path.constData(), 0755) == 0;
 }
+
+// A temporary folder removed with everything in it, names that are not UTF-8 included (which
+// QTemporaryDir cannot remove). Links are removed, never followed.
+class ByteNamedFolder {
+public:
+    ByteNamedFolder() = default;
+    ByteNamedFolder(const ByteNamedFolder&) = delete;
+    ByteNamedFolder& operator=(const ByteNamedFolder&) = delete;
+    ~ByteNamedFolder() {
+        ::nftw(
+            EncodeFileName(FFolder.path()).constData(),
+            [](const char* Path, const struct stat*, int, FTW*) { return ::remove(Path); }, 16,
+            FTW_DEPTH | FTW_PHYS);
+    }
+    QString path() const { return FFolder.path(); }
+
+private:
+    QTemporaryDir FFolder;
+};
 
 } // namespace vk_test

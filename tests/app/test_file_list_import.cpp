@@ -23,8 +23,9 @@ public:
 
     QStringList Calls;
     QList<int> Positions;
-    // The rows in the list at each serving of events.
-    QList<int> RowsAtPumps;
+    // The progress position at each serving of events during an import.
+    QList<int> PumpsAt;
+    int ScanPumps = 0;
     bool IsIdle = true;
     int Updating = 0;
     std::function<void()> OnPump;
@@ -51,9 +52,14 @@ public:
         --Updating;
         Calls << QStringLiteral("redrawn");
     }
+    // Events are served only while the window is busy, so no command runs meanwhile.
     void ProcessMessages() override {
-        QCOMPARE(Updating, 1);
-        RowsAtPumps << FList.Count();
+        QVERIFY(!IsIdle);
+        if (Updating == 0) {
+            ++ScanPumps;
+            return;
+        }
+        PumpsAt << Positions.last();
         if (OnPump)
             OnPump();
     }
@@ -102,8 +108,7 @@ private slots:
         for (int i = 0; i <= 400; i += 5)
             positions << i;
         QCOMPARE(view.Positions, positions << 402);
-        // Events are served at paths 0, 200 and 400, each time with every row made so far.
-        QCOMPARE(view.RowsAtPumps, QList<int>({1, 201, 401}));
+        QCOMPARE(view.PumpsAt, QList<int>({0, 200, 400}));
         QCOMPARE(Paths(list), paths);
         QCOMPARE(list.Entry(402).SizeText, QStringLiteral("402  B"));
     }
@@ -116,7 +121,7 @@ private slots:
         TFileListModel list;
         TViewStub view(list);
         view.OnPump = [&] {
-            if (list.Count() == 201)
+            if (view.PumpsAt.size() == 2)
                 list.SortByColumn(TFileListModel::SizeColumn);
         };
         list.SortByColumn(TFileListModel::SizeColumn); // the next sort is descending
@@ -145,7 +150,8 @@ private slots:
         const QString bad = folder.path() + u'/' + badName;
         paths.insert(2, bad);
         TFileListModel list;
-        list.AppendEntries({EntryForPath(QStringLiteral("/listed/before.png"), 1)});
+        list.StageEntry(EntryForPath(QStringLiteral("/listed/before.png"), 1));
+        list.CommitStaged();
         TViewStub view(list);
         AddChosenFiles(list, paths, view);
 
@@ -181,7 +187,7 @@ private slots:
     // Two files and a folder dropped: the files, then everything below the folder, in drop
     // order; names that are not UTF-8 survive the trip.
     void dropsKeepTheirOrder() {
-        QTemporaryDir folder;
+        vk_test::ByteNamedFolder folder;
         const QByteArray root = EncodeFileName(folder.path());
         QVERIFY(vk_test::MakeFile(root + "/z.jpg", 3) && vk_test::MakeFile(root + "/caf\xe9.png"));
         QVERIFY(vk_test::MakeFolder(root + "/tree") && vk_test::MakeFile(root + "/tree/a.gif"));
@@ -224,16 +230,30 @@ private slots:
     void emptyFolderShowsTheCountsAnyway() {
         QTemporaryDir folder;
         TFileListModel list;
-        list.AppendEntries({EntryForPath(QStringLiteral("/listed/before.png"), 1)});
+        list.StageEntry(EntryForPath(QStringLiteral("/listed/before.png"), 1));
+        list.CommitStaged();
         TViewStub view(list);
         AddFolderFiles(list, folder.path() + u'/', view);
         QCOMPARE(list.Count(), 1);
         QCOMPARE(view.Calls,
                  QStringList({"Please wait while getting list of files...", "hourglass 1", "idle 0",
-                              "Importing list of files(0)...", "progress 0", "frozen", "redrawn",
-                              "processed 0 of 1", "progress hidden", "idle 1", "hourglass 0",
-                              "waiting 1"}));
+                              "idle 0", "Importing list of files(0)...", "progress 0", "frozen",
+                              "redrawn", "processed 0 of 1", "progress hidden", "idle 1",
+                              "hourglass 0", "waiting 1"}));
         QVERIFY(view.Positions.isEmpty());
+    }
+
+    // A large tree does not freeze the window while it is scanned.
+    void scanServesEvents() {
+        QTemporaryDir folder;
+        QVERIFY(vk_test::MakeFolder(EncodeFileName(folder.path() + QStringLiteral("/a"))));
+        QCOMPARE(MakeFiles(folder.path() + QStringLiteral("/a"), 450).size(), 450);
+        TFileListModel list;
+        TViewStub view(list);
+        AddFolderFiles(list, folder.path() + u'/', view);
+        QCOMPARE(list.Count(), 450);
+        QVERIFY(view.ScanPumps >= 2);
+        QCOMPARE(view.PumpsAt, QList<int>({0, 200, 400}));
     }
 };
 

@@ -12,10 +12,9 @@
 namespace {
 
 void Fill(TFileListModel& List, const QList<QPair<QString, qint64>>& Files) {
-    QList<FileListEntry> entries;
     for (const auto& [path, size] : Files)
-        entries.append(EntryForPath(path, size));
-    List.AppendEntries(entries);
+        List.StageEntry(EntryForPath(path, size));
+    List.CommitStaged();
 }
 
 QStringList Paths(const TFileListModel& List) {
@@ -52,8 +51,11 @@ private slots:
                 list.headerData(column, Qt::Horizontal, TFileListModel::ColumnWidthRole).toInt(),
                 widths[column]);
             const auto alignment =
-                list.data(list.index(0, column), Qt::TextAlignmentRole).value<Qt::Alignment>();
+                Qt::Alignment(list.data(list.index(0, column), Qt::TextAlignmentRole).toInt());
             QCOMPARE(alignment & Qt::AlignHorizontal_Mask, alignments[column]);
+            const auto header = Qt::Alignment(
+                list.headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
+            QCOMPARE(header & Qt::AlignHorizontal_Mask, alignments[column]);
         }
         QCOMPARE(Column(list, 0) + Column(list, 1) + Column(list, 2) + Column(list, 3),
                  QStringList({"a", "jpg", "7  B", "/p/"}));
@@ -105,6 +107,19 @@ private slots:
         QCOMPARE(Column(list, 0), QStringList({"apple", "beach", "BEACH", "Zoo", "été"}));
         list.SortByColumn(TFileListModel::TypeColumn);
         QCOMPARE(Column(list, 1), QStringList({"jpg", "JPG", "jpg", "GIF", "gif"}));
+    }
+
+    // Staged rows stay out of sight until committed, or until a sort takes them in.
+    void stagedRows() {
+        TFileListModel list;
+        Fill(list, {{"/p/b.jpg", 1}});
+        list.StageEntry(EntryForPath(QStringLiteral("/p/a.jpg"), 2));
+        QCOMPARE(list.rowCount(), 1);
+        QCOMPARE(list.Count(), 1);
+        list.SortByColumn(TFileListModel::FileNameColumn);
+        QCOMPARE(Paths(list), QStringList({"/p/a.jpg", "/p/b.jpg"}));
+        list.CommitStaged();
+        QCOMPARE(list.Count(), 2);
     }
 
     // A selection made before a sort stays on the same files.

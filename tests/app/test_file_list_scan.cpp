@@ -59,7 +59,7 @@ class TestFileListScan : public QObject {
 
 private slots:
     void everyFileDepthFirst() {
-        QTemporaryDir temporary;
+        vk_test::ByteNamedFolder temporary;
         const QString root = temporary.path() + u'/';
         const QByteArray r = EncodeFileName(root);
         using vk_test::MakeFile;
