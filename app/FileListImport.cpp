@@ -15,6 +15,14 @@
 
 namespace {
 
+QString ImportingText(int Count) {
+    return QStringLiteral("Importing list of files(%1)...").arg(Count);
+}
+
+QString GettingFilesText() {
+    return QStringLiteral("Please wait while getting list of files...");
+}
+
 // Events are served this often during an import, and the progress moves this often.
 constexpr int kPumpEvery = 200;
 constexpr int kProgressEvery = 5;
@@ -140,14 +148,6 @@ private:
 };
 
 } // namespace
-
-QString ImportingText(int Count) {
-    return QStringLiteral("Importing list of files(%1)...").arg(Count);
-}
-
-QString GettingFilesText() {
-    return QStringLiteral("Please wait while getting list of files...");
-}
 
 bool ImportFileList(TFileListModel& List, const QStringList& Paths, IFileListView& View) {
     const int count = static_cast<int>(Paths.size());

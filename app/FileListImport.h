@@ -34,11 +34,6 @@ public:
     virtual void ReportError(const QString& Text) = 0;
 };
 
-// "Importing list of files(N)..."
-QString ImportingText(int Count);
-// "Please wait while getting list of files..."
-QString GettingFilesText();
-
 // Appends one row per path, in order, with the window busy meanwhile: the progress moves every
 // fifth path, and events are served at paths 0, 200, 400 and so on. A path that cannot be opened
 // for reading stops the import there: the rows before it stay, the window comes back to idle,
