@@ -142,17 +142,15 @@ QGroupBox* TDefaultsForm::CreateDimensionsGroup(const QString& Caption, const QS
 }
 
 QFrame* TDefaultsForm::CreatePanel() {
-    auto* panel = new QFrame;
-    RestoreDefaultsButton = new QPushButton(QStringLiteral("&Restore Defaults"));
-    OKButton = new QPushButton(QStringLiteral("OK"));
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"));
+    // Made inside the dialog: a default button only registers with the dialog it stands in.
+    auto* panel = new QFrame(this);
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 6, 0, 8);
-    row->addWidget(RestoreDefaultsButton);
+    row->addWidget(RestoreDefaultsButton = new QPushButton(QStringLiteral("&Restore Defaults")));
     row->addStretch();
-    row->addWidget(OKButton);
-    row->addWidget(CancelButton);
+    row->addWidget(OKButton = new QPushButton(QStringLiteral("OK")));
+    row->addWidget(CancelButton = new QPushButton(QStringLiteral("Cancel")));
+    OKButton->setDefault(true);
     connect(RestoreDefaultsButton, &QPushButton::clicked, this,
             &TDefaultsForm::RestoreDefaultsButtonClick);
     connect(OKButton, &QPushButton::clicked, this, &TDefaultsForm::OKButtonClick);
