@@ -101,9 +101,8 @@ void TMainForm::BindCommands() {
 
 void TMainForm::CreateToolBar() {
     using enum TCommandId;
-    ToolBar = addToolBar(QStringLiteral("ToolBar"));
+    ToolBar = addToolBar(QStringLiteral("Commands"));
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
-    ToolBar->setAccessibleName(QStringLiteral("Commands"));
     ToolBar->setMovable(false);
     ToolBar->setFloatable(false);
     ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -124,6 +123,10 @@ void TMainForm::CreateToolBar() {
         button->setObjectName(QString::fromLatin1(name));
         button->setFixedSize(ToolButtonSize);
         button->setAccessibleName(QString::fromUtf8(CommandSpec(id).Caption));
+    }
+    // The button that offers the commands a narrow window cannot show.
+    if (auto* more = ToolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        more->setAccessibleName(QStringLiteral("More commands"));
     }
 }
 
@@ -186,13 +189,12 @@ void TMainForm::CreateStatusGroup() {
         auto* made = new QLabel(Text, StatusGB);
         made->setObjectName(QString::fromLatin1(Name));
         made->move(At);
-        made->adjustSize();
+        SetLabelText(made, Text);
         return made;
     };
     StatusLabel1 = label("StatusLabel1", QStringLiteral("Ready to get files"), QPoint(88, 20));
     StatusLabel2 = label("StatusLabel2", QString(), QPoint(88, 40));
-    StatusLabel3 = label("StatusLabel3", QString(), QPoint(8, 40));
-    StatusLabel3->hide();
+    StatusLabel3 = label("StatusLabel3", QString(), QPoint(280, 40));
 
     Animate = new TCopyAnimation(StatusGB);
     Animate->setObjectName(QStringLiteral("Animate"));
@@ -212,7 +214,13 @@ void TMainForm::CreateStatusBar() {
         auto* panel = new QLabel(this);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setAccessibleDescription(QString::fromLatin1(names[i]));
-        panel->setFixedWidth(PanelWidths[i]);
+        // The hint panel keeps its width (the tooltip shows a long hint whole); the others grow
+        // when their text needs more room than the design gave them.
+        if (i == 0) {
+            panel->setFixedWidth(PanelWidths[i]);
+        } else {
+            panel->setMinimumWidth(PanelWidths[i]);
+        }
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         statusBar()->addWidget(panel);
         StatusPanels[i] = panel;
@@ -222,8 +230,18 @@ void TMainForm::CreateStatusBar() {
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
     ProgressBar->setAccessibleName(QStringLiteral("Progress"));
     ProgressBar->setTextVisible(false);
-    ProgressBar->setFixedHeight(16);
+    ProgressBar->resize(ProgressBar->width(), 16);
     ProgressBar->hide();
+    // The bar stays over its panel when the panel before it grows.
+    StatusPanels[2]->installEventFilter(this);
+}
+
+bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == StatusPanels[2] && !ProgressBar->isHidden() &&
+        (Event->type() == QEvent::Move || Event->type() == QEvent::Resize)) {
+        ProgressBar->setGeometry(StatusPanels[2]->geometry());
+    }
+    return QMainWindow::eventFilter(Watched, Event);
 }
 
 void TMainForm::SetFileList(QAbstractItemModel* Model, IBatchList* List) {
@@ -245,6 +263,8 @@ int TMainForm::RowCount() const {
 void TMainForm::SetLabelText(QLabel* Label, const QString& Text) {
     Label->setText(Text);
     Label->adjustSize();
+    // An empty label is hidden, so a screen reader does not read it as nameless text.
+    Label->setVisible(!Text.isEmpty());
 }
 
 void TMainForm::ShowFilesProcessed(int Done, int Total) {

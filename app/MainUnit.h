@@ -48,6 +48,7 @@ public:
 
 protected:
     bool event(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
     void dragEnterEvent(QDragEnterEvent* Event) override;

@@ -37,7 +37,6 @@ void TWindowBatchView::SetStatusLabel2(const QString& Text) {
 void TWindowBatchView::SetStatusLabel3(const QString& Text) {
     TMainForm::SetLabelText(FForm.StatusLabel3, Text);
     FForm.StatusLabel3->setToolTip(FForm.FNotWritten.join(QLatin1Char('\n')));
-    FForm.StatusLabel3->setVisible(!Text.isEmpty());
 }
 
 void TWindowBatchView::ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) {

@@ -407,14 +407,16 @@ private slots:
                    << QString::number(Control<QProgressBar>(form, "ProgressBar")->value())
                    << Control<QLabel>(form, "StatusLabel1")->text()
                    << QString::number(Control<QTreeView>(form, "ListView")->cursor().shape())
-                   << QString::number(cancel->cursor().shape());
+                   << QString::number(cancel->cursor().shape())
+                   << QString::number(Control<QProgressBar>(form, "ProgressBar")->geometry() ==
+                                      Control<QLabel>(form, "StatusPanel2")->geometry());
             // Pressed while the second file is under way.
             QTimer::singleShot(0, cancel, [cancel] { QTest::mouseClick(cancel, Qt::LeftButton); });
         };
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
-        QCOMPARE(during,
-                 (QStringList{"0", "1", "1", "5", "1", "Processing...",
-                              QString::number(Qt::WaitCursor), QString::number(Qt::ArrowCursor)}));
+        QCOMPARE(during, (QStringList{"0", "1", "1", "5", "1", "Processing...",
+                                      QString::number(Qt::WaitCursor),
+                                      QString::number(Qt::ArrowCursor), "1"}));
         QCOMPARE(list.Count(), 3);
         QCOMPARE(OutputCount(), 6);
         QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
