@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +38,7 @@
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
 #include "platform/Errors.h"
+#include "settings/Settings.h"
 #include "support/TestMain.h"
 
 namespace {
@@ -306,6 +308,20 @@ private slots:
         QVERIFY(!Control<QTreeView>(form, "ListView")->accessibleName().isEmpty());
     }
 
+    void formCreateLoadsTheSettings() {
+        QFile ini(SettingsFilePath());
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Options]\nJPG_QUALITY=40\nPROCESS_THUMB=0\n");
+        ini.close();
+        Settings = TSettings();
+        TMainForm form;
+        ini.remove();
+        QCOMPARE(Settings.JPGQuality, 40);
+        QVERIFY(!Settings.ProcessThumb);
+        QVERIFY(Settings.ProcessLarge);
+        Settings = TSettings();
+    }
+
     void hintsGoToPanelZero() {
         TMainForm form;
         form.show();
@@ -370,6 +386,19 @@ private slots:
         form.SetProcessing(false, 0);
         FallIdle();
         QVERIFY(process->isEnabled());
+    }
+
+    void clearAllSelectsEveryRowAndPutsTheCursorBack() {
+        TMainForm form;
+        QStandardItemModel rows(3, 4);
+        form.SetFileList(&rows, nullptr);
+        QAction* remove = form.Commands().Action(TCommandId::RemoveFile);
+        FallIdle();
+        QVERIFY(!remove->isEnabled());
+        form.Commands().Action(TCommandId::ClearAll)->trigger();
+        QCOMPARE(Control<QTreeView>(form, "ListView")->selectionModel()->selectedRows().size(), 3);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QVERIFY(remove->isEnabled()); // its rule was evaluated as it ran
     }
 
     void emptyListIsAWarning() {
