@@ -47,9 +47,9 @@ bool EditPasteUpdate(const TCommandState& State) {
     return State.Idle && State.ClipboardHasFiles;
 }
 
-const std::array<TCommandSpec, CommandCount>& CommandTable() {
+const std::array<TCommandEntry, CommandCount>& CommandTable() {
     using enum TCommandId;
-    static const std::array<TCommandSpec, CommandCount> table{{
+    static const std::array<TCommandEntry, CommandCount> table{{
         {AddFile, "AddFile", "File", "Add file", "&Add file", "Add file(s) to the list ", "", 0,
          AddFileUpdate},
         {AddFolderAct, "AddFolderAct", "File", "Add folder", "Add f&older",
@@ -72,21 +72,21 @@ const std::array<TCommandSpec, CommandCount>& CommandTable() {
     return table;
 }
 
-const TCommandSpec& CommandSpec(TCommandId Id) {
+const TCommandEntry& CommandEntry(TCommandId Id) {
     return CommandTable()[static_cast<std::size_t>(Id)];
 }
 
 TCommandList::TCommandList(QObject* Owner, TStateSource State)
     : QObject(Owner), FState(std::move(State)) {
-    for (const TCommandSpec& spec : CommandTable()) {
+    for (const TCommandEntry& entry : CommandTable()) {
         auto* action =
-            new QAction(CommandIcon(spec.IconIndex), QString::fromUtf8(spec.MenuText), this);
-        action->setObjectName(QString::fromUtf8(spec.Name));
-        action->setIconText(QString::fromUtf8(spec.Caption));
-        action->setToolTip(QString::fromUtf8(spec.Hint));
-        action->setStatusTip(QString::fromUtf8(spec.Hint));
-        action->setShortcut(QKeySequence(QString::fromUtf8(spec.Shortcut)));
-        const TCommandId id = spec.Id;
+            new QAction(CommandIcon(entry.IconIndex), QString::fromUtf8(entry.MenuText), this);
+        action->setObjectName(QString::fromUtf8(entry.Name));
+        action->setIconText(QString::fromUtf8(entry.Caption));
+        action->setToolTip(QString::fromUtf8(entry.Hint));
+        action->setStatusTip(QString::fromUtf8(entry.Hint));
+        action->setShortcut(QKeySequence(QString::fromUtf8(entry.Shortcut)));
+        const TCommandId id = entry.Id;
         connect(action, &QAction::triggered, this, [this, id] { Execute(id); });
         FActions[static_cast<std::size_t>(id)] = action;
     }
@@ -107,7 +107,7 @@ void TCommandList::SetHandler(TCommandId Id, std::function<void()> Handler) {
 
 bool TCommandList::Execute(TCommandId Id) {
     const auto index = static_cast<std::size_t>(Id);
-    const bool allowed = CommandSpec(Id).Rule(FState());
+    const bool allowed = CommandEntry(Id).Rule(FState());
     FActions[index]->setEnabled(allowed);
     if (!allowed || !FHandlers[index]) {
         return false;
@@ -124,7 +124,7 @@ bool TCommandList::Execute(TCommandId Id) {
 
 void TCommandList::UpdateAll() {
     const TCommandState state = FState();
-    for (const TCommandSpec& spec : CommandTable()) {
-        FActions[static_cast<std::size_t>(spec.Id)]->setEnabled(spec.Rule(state));
+    for (const TCommandEntry& entry : CommandTable()) {
+        FActions[static_cast<std::size_t>(entry.Id)]->setEnabled(entry.Rule(state));
     }
 }

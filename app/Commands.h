@@ -48,7 +48,7 @@ enum class TCommandId {
 };
 
 // One row of the command table.
-struct TCommandSpec {
+struct TCommandEntry {
     TCommandId Id;
     const char* Name;
     const char* Category;
@@ -62,8 +62,8 @@ struct TCommandSpec {
 };
 
 constexpr int CommandCount = 10;
-const std::array<TCommandSpec, CommandCount>& CommandTable();
-const TCommandSpec& CommandSpec(TCommandId Id);
+const std::array<TCommandEntry, CommandCount>& CommandTable();
+const TCommandEntry& CommandEntry(TCommandId Id);
 
 // The window's command list: one action per command, carrying its caption, hint, shortcut and
 // icon. Every rule is evaluated whenever the event loop falls idle, and the command's own rule

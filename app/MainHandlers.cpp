@@ -8,7 +8,7 @@
 #include "settings/Settings.h"
 
 void TMainForm::ProcessImagesExecute() {
-    if (FBatchList == nullptr) {
+    if (FBatchList == nullptr) { // no list yet: as good as an empty one
         ShowWarning(NoFilesText());
         return;
     }

@@ -122,7 +122,7 @@ void TMainForm::CreateToolBar() {
         QWidget* button = ToolBar->widgetForAction(FCommands->Action(id));
         button->setObjectName(QString::fromLatin1(name));
         button->setFixedSize(ToolButtonSize);
-        button->setAccessibleName(QString::fromUtf8(CommandSpec(id).Caption));
+        button->setAccessibleName(QString::fromUtf8(CommandEntry(id).Caption));
     }
     // The button that offers the commands a narrow window cannot show.
     if (auto* more = ToolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {

@@ -161,11 +161,11 @@ private slots:
         const TCommandState busy{false, true, true};
         const TCommandState selected{true, true, false};
         const TCommandState clipboard{true, false, true};
-        for (const TCommandSpec& spec : CommandTable()) {
-            if (spec.Id == TCommandId::ClearAll) {
+        for (const TCommandEntry& entry : CommandTable()) {
+            if (entry.Id == TCommandId::ClearAll) {
                 continue;
             }
-            QVERIFY2(!spec.Rule(busy), spec.Name);
+            QVERIFY2(!entry.Rule(busy), entry.Name);
         }
         for (const TEnablingRule rule : {AddFileUpdate, AddFolderActUpdate, DefaultsUpdate,
                                          ProcessImagesUpdate, AboutUpdate, HelpUpdate}) {
@@ -184,12 +184,12 @@ private slots:
 
     void commandTableHoldsTheTenCommandsInOrder() {
         QStringList rows;
-        for (const TCommandSpec& spec : CommandTable()) {
+        for (const TCommandEntry& entry : CommandTable()) {
             rows << QStringLiteral("%1|%2|%3|%4|%5|%6")
-                        .arg(QLatin1String(spec.Name), QLatin1String(spec.Category),
-                             QLatin1String(spec.Caption), QLatin1String(spec.Hint),
-                             QLatin1String(spec.Shortcut))
-                        .arg(spec.IconIndex);
+                        .arg(QLatin1String(entry.Name), QLatin1String(entry.Category),
+                             QLatin1String(entry.Caption), QLatin1String(entry.Hint),
+                             QLatin1String(entry.Shortcut))
+                        .arg(entry.IconIndex);
         }
         QCOMPARE(rows, (QStringList{
                            "AddFile|File|Add file|Add file(s) to the list ||0",
@@ -326,7 +326,7 @@ private slots:
         TMainForm form;
         form.show();
         auto* panel = Control<QLabel>(form, "StatusPanel0");
-        QStatusTipEvent enter(CommandSpec(TCommandId::AddFile).Hint);
+        QStatusTipEvent enter(CommandEntry(TCommandId::AddFile).Hint);
         QCoreApplication::sendEvent(Control<QWidget>(form, "AddFileButton"), &enter);
         QCOMPARE(panel->text(), QStringLiteral(" Add file(s) to the list "));
         QStatusTipEvent leave{QString()};
@@ -392,6 +392,10 @@ private slots:
         TMainForm form;
         QStandardItemModel rows(3, 4);
         form.SetFileList(&rows, nullptr);
+        form.ShowWaitingCount();
+        QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
+                 QStringLiteral("Images wating to be processed: 3"));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel2")->text(), QString());
         QAction* remove = form.Commands().Action(TCommandId::RemoveFile);
         FallIdle();
         QVERIFY(!remove->isEnabled());
