@@ -2,9 +2,13 @@
 
 #include "MainUnit.h"
 
+#include <stdexcept>
+
+#include "app/Application.h"
 #include "app/WindowBatchView.h"
 #include "batch/BatchRun.h"
 #include "batch/OutputTree.h"
+#include "dialogs/DefaultsUnit.h"
 #include "settings/Settings.h"
 
 void TMainForm::ProcessImagesExecute() {
@@ -38,8 +42,11 @@ void TMainForm::ListViewColumnClick(int) {}
 // Filled by the file list: imports the dropped files and folders.
 void TMainForm::FilesDropped(const QMimeData&) {}
 
-// Filled by the Defaults dialog: shown modally, owned by this window.
-void TMainForm::DefaultsExecute() {}
+void TMainForm::DefaultsExecute() {
+    ::DefaultsExecute(this, Settings, SettingsFilePath(), [](QWidget*, const QString& Text) {
+        ShowErrorReport(std::runtime_error(Text.toStdString()));
+    });
+}
 
 // Filled by the About window: shown modally.
 void TMainForm::AboutExecute() {}
