@@ -183,10 +183,6 @@ QString TFileListModel::FirstPath() const {
     return EntryFullPath(FRows.first());
 }
 
-void TFileListModel::DeleteFirst() {
-    removeRows(0, 1);
-}
-
 void TFileListModel::DeleteEntry(const QString& Path) {
     for (int row = 0; row < Count(); ++row) {
         if (EntryFullPath(FRows[row]) == Path) {

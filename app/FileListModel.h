@@ -52,9 +52,8 @@ public:
     // The run's view of the list.
     int Count() const override { return static_cast<int>(FRows.size()); }
     QString FirstPath() const override;
-    void DeleteFirst() override;
     // Deletes the first row whose full path is Path; nothing when none is.
-    void DeleteEntry(const QString& Path);
+    void DeleteEntry(const QString& Path) override;
 
 private:
     QList<FileListEntry> FRows;

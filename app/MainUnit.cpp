@@ -1,13 +1,393 @@
 #include "MainUnit.h"
 
+#include <QAbstractItemModel>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/Application.h"
+#include "app/ClipboardFiles.h"
+#include "app/CopyAnimation.h"
+#include "app/WaitCursor.h"
+#include "batch/BatchRun.h"
 #include "settings/Settings.h"
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+namespace {
+
+constexpr QSize FormSize(714, 327);
+constexpr QSize ToolButtonSize(96, 52);
+constexpr int StatusGBHeight = 70;
+constexpr std::array<int, 3> PanelWidths{200, 150, 300};
+
+} // namespace
+
+TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(TApplication::Title());
+    if (QFontDatabase::hasFamily(QStringLiteral("Verdana"))) {
+        setFont(QFont(QStringLiteral("Verdana"), 8));
+    }
+    FCommands = new TCommandList(this, [this] { return CommandState(); });
+    BindCommands();
+    CreateToolBar();
+    CreateMenus();
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    CreateListView();
+    CreateStatusGroup();
+    layout->addWidget(ListView, 1);
+    layout->addWidget(StatusGB);
+    setCentralWidget(central);
+    CreateStatusBar();
+    setTabOrder(ListView, CancelButton);
+    resize(FormSize);
+
+    FClipboardHasFiles = HoldsFileList(QGuiApplication::clipboard()->mimeData());
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        FClipboardHasFiles = HoldsFileList(QGuiApplication::clipboard()->mimeData());
+    });
     FormCreate();
 }
 
 void TMainForm::FormCreate() {
-    setWindowTitle(QStringLiteral("Vellumkite"));
-    resize(640, 480);
+    FIdle = true;
     LoadSettings(Settings, SettingsFilePath());
+    setAcceptDrops(true);
+    ShowFilesProcessed(0, RowCount());
+    FCommands->UpdateAll();
+}
+
+void TMainForm::BindCommands() {
+    using enum TCommandId;
+    const std::array<std::pair<TCommandId, void (TMainForm::*)()>, CommandCount> handlers{{
+        {AddFile, &TMainForm::AddFileExecute},
+        {AddFolderAct, &TMainForm::AddFolderActExecute},
+        {Defaults, &TMainForm::DefaultsExecute},
+        {ProcessImages, &TMainForm::ProcessImagesExecute},
+        {About, &TMainForm::AboutExecute},
+        {Help, &TMainForm::HelpExecute},
+        {RemoveFile, &TMainForm::RemoveFileExecute},
+        {ClearAll, &TMainForm::ClearAllExecute},
+        {ImagePreview, &TMainForm::ImagePreviewExecute},
+        {EditPaste, &TMainForm::EditPasteExecute},
+    }};
+    for (const auto& [id, handler] : handlers) {
+        FCommands->SetHandler(id, [this, method = handler] { (this->*method)(); });
+        // Shortcuts work from anywhere in the window, whatever has the focus.
+        addAction(FCommands->Action(id));
+    }
+}
+
+void TMainForm::CreateToolBar() {
+    using enum TCommandId;
+    ToolBar = addToolBar(QStringLiteral("Commands"));
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    ToolBar->setMovable(false);
+    ToolBar->setFloatable(false);
+    ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ToolBar->setIconSize(QSize(32, 32));
+    ToolBar->toggleViewAction()->setVisible(false);
+    const std::array<std::pair<TCommandId, const char*>, 7> buttons{{
+        {AddFile, "AddFileButton"},
+        {AddFolderAct, "AddFolderButton"},
+        {ClearAll, "RemoveFileButton"},
+        {Defaults, "DefaultsButton"},
+        {ProcessImages, "ProcessImagesButton"},
+        {About, "AboutButton"},
+        {Help, "HelpButton"},
+    }};
+    for (const auto& [id, name] : buttons) {
+        ToolBar->addAction(FCommands->Action(id));
+        QWidget* button = ToolBar->widgetForAction(FCommands->Action(id));
+        button->setObjectName(QString::fromLatin1(name));
+        button->setFixedSize(ToolButtonSize);
+        button->setAccessibleName(QString::fromUtf8(CommandEntry(id).Caption));
+    }
+    // The button that offers the commands a narrow window cannot show.
+    if (auto* more = ToolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        more->setAccessibleName(QStringLiteral("More commands"));
+    }
+}
+
+void TMainForm::CreateMenus() {
+    using enum TCommandId;
+    const auto action = [this](TCommandId Id) { return FCommands->Action(Id); };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addActions({action(AddFile), action(AddFolderAct)});
+    file->addSeparator();
+    file->addActions({action(RemoveFile), action(ClearAll)});
+    file->addSeparator();
+    file->addAction(action(ImagePreview));
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(action(EditPaste));
+    edit->addSeparator();
+    edit->addAction(action(ProcessImages));
+    edit->addSeparator();
+    edit->addAction(action(Defaults));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addActions({action(Help), action(About)});
+
+    PopupMenu = new QMenu(this);
+    PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
+    PopupMenu->addActions({action(RemoveFile), action(ImagePreview)});
+    PopupMenu->addSeparator();
+    PopupMenu->addAction(action(EditPaste));
+}
+
+void TMainForm::CreateListView() {
+    ListView = new QTreeView(this);
+    ListView->setObjectName(QStringLiteral("ListView"));
+    ListView->setAccessibleName(QStringLiteral("Files to process"));
+    ListView->setRootIsDecorated(false);
+    ListView->setItemsExpandable(false);
+    ListView->setUniformRowHeights(true);
+    ListView->setAllColumnsShowFocus(true);
+    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView->setIconSize(QSize(16, 16));
+    ListView->header()->setSectionsClickable(true);
+    ListView->header()->setSectionsMovable(false);
+    ListView->header()->setStretchLastSection(false);
+    ListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& At) { PopupMenu->popup(ListView->viewport()->mapToGlobal(At)); });
+    connect(ListView->header(), &QHeaderView::sectionClicked, this,
+            &TMainForm::ListViewColumnClick);
+    // A double click previews, as a command: refused while busy or with no row selected.
+    connect(ListView, &QAbstractItemView::doubleClicked, this,
+            [this] { FCommands->Execute(TCommandId::ImagePreview); });
+}
+
+void TMainForm::CreateStatusGroup() {
+    StatusGB = new QGroupBox(QStringLiteral("Status Report"), this);
+    StatusGB->setObjectName(QStringLiteral("StatusGB"));
+    StatusGB->setAccessibleName(StatusGB->title());
+    StatusGB->setFixedHeight(StatusGBHeight);
+    const auto label = [this](const char* Name, const QString& Text, QPoint At) {
+        auto* made = new QLabel(Text, StatusGB);
+        made->setObjectName(QString::fromLatin1(Name));
+        made->move(At);
+        SetLabelText(made, Text);
+        return made;
+    };
+    StatusLabel1 = label("StatusLabel1", QStringLiteral("Ready to get files"), QPoint(88, 20));
+    StatusLabel2 = label("StatusLabel2", QString(), QPoint(88, 40));
+    StatusLabel3 = label("StatusLabel3", QString(), QPoint(280, 40));
+
+    Animate = new TCopyAnimation(StatusGB);
+    Animate->setObjectName(QStringLiteral("Animate"));
+    Animate->setAccessibleName(QStringLiteral("Copying files"));
+    Animate->setGeometry(280, 8, 272, 60);
+
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), StatusGB);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setGeometry(580, 28, 75, 25);
+    CancelButton->hide();
+    connect(CancelButton, &QPushButton::clicked, this, &TMainForm::CancelButtonClick);
+}
+
+void TMainForm::CreateStatusBar() {
+    const std::array<const char*, 3> names{"Hint", "Files processed", "Progress"};
+    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
+        auto* panel = new QLabel(this);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setAccessibleDescription(QString::fromLatin1(names[i]));
+        // The hint panel keeps its width (the tooltip shows a long hint whole); the others grow
+        // when their text needs more room than the design gave them.
+        if (i == 0) {
+            panel->setFixedWidth(PanelWidths[i]);
+        } else {
+            panel->setMinimumWidth(PanelWidths[i]);
+        }
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addWidget(panel);
+        StatusPanels[i] = panel;
+    }
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    ProgressBar = new QProgressBar(this);
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setAccessibleName(QStringLiteral("Progress"));
+    ProgressBar->setTextVisible(false);
+    ProgressBar->resize(ProgressBar->width(), 16);
+    ProgressBar->hide();
+    // The bar stays over its panel when the panel before it grows.
+    StatusPanels[2]->installEventFilter(this);
+}
+
+bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == StatusPanels[2] && !ProgressBar->isHidden() &&
+        (Event->type() == QEvent::Move || Event->type() == QEvent::Resize)) {
+        ProgressBar->setGeometry(StatusPanels[2]->geometry());
+    }
+    return QMainWindow::eventFilter(Watched, Event);
+}
+
+void TMainForm::SetFileList(QAbstractItemModel* Model, IBatchList* List) {
+    ListView->setModel(Model);
+    FBatchList = List;
+}
+
+TCommandState TMainForm::CommandState() const {
+    const QItemSelectionModel* selection = ListView->selectionModel();
+    // Cancel makes Idle true while the file under way is still being written, so the commands
+    // wait for the run itself to end.
+    return {FIdle && !FBusy, selection != nullptr && selection->hasSelection(), FClipboardHasFiles};
+}
+
+int TMainForm::RowCount() const {
+    return ListView->model() != nullptr ? ListView->model()->rowCount() : 0;
+}
+
+void TMainForm::SetLabelText(QLabel* Label, const QString& Text) {
+    Label->setText(Text);
+    Label->adjustSize();
+    // An empty label is hidden, so a screen reader does not read it as nameless text.
+    Label->setVisible(!Text.isEmpty());
+}
+
+void TMainForm::ShowFilesProcessed(int Done, int Total) {
+    StatusPanels[1]->setText(FilesProcessedText(Done, Total));
+    statusBar()->repaint();
+}
+
+void TMainForm::ShowWaitingCount() {
+    SetLabelText(StatusLabel1, QStringLiteral("Images wating to be processed: %1").arg(RowCount()));
+    SetLabelText(StatusLabel2, QString());
+}
+
+void TMainForm::ShowProgressInStatusBar() {
+    ProgressBar->setParent(statusBar());
+    ProgressBar->setGeometry(StatusPanels[2]->geometry());
+    ProgressBar->show();
+}
+
+void TMainForm::SetProcessing(bool Busy, int Total) {
+    const std::array<QWidget*, 3> waiting{ToolBar, StatusGB, ListView};
+    if (Busy) {
+        ProgressBar->setRange(0, Total);
+        ProgressBar->setValue(0);
+        ShowProgressInStatusBar();
+        SetLabelText(StatusLabel1, QStringLiteral("Processing..."));
+        for (QWidget* control : waiting) {
+            control->setCursor(Qt::WaitCursor);
+        }
+        CancelButton->setCursor(Qt::ArrowCursor);
+        FNotWritten.clear();
+    } else {
+        ProgressBar->hide();
+        ProgressBar->setValue(0);
+        for (QWidget* control : waiting) {
+            control->unsetCursor();
+        }
+        CancelButton->unsetCursor();
+    }
+    SetBusy(Busy);
+    Animate->SetPlaying(Busy);
+    CancelButton->setVisible(Busy);
+    CancelButton->repaint();
+}
+
+void TMainForm::SetBusy(bool Busy) {
+    FBusy = Busy;
+    FIdle = !Busy;
+    if (!Busy && FCloseRequested) {
+        // Closed once the operation has returned to the event loop.
+        FCloseRequested = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TMainForm::ShowWarning(const QString& Text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), Text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+bool TMainForm::event(QEvent* Event) {
+    if (Event->type() == QEvent::StatusTip) {
+        ApplicationEventsHint(static_cast<QStatusTipEvent*>(Event)->tip());
+        return true;
+    }
+    return QMainWindow::event(Event);
+}
+
+void TMainForm::ApplicationEventsHint(const QString& Hint) {
+    const qsizetype bar = Hint.indexOf(QLatin1Char('|'));
+    StatusPanels[0]->setText(QLatin1Char(' ') + (bar < 0 ? Hint : Hint.mid(bar + 1)));
+}
+
+void TMainForm::showEvent(QShowEvent* Event) {
+    QMainWindow::showEvent(Event);
+    if (FPlaced) {
+        return;
+    }
+    FPlaced = true;
+    // The design size is the outer size, frame included, centred on the desktop.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(FormSize - frame);
+    if (const QScreen* desktop = screen()) {
+        const QRect area = desktop->availableGeometry();
+        move(area.center() - QPoint(FormSize.width() / 2, FormSize.height() / 2));
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+    if (FBusy) {
+        FCloseRequested = true;
+        Event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(Event);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* Event) {
+    if (FIdle && !FBusy && HoldsFileList(Event->mimeData())) {
+        Event->acceptProposedAction();
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* Event) {
+    if (!FIdle || FBusy) {
+        Event->ignore();
+        return;
+    }
+    Event->acceptProposedAction();
+    FilesDropped(*Event->mimeData());
+}
+
+void TMainForm::CancelButtonClick() {
+    FIdle = true;
+}
+
+void TMainForm::HelpExecute() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPagePath()));
+}
+
+void TMainForm::ClearAllExecute() {
+    {
+        TWaitCursor wait;
+        ListView->selectAll();
+    }
+    FCommands->Execute(TCommandId::RemoveFile);
 }

@@ -1,14 +1,110 @@
 #pragma once
 
-#include <QMainWindow>
+#include <array>
+#include <functional>
 
-// The program's main window.
+#include <QMainWindow>
+#include <QStringList>
+
+#include "app/Commands.h"
+
+class IBatchList;
+class QAbstractItemModel;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QMimeData;
+class QProgressBar;
+class QPushButton;
+class QToolBar;
+class QTreeView;
+class TCopyAnimation;
+class TWindowBatchView;
+
+// The program's main window: toolbar, file list, status group and status bar, and the command
+// table every user command runs through.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    explicit TMainForm(QWidget* Parent = nullptr);
+
+    // The file list: Model is shown in the list view, List is what a run works through.
+    void SetFileList(QAbstractItemModel* Model, IBatchList* List);
+
+    // No import or run is under way (Cancel makes it true during a run).
+    bool Idle() const { return FIdle; }
+    TCommandList& Commands() { return *FCommands; }
+    TCommandState CommandState() const;
+
+    // Panel 1: " Files processed: Done of Total"; the status bar repaints at once.
+    void ShowFilesProcessed(int Done, int Total);
+    // StatusLabel1: the rows waiting; StatusLabel2 emptied.
+    void ShowWaitingCount();
+    // Lays the progress bar over status-bar panel 2 and shows it.
+    void ShowProgressInStatusBar();
+    // Into the run's state (progress, Cancel, the animation, the hourglass) and out of it.
+    void SetProcessing(bool Busy, int Total);
+
+protected:
+    bool event(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
 
 private:
+    friend class TWindowBatchView;
+
     void FormCreate();
+    void CreateToolBar();
+    void CreateMenus();
+    void CreateListView();
+    void CreateStatusGroup();
+    void CreateStatusBar();
+    void BindCommands();
+
+    void AddFileExecute();
+    void AddFolderActExecute();
+    void DefaultsExecute();
+    void ProcessImagesExecute();
+    void AboutExecute();
+    void HelpExecute();
+    void RemoveFileExecute();
+    void ClearAllExecute();
+    void ImagePreviewExecute();
+    void EditPasteExecute();
+    void ListViewColumnClick(int Column);
+    void FilesDropped(const QMimeData& Data);
+    void CancelButtonClick();
+    void ApplicationEventsHint(const QString& Hint);
+
+    // An import or run begins or ends; a close asked for meanwhile happens once it has ended.
+    void SetBusy(bool Busy);
+    int RowCount() const;
+    void ShowWarning(const QString& Text);
+    static void SetLabelText(QLabel* Label, const QString& Text);
+
+    TCommandList* FCommands = nullptr;
+    QToolBar* ToolBar = nullptr;
+    QTreeView* ListView = nullptr;
+    QMenu* PopupMenu = nullptr;
+    QGroupBox* StatusGB = nullptr;
+    QLabel* StatusLabel1 = nullptr;
+    QLabel* StatusLabel2 = nullptr;
+    QLabel* StatusLabel3 = nullptr;
+    TCopyAnimation* Animate = nullptr;
+    QPushButton* CancelButton = nullptr;
+    std::array<QLabel*, 3> StatusPanels{};
+    QProgressBar* ProgressBar = nullptr;
+
+    IBatchList* FBatchList = nullptr;
+    bool FIdle = false;
+    bool FBusy = false;
+    bool FCloseRequested = false;
+    bool FPlaced = false;
+    bool FClipboardHasFiles = false;
+    // The outputs of the current run that were not written, with the reasons.
+    QStringList FNotWritten;
 };

@@ -2,25 +2,23 @@
 #include <exception>
 #include <optional>
 
-#include <QApplication>
 #include <QMessageBox>
 
+#include "app/Application.h"
 #include "app/MainUnit.h"
 #include "app/StartUp.h"
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    TApplication application(argc, argv);
     std::optional<TStartUp> modules;
     try {
         modules.emplace();
     } catch (const std::exception& error) {
         // Start-up cannot go on without its formats; say why before leaving.
         std::fprintf(stderr, "vellumkite: %s\n", error.what());
-        QMessageBox::critical(nullptr, QStringLiteral("Vellumkite"),
-                              QString::fromUtf8(error.what()));
+        QMessageBox::critical(nullptr, TApplication::Title(), QString::fromUtf8(error.what()));
         return 1;
     }
-    QApplication::setApplicationName(QStringLiteral("Vellumkite"));
     TMainForm form;
     form.show();
     return QApplication::exec();

@@ -62,22 +62,13 @@ TBatchCounts TBatchRun::Execute() {
     int position = 0;
     while (FList.Count() > 0 && !FView.Idle()) {
         const QString path = FList.FirstPath();
-        switch (ProcessFile(path, counts)) {
-        case TFileOutcome::Processed:
-            ++counts.Processed;
-            break;
-        case TFileOutcome::NonSupported:
-            ++counts.NonSupported;
-            FView.ReportNonSupported(path);
-            break;
-        case TFileOutcome::NotWritten:
-            ++counts.NotWritten;
-            break;
-        }
+        TFileReport report;
+        FView.RunFileWork([&] { report = ProcessFile(path); });
+        ShowReport(path, report, counts);
         ++position;
         FView.SetProgress(position);
         FView.ShowFilesProcessed(position, counts.Total);
-        FList.DeleteFirst();
+        FList.DeleteEntry(path);
         FView.ProcessMessages();
     }
     counts.Cancelled = FList.Count() > 0;
@@ -93,52 +84,75 @@ TBatchCounts TBatchRun::Execute() {
     return counts;
 }
 
-TBatchRun::TFileOutcome TBatchRun::ProcessFile(const QString& Path, TBatchCounts& Counts) {
+void TBatchRun::ShowReport(const QString& Path, const TFileReport& Report, TBatchCounts& Counts) {
+    for (const TSizeOutcome& notWritten : Report.NotWritten) {
+        FView.ReportNotWritten(Path, notWritten);
+    }
+    if (!Report.PartialReadReason.isEmpty()) {
+        ++Counts.PartlyRead;
+        FView.ReportPartlyRead(Path, Report.PartialReadReason);
+    }
+    switch (Report.Outcome) {
+    case TFileOutcome::Processed:
+        ++Counts.Processed;
+        break;
+    case TFileOutcome::NonSupported:
+        ++Counts.NonSupported;
+        FView.ReportNonSupported(Path);
+        break;
+    case TFileOutcome::NotWritten:
+        ++Counts.NotWritten;
+        break;
+    }
+}
+
+TBatchRun::TFileReport TBatchRun::ProcessFile(const QString& Path) {
+    TFileReport report;
     TOutputPlan plan = PlanFor(FSettings);
     if (plan.Sizes.empty()) {
-        return TFileOutcome::Processed; // nothing asked of this file
+        report.Outcome = TFileOutcome::Processed; // nothing asked of this file
+        return report;
     }
     try {
         // Folders first: a size whose folder cannot be made is left out, so the next size is
         // fitted as if it had not been asked for.
         const std::size_t asked = plan.Sizes.size();
         std::vector<SafeWrite::TFolder> folders;
-        OpenFolders(Path, plan, folders);
+        OpenFolders(plan, folders, report);
         bool allWritten = folders.size() == asked;
         if (folders.empty()) {
-            return TFileOutcome::NotWritten;
+            report.Outcome = TFileOutcome::NotWritten;
+            return report;
         }
         const std::optional<QByteArray> source = ReadRegularFile(Path, kMaxSourceBytes);
         if (!source) {
-            return TFileOutcome::NonSupported;
+            return report;
         }
         const TPhotoOutputs made = MakePhotoOutputs(*source, FileExtension(Path), plan);
         if (!made.Decoded) {
-            return TFileOutcome::NonSupported;
+            return report;
         }
-        if (!made.PartialReadReason.isEmpty()) {
-            ++Counts.PartlyRead;
-            FView.ReportPartlyRead(Path, made.PartialReadReason);
-        }
+        report.PartialReadReason = made.PartialReadReason;
         for (std::size_t i = 0; i < made.Outputs.size(); ++i) {
-            allWritten = WriteOutput(Path, made.Outputs[i], folders[i]) && allWritten;
+            allWritten = WriteOutput(Path, made.Outputs[i], folders[i], report) && allWritten;
         }
-        return allWritten ? TFileOutcome::Processed : TFileOutcome::NotWritten;
+        report.Outcome = allWritten ? TFileOutcome::Processed : TFileOutcome::NotWritten;
     } catch (...) {
         // Whatever went wrong with this file (a size too large, out of memory), the run goes on.
-        return TFileOutcome::NonSupported;
+        report.Outcome = TFileOutcome::NonSupported;
     }
+    return report;
 }
 
-void TBatchRun::OpenFolders(const QString& Path, TOutputPlan& Plan,
-                            std::vector<SafeWrite::TFolder>& Folders) {
+void TBatchRun::OpenFolders(TOutputPlan& Plan, std::vector<SafeWrite::TFolder>& Folders,
+                            TFileReport& Report) const {
     std::vector<TOutputRequest> kept;
     for (const TOutputRequest& request : Plan.Sizes) {
         SafeWrite::TOpenedFolder opened = FTree.OpenSizeFolder(request.Size);
         if (!opened.Error.isEmpty()) {
-            FView.ReportNotWritten(Path,
-                                   {FTree.SizeFolder(request.Size),
-                                    QStringLiteral("cannot create the folder: ") + opened.Error});
+            Report.NotWritten.push_back(
+                {FTree.SizeFolder(request.Size),
+                 QStringLiteral("cannot create the folder: ") + opened.Error});
             continue;
         }
         kept.push_back(request);
@@ -148,7 +162,7 @@ void TBatchRun::OpenFolders(const QString& Path, TOutputPlan& Plan,
 }
 
 bool TBatchRun::WriteOutput(const QString& Path, const TEncodedOutput& Output,
-                            const SafeWrite::TFolder& Folder) {
+                            const SafeWrite::TFolder& Folder, TFileReport& Report) {
     const QString outputPath = FTree.OutputPath(Path, Output.Size);
     QString reason = Output.Error;
     if (!Output.Jpeg.isEmpty()) {
@@ -156,7 +170,7 @@ bool TBatchRun::WriteOutput(const QString& Path, const TEncodedOutput& Output,
             SafeWrite::WriteFileIn(Folder, EncodeFileName(FileNamePart(outputPath)), Output.Jpeg);
     }
     if (!reason.isEmpty()) {
-        FView.ReportNotWritten(Path, {outputPath, reason});
+        Report.NotWritten.push_back({outputPath, reason});
         return false;
     }
     FTree.Claim(outputPath, Path);

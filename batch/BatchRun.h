@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <vector>
+
 #include "batch/OutputTree.h"
 #include "batch/PhotoOutputs.h"
 #include "settings/Settings.h"
@@ -14,7 +17,10 @@ public:
     virtual int Count() const = 0;
     // The full path of the first entry.
     virtual QString FirstPath() const = 0;
-    virtual void DeleteFirst() = 0;
+    // Deletes the entry the run took, once its file is handled: the first entry whose path is
+    // Path. The list may have been re-sorted while the file was handled, so it need no longer
+    // be the first.
+    virtual void DeleteEntry(const QString& Path) = 0;
 };
 
 // What became of one size of one source that was not written.
@@ -50,6 +56,9 @@ public:
         (void)SourcePath;
         (void)Reason;
     }
+    // Runs one file's work, which touches neither the view nor the list. A window runs it off
+    // its own thread and serves its events meanwhile, so it never freezes during a file.
+    virtual void RunFileWork(const std::function<void()>& Work) { Work(); }
     // Serves pending events once per file: repainting, and the Cancel button.
     virtual void ProcessMessages() = 0;
     // True once Cancel was pressed; the run stops before the next file.
@@ -94,14 +103,23 @@ public:
 private:
     enum class TFileOutcome { Processed, NonSupported, NotWritten };
 
-    TFileOutcome ProcessFile(const QString& Path, TBatchCounts& Counts);
-    // Leaves out of Plan the sizes whose folder cannot be made, reporting each; Folders gets the
-    // open folder of every size kept, in the plan's order.
-    void OpenFolders(const QString& Path, TOutputPlan& Plan,
-                     std::vector<SafeWrite::TFolder>& Folders);
-    // Writes one output; false when it was not written (reported).
+    // What became of one file, for the view.
+    struct TFileReport {
+        TFileOutcome Outcome = TFileOutcome::NonSupported;
+        std::vector<TSizeOutcome> NotWritten;
+        QString PartialReadReason;
+    };
+
+    // The work on one file: touches neither the view nor the list.
+    TFileReport ProcessFile(const QString& Path);
+    void ShowReport(const QString& Path, const TFileReport& Report, TBatchCounts& Counts);
+    // Leaves out of Plan the sizes whose folder cannot be made, noting each in Report; Folders
+    // gets the open folder of every size kept, in the plan's order.
+    void OpenFolders(TOutputPlan& Plan, std::vector<SafeWrite::TFolder>& Folders,
+                     TFileReport& Report) const;
+    // Writes one output; false when it was not written (noted in Report).
     bool WriteOutput(const QString& Path, const TEncodedOutput& Output,
-                     const SafeWrite::TFolder& Folder);
+                     const SafeWrite::TFolder& Folder, TFileReport& Report);
 
     IBatchList& FList;
     IBatchView& FView;

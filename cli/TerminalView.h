@@ -12,7 +12,7 @@ public:
     explicit TPathList(QStringList Paths) : FPaths(std::move(Paths)) {}
     int Count() const override { return static_cast<int>(FPaths.size()); }
     QString FirstPath() const override { return FPaths.first(); }
-    void DeleteFirst() override { FPaths.removeFirst(); }
+    void DeleteEntry(const QString& Path) override { FPaths.removeOne(Path); }
 
 private:
     QStringList FPaths;

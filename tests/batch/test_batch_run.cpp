@@ -37,7 +37,7 @@ public:
     QStringList Paths;
     int Count() const override { return static_cast<int>(Paths.size()); }
     QString FirstPath() const override { return Paths.first(); }
-    void DeleteFirst() override { Paths.removeFirst(); }
+    void DeleteEntry(const QString& Path) override { Paths.removeOne(Path); }
 };
 
 // Records what the run shows; presses Cancel at the chosen pump.
@@ -78,6 +78,23 @@ public:
         }
     }
     bool Idle() const override { return IsIdle; }
+};
+
+// Sorts the list by name, as a column click does, while the first file is under way.
+class TSortingView : public TViewStub {
+public:
+    explicit TSortingView(TListStub& List) : FList(List) {}
+    QStringList Handled;
+    void RunFileWork(const std::function<void()>& Work) override {
+        Handled << FList.FirstPath();
+        if (Handled.size() == 1) {
+            FList.Paths.sort();
+        }
+        Work();
+    }
+
+private:
+    TListStub& FList;
 };
 
 QString SizeOf(const QString& Path) {
@@ -228,6 +245,21 @@ private slots:
         QCOMPARE(view.Label1, QStringLiteral("Files Processed: 2"));
         QCOMPARE(view.Calls.at(view.Calls.size() - 2), QStringLiteral(" Files processed: 0 of 3"));
         QCOMPARE(Written().size(), 6);
+    }
+
+    // The list is re-sorted while a file is under way: the entry of that file leaves the list,
+    // not whichever entry has become first, and the run goes on in the new order.
+    void aSortDuringAFileDeletesTheFileHandled() {
+        const QStringList paths = {MakeImage("b.png", 40, 30), MakeImage("a.png", 40, 30),
+                                   MakeImage("c.png", 40, 30)};
+        TListStub list;
+        list.Paths = paths;
+        TSortingView view(list);
+        TSettings thumbOnly;
+        thumbOnly.ProcessLarge = thumbOnly.ProcessMedium = false;
+        QCOMPARE(TBatchRun(list, view, thumbOnly, Out).Execute().Processed, 3);
+        QCOMPARE(view.Handled, (QStringList{paths[0], paths[1], paths[2]}));
+        QVERIFY(list.Paths.isEmpty());
     }
 
     void unreadableFilesAreNonSupported() {

@@ -1,0 +1,83 @@
+#include "CopyAnimation.h"
+
+#include <cmath>
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr int FrameMilliseconds = 60;
+constexpr QSize FolderSize(56, 40);
+
+} // namespace
+
+TCopyAnimation::TCopyAnimation(QWidget* Parent) : QWidget(Parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    FTimer.setInterval(FrameMilliseconds);
+    connect(&FTimer, &QTimer::timeout, this, [this] {
+        FFrame = (FFrame + 1) % FrameCount;
+        update();
+    });
+    hide();
+}
+
+void TCopyAnimation::SetPlaying(bool Playing) {
+    FFrame = 0;
+    setVisible(Playing);
+    if (Playing) {
+        FTimer.start();
+    } else {
+        FTimer.stop();
+    }
+    update();
+}
+
+void TCopyAnimation::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal top = (height() - FolderSize.height()) / 2.0 + 6;
+    const QRectF from(8, top, FolderSize.width(), FolderSize.height());
+    const QRectF to(width() - 8 - FolderSize.width(), top, FolderSize.width(), FolderSize.height());
+    DrawFolder(painter, from);
+    DrawFolder(painter, to);
+
+    // Two sheets on their way, half a flight apart, each along an arc from folder to folder.
+    for (const int offset : {0, FrameCount / 2}) {
+        const qreal t = ((FFrame + offset) % FrameCount) / qreal(FrameCount - 1);
+        const qreal x = from.center().x() + (to.center().x() - from.center().x()) * t;
+        const qreal lift = std::sin(t * M_PI) * (top - 4);
+        DrawSheet(painter, QPointF(x, from.top() + 6 - lift), (t - 0.5) * 40);
+    }
+}
+
+void TCopyAnimation::DrawFolder(QPainter& Painter, const QRectF& Box) const {
+    const QColor edge(154, 110, 20);
+    Painter.setPen(QPen(edge, 1.2));
+    Painter.setBrush(QColor(232, 183, 74));
+    QPainterPath back;
+    back.moveTo(Box.left(), Box.top());
+    back.lineTo(Box.left() + Box.width() * 0.4, Box.top());
+    back.lineTo(Box.left() + Box.width() * 0.5, Box.top() + 6);
+    back.lineTo(Box.right(), Box.top() + 6);
+    back.lineTo(Box.right(), Box.bottom());
+    back.lineTo(Box.left(), Box.bottom());
+    back.closeSubpath();
+    Painter.drawPath(back);
+    Painter.setBrush(QColor(244, 205, 108));
+    Painter.drawRect(QRectF(Box.left(), Box.top() + 14, Box.width(), Box.height() - 14));
+}
+
+void TCopyAnimation::DrawSheet(QPainter& Painter, const QPointF& Centre, qreal Tilt) const {
+    Painter.save();
+    Painter.translate(Centre);
+    Painter.rotate(Tilt);
+    Painter.setPen(QPen(QColor(90, 101, 112), 1));
+    Painter.setBrush(Qt::white);
+    Painter.drawRect(QRectF(-8, -10, 16, 20));
+    Painter.setPen(QPen(QColor(154, 165, 174), 1));
+    for (const qreal y : {-5.0, -1.0, 3.0}) {
+        Painter.drawLine(QPointF(-5, y), QPointF(5, y));
+    }
+    Painter.restore();
+}

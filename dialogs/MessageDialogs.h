@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The modal "Confirm" question with the buttons "&Yes" and "&No"; true when the answer is Yes.
+bool ConfirmDialog(QWidget* Parent, const QString& Text);
+
+// A modal error box with Text, for errors that have no better place to go.
+void ErrorDialog(QWidget* Parent, const QString& Text);

@@ -1,0 +1,585 @@
+// The main window: its command table and rules, menus and toolbar, status texts, and runs of
+// real files through the window (Cancel, events served during a file, a close during a run).
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDirIterator>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <thread>
+
+#include "app/Application.h"
+#include "app/Commands.h"
+#include "app/CopyAnimation.h"
+#include "app/Icons.h"
+#include "app/MainUnit.h"
+#include "app/WindowBatchView.h"
+#include "engine/MagickImage.h"
+#include "engine/MagickRegistration.h"
+#include "platform/Errors.h"
+#include "settings/Settings.h"
+#include "support/TestMain.h"
+
+namespace {
+
+// The window's file list as paths; OnFirstPath runs each time the run takes a file.
+class TTestList : public IBatchList {
+public:
+    QStringList Paths;
+    int Taken = 0;
+    std::function<void(int)> OnFirstPath;
+
+    int Count() const override { return static_cast<int>(Paths.size()); }
+    QString FirstPath() const override {
+        auto* self = const_cast<TTestList*>(this);
+        ++self->Taken;
+        if (OnFirstPath) {
+            OnFirstPath(self->Taken);
+        }
+        return Paths.first();
+    }
+    void DeleteEntry(const QString& Path) override { Paths.removeOne(Path); }
+};
+
+// Answers the next message box with its default button and keeps what it said.
+class TBoxAnswer : public QObject {
+public:
+    QString Title, Text;
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons Buttons;
+
+    TBoxAnswer() { Poll(); }
+
+private:
+    void Poll() {
+        QTimer::singleShot(20, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                Poll();
+                return;
+            }
+            Title = box->windowTitle();
+            Text = box->text();
+            Icon = box->icon();
+            Buttons = box->standardButtons();
+            box->accept();
+        });
+    }
+};
+
+// Lets the event loop wait for events once, as it does when the user does nothing: the
+// moment the window's rules are evaluated.
+void FallIdle() {
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QStringList MenuTexts(const QMenu* Menu) {
+    QStringList texts;
+    for (const QAction* action : Menu->actions()) {
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->iconText());
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    std::optional<TEngineModule> Engine;
+    QTemporaryDir Sources;
+    QList<QUrl> OpenedUrls;
+
+    template <typename T> static T* Control(TMainForm& Form, const char* Name) {
+        T* control = Form.findChild<T*>(QString::fromLatin1(Name));
+        if (control == nullptr) {
+            qFatal("no control %s", Name);
+        }
+        return control;
+    }
+
+    QStringList MakeImages(int Count) {
+        QStringList paths;
+        for (int i = 0; i < Count; ++i) {
+            QImage image(640, 480, QImage::Format_RGB32);
+            image.fill(QColor(30 * i, 90, 160));
+            const QString path = Sources.filePath(QStringLiteral("photo%1.png").arg(i));
+            if (!image.save(path, "PNG")) {
+                qFatal("cannot write %s", qPrintable(path));
+            }
+            paths << path;
+        }
+        return paths;
+    }
+
+    static int OutputCount() {
+        int count = 0;
+        QDirIterator it(QDir::homePath() + QStringLiteral("/Desktop/Resized Images"), QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            ++count;
+        }
+        return count;
+    }
+
+public slots:
+    void OpenUrl(const QUrl& Url) { OpenedUrls << Url; }
+
+private slots:
+    void initTestCase() { Engine.emplace(); }
+    void cleanupTestCase() { Engine.reset(); }
+    void cleanup() {
+        QDir(QDir::homePath() + QStringLiteral("/Desktop/Resized Images")).removeRecursively();
+    }
+
+    void rulesArePlainFunctionsOfTheState() {
+        const TCommandState idle{true, false, false};
+        const TCommandState busy{false, true, true};
+        const TCommandState selected{true, true, false};
+        const TCommandState clipboard{true, false, true};
+        for (const TCommandEntry& entry : CommandTable()) {
+            if (entry.Id == TCommandId::ClearAll) {
+                continue;
+            }
+            QVERIFY2(!entry.Rule(busy), entry.Name);
+        }
+        for (const TEnablingRule rule : {AddFileUpdate, AddFolderActUpdate, DefaultsUpdate,
+                                         ProcessImagesUpdate, AboutUpdate, HelpUpdate}) {
+            QVERIFY(rule(idle)); // an empty list does not disable "Process images"
+        }
+        QVERIFY(!RemoveFileUpdate(idle));
+        QVERIFY(RemoveFileUpdate(selected));
+        QVERIFY(!ImagePreviewUpdate(idle));
+        QVERIFY(ImagePreviewUpdate(selected));
+        QVERIFY(!EditPasteUpdate(selected));
+        QVERIFY(EditPasteUpdate(clipboard));
+        for (const TCommandState& state : {idle, busy, selected, clipboard, TCommandState{}}) {
+            QVERIFY(ClearAllUpdate(state));
+        }
+    }
+
+    void commandTableHoldsTheTenCommandsInOrder() {
+        QStringList rows;
+        for (const TCommandEntry& entry : CommandTable()) {
+            rows << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                        .arg(QLatin1String(entry.Name), QLatin1String(entry.Category),
+                             QLatin1String(entry.Caption), QLatin1String(entry.Hint),
+                             QLatin1String(entry.Shortcut))
+                        .arg(entry.IconIndex);
+        }
+        QCOMPARE(rows, (QStringList{
+                           "AddFile|File|Add file|Add file(s) to the list ||0",
+                           "AddFolderAct|File|Add folder|Add folder to the list||1",
+                           "Defaults|Edit|Defaults|Show settings dialog||3",
+                           "ProcessImages|Edit|Process images|Process files from the list||4",
+                           "About|Help|About|Show 'About' dialog||5",
+                           "Help|Help|Help|Show help|F1|6",
+                           "RemoveFile|File|Remove File|Remove selected files from the list||2",
+                           "ClearAll|File|Clear all|Remove all files from the list||2",
+                           "ImagePreview|File|Preview|Preview selected file||7",
+                           "EditPaste|Edit|Paste|Paste files from the clipboard|Ctrl+V|8",
+                       }));
+    }
+
+    void commandRunsOnlyWhileItsRuleHolds() {
+        TCommandState state;
+        QObject owner;
+        TCommandList commands(&owner, [&] { return state; });
+        int added = 0, cleared = 0;
+        commands.SetHandler(TCommandId::AddFile, [&] { ++added; });
+        commands.SetHandler(TCommandId::ClearAll, [&] { ++cleared; });
+        QAction* addFile = commands.Action(TCommandId::AddFile);
+        QVERIFY(addFile->isEnabled());
+        QCOMPARE(addFile->shortcut(), QKeySequence());
+        QCOMPARE(commands.Action(TCommandId::EditPaste)->shortcut(), QKeySequence::Paste);
+
+        // Busy, but the loop has not fallen idle: the button still looks enabled.
+        state.Idle = false;
+        QVERIFY(addFile->isEnabled());
+        addFile->trigger();
+        QCOMPARE(added, 0);
+        QVERIFY(!addFile->isEnabled());
+        commands.Action(TCommandId::ClearAll)->trigger();
+        QCOMPARE(cleared, 1);
+
+        state.Idle = true;
+        FallIdle(); // the rules are evaluated again
+        QVERIFY(addFile->isEnabled());
+        addFile->trigger();
+        QCOMPARE(added, 1);
+    }
+
+    void menusAndToolbarFollowTheTable() {
+        TMainForm form;
+        const QList<QAction*> menus = form.menuBar()->actions();
+        QCOMPARE(menus.size(), 3);
+        QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
+        QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
+        QCOMPARE(menus[2]->text(), QStringLiteral("&Help"));
+        QCOMPARE(MenuTexts(menus[0]->menu()),
+                 (QStringList{"Add file", "Add folder", "-", "Remove File", "Clear all", "-",
+                              "Preview"}));
+        QCOMPARE(MenuTexts(menus[1]->menu()),
+                 (QStringList{"Paste", "-", "Process images", "-", "Defaults"}));
+        QCOMPARE(MenuTexts(menus[2]->menu()), (QStringList{"Help", "About"}));
+        QCOMPARE(MenuTexts(Control<QMenu>(form, "PopupMenu")),
+                 (QStringList{"Remove File", "Preview", "-", "Paste"}));
+
+        // Every item has an access key of its own within its menu.
+        for (const QAction* menu : menus) {
+            QSet<QChar> keys;
+            for (const QAction* item : menu->menu()->actions()) {
+                if (item->isSeparator()) {
+                    continue;
+                }
+                const qsizetype amp = item->text().indexOf(QLatin1Char('&'));
+                QVERIFY2(amp >= 0, qPrintable(item->text()));
+                const QChar key = item->text().at(amp + 1).toLower();
+                QVERIFY2(!keys.contains(key), qPrintable(item->text()));
+                keys.insert(key);
+            }
+        }
+
+        QStringList buttons;
+        for (QToolButton* button :
+             Control<QToolBar>(form, "ToolBar")->findChildren<QToolButton*>()) {
+            if (!button->objectName().endsWith(QLatin1String("Button"))) {
+                continue; // the toolbar's own extension button
+            }
+            QCOMPARE(button->size(), QSize(96, 52));
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+            buttons << button->objectName() + QLatin1Char('=') + button->text();
+        }
+        QCOMPARE(buttons, (QStringList{"AddFileButton=Add file", "AddFolderButton=Add folder",
+                                       "RemoveFileButton=Clear all", "DefaultsButton=Defaults",
+                                       "ProcessImagesButton=Process images", "AboutButton=About",
+                                       "HelpButton=Help"}));
+    }
+
+    void startsWithItsStatusTextsAndLayout() {
+        TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Vellumkite"));
+        QVERIFY(form.Idle());
+        QCOMPARE(form.frameGeometry().size(), QSize(714, 327));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
+                 QStringLiteral("Ready to get files"));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel1")->pos(), QPoint(88, 20));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel2")->text(), QString());
+        QCOMPARE(Control<QLabel>(form, "StatusLabel2")->pos(), QPoint(88, 40));
+        QVERIFY(Control<QLabel>(form, "StatusLabel3")->isHidden());
+        QCOMPARE(Control<QLabel>(form, "StatusPanel0")->text(), QString());
+        QCOMPARE(Control<QLabel>(form, "StatusPanel1")->text(),
+                 QStringLiteral(" Files processed: 0 of 0"));
+        QCOMPARE(Control<QLabel>(form, "StatusPanel2")->width(), 300);
+        auto* group = Control<QGroupBox>(form, "StatusGB");
+        QCOMPARE(group->title(), QStringLiteral("Status Report"));
+        QCOMPARE(group->height(), 70);
+        QCOMPARE(Control<TCopyAnimation>(form, "Animate")->geometry(), QRect(280, 8, 272, 60));
+        QCOMPARE(Control<QPushButton>(form, "CancelButton")->geometry(), QRect(580, 28, 75, 25));
+        for (const char* hidden : {"Animate", "CancelButton", "ProgressBar"}) {
+            QVERIFY2(Control<QWidget>(form, hidden)->isHidden(), hidden);
+        }
+        QVERIFY(!Control<QTreeView>(form, "ListView")->accessibleName().isEmpty());
+    }
+
+    void formCreateLoadsTheSettings() {
+        QFile ini(SettingsFilePath());
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Options]\nJPG_QUALITY=40\nPROCESS_THUMB=0\n");
+        ini.close();
+        Settings = TSettings();
+        TMainForm form;
+        ini.remove();
+        QCOMPARE(Settings.JPGQuality, 40);
+        QVERIFY(!Settings.ProcessThumb);
+        QVERIFY(Settings.ProcessLarge);
+        Settings = TSettings();
+    }
+
+    void hintsGoToPanelZero() {
+        TMainForm form;
+        form.show();
+        auto* panel = Control<QLabel>(form, "StatusPanel0");
+        QStatusTipEvent enter(CommandEntry(TCommandId::AddFile).Hint);
+        QCoreApplication::sendEvent(Control<QWidget>(form, "AddFileButton"), &enter);
+        QCOMPARE(panel->text(), QStringLiteral(" Add file(s) to the list "));
+        QStatusTipEvent leave{QString()};
+        QCoreApplication::sendEvent(Control<QWidget>(form, "AddFileButton"), &leave);
+        QCOMPARE(panel->text(), QStringLiteral(" "));
+        QStatusTipEvent twoParts(QStringLiteral("short|long part"));
+        QCoreApplication::sendEvent(&form, &twoParts);
+        QCOMPARE(panel->text(), QStringLiteral(" long part"));
+    }
+
+    void pasteFollowsTheClipboard() {
+        TMainForm form;
+        QAction* paste = form.Commands().Action(TCommandId::EditPaste);
+        auto* files = new QMimeData;
+        files->setData(QStringLiteral("x-special/gnome-copied-files"), "copy\nfile:///tmp/a.png");
+        QGuiApplication::clipboard()->setMimeData(files);
+        FallIdle();
+        QVERIFY(paste->isEnabled());
+        QGuiApplication::clipboard()->setText(QStringLiteral("just words"));
+        FallIdle();
+        QVERIFY(!paste->isEnabled());
+        auto* uris = new QMimeData;
+        uris->setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/b.png"))});
+        QGuiApplication::clipboard()->setMimeData(uris);
+        FallIdle();
+        QVERIFY(paste->isEnabled());
+        QGuiApplication::clipboard()->clear();
+    }
+
+    void f1OpensTheHelpPage() {
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl");
+        TMainForm form;
+        form.show();
+        QApplicationPrivateActivate(form);
+        QTest::keyClick(&form, Qt::Key_F1);
+        QTRY_COMPARE(OpenedUrls.size(), 1);
+        QCOMPARE(OpenedUrls[0].toLocalFile(),
+                 QCoreApplication::applicationDirPath() + QStringLiteral("/help/intro.htm"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    }
+
+    void busyWindowRefusesCommandsButClearAll() {
+        TMainForm form;
+        TTestList list;
+        list.Paths = MakeImages(1);
+        form.SetFileList(nullptr, &list);
+        QAction* process = form.Commands().Action(TCommandId::ProcessImages);
+        form.SetProcessing(true, 1);
+        QVERIFY(process->isEnabled()); // the loop has not fallen idle yet
+        process->trigger();
+        QCOMPARE(list.Count(), 1);
+        QCOMPARE(OutputCount(), 0);
+        FallIdle();
+        QVERIFY(!process->isEnabled());
+        QVERIFY(form.Commands().Action(TCommandId::ClearAll)->isEnabled());
+        QVERIFY(!form.Commands().Action(TCommandId::Help)->isEnabled());
+        form.SetProcessing(false, 0);
+        FallIdle();
+        QVERIFY(process->isEnabled());
+    }
+
+    void clearAllSelectsEveryRowAndPutsTheCursorBack() {
+        TMainForm form;
+        QStandardItemModel rows(3, 4);
+        form.SetFileList(&rows, nullptr);
+        form.ShowWaitingCount();
+        QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
+                 QStringLiteral("Images wating to be processed: 3"));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel2")->text(), QString());
+        QAction* remove = form.Commands().Action(TCommandId::RemoveFile);
+        FallIdle();
+        QVERIFY(!remove->isEnabled());
+        form.Commands().Action(TCommandId::ClearAll)->trigger();
+        QCOMPARE(Control<QTreeView>(form, "ListView")->selectionModel()->selectedRows().size(), 3);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QVERIFY(remove->isEnabled()); // its rule was evaluated as it ran
+    }
+
+    void emptyListIsAWarning() {
+        TMainForm form;
+        TTestList list;
+        form.SetFileList(nullptr, &list);
+        TBoxAnswer answer;
+        form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        QCOMPARE(answer.Title, QStringLiteral("Warning"));
+        QCOMPARE(answer.Text, QStringLiteral("There are no image files loaded"));
+        QCOMPARE(answer.Icon, QMessageBox::Warning);
+        QCOMPARE(answer.Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
+                 QStringLiteral("Ready to get files"));
+        for (const char* hidden : {"Animate", "CancelButton", "ProgressBar"}) {
+            QVERIFY2(Control<QWidget>(form, hidden)->isHidden(), hidden);
+        }
+    }
+
+    void cancelDuringTheSecondOfFiveLeavesThree() {
+        TMainForm form;
+        form.show();
+        TTestList list;
+        list.Paths = MakeImages(5);
+        form.SetFileList(nullptr, &list);
+        auto* cancel = Control<QPushButton>(form, "CancelButton");
+        QStringList during;
+        list.OnFirstPath = [&](int Taken) {
+            if (Taken != 2) {
+                return;
+            }
+            during << QString::number(form.Idle()) << QString::number(cancel->isVisible())
+                   << QString::number(Control<TCopyAnimation>(form, "Animate")->Playing())
+                   << QString::number(Control<QProgressBar>(form, "ProgressBar")->maximum())
+                   << QString::number(Control<QProgressBar>(form, "ProgressBar")->value())
+                   << Control<QLabel>(form, "StatusLabel1")->text()
+                   << QString::number(Control<QTreeView>(form, "ListView")->cursor().shape())
+                   << QString::number(cancel->cursor().shape())
+                   << QString::number(Control<QProgressBar>(form, "ProgressBar")->geometry() ==
+                                      Control<QLabel>(form, "StatusPanel2")->geometry());
+            // Pressed while the second file is under way.
+            QTimer::singleShot(0, cancel, [cancel] { QTest::mouseClick(cancel, Qt::LeftButton); });
+        };
+        form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        QCOMPARE(during, (QStringList{"0", "1", "1", "5", "1", "Processing...",
+                                      QString::number(Qt::WaitCursor),
+                                      QString::number(Qt::ArrowCursor), "1"}));
+        QCOMPARE(list.Count(), 3);
+        QCOMPARE(OutputCount(), 6);
+        QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
+                 QStringLiteral("Files Processed: 2"));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel2")->text(),
+                 QStringLiteral("Non Supported files: 0"));
+        QVERIFY(Control<QLabel>(form, "StatusLabel3")->isHidden());
+        QCOMPARE(Control<QLabel>(form, "StatusPanel1")->text(),
+                 QStringLiteral(" Files processed: 0 of 3"));
+        QVERIFY(form.Idle());
+        for (const char* hidden : {"Animate", "CancelButton", "ProgressBar"}) {
+            QVERIFY2(Control<QWidget>(form, hidden)->isHidden(), hidden);
+        }
+        QCOMPARE(Control<QTreeView>(form, "ListView")->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void unwritableOutputsAreCountedApart() {
+        TMainForm form;
+        TTestList list;
+        list.Paths = MakeImages(2);
+        form.SetFileList(nullptr, &list);
+        // A file where the Large folder should go.
+        const QString root = QDir::homePath() + QStringLiteral("/Desktop/Resized Images");
+        QDir().mkpath(root);
+        QFile blocker(root + QStringLiteral("/Large"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        auto* notWritten = Control<QLabel>(form, "StatusLabel3");
+        QCOMPARE(notWritten->text(), QStringLiteral("Not written: 2"));
+        QVERIFY(!notWritten->isHidden());
+        QVERIFY(notWritten->toolTip().contains(QStringLiteral("photo1.png")));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
+                 QStringLiteral("Files Processed: 0"));
+    }
+
+    void windowServesEventsWhileAFileIsUnderWay() {
+        TMainForm form;
+        TWindowBatchView view(form);
+        std::atomic<bool> fired = false;
+        QTimer::singleShot(10, [&] { fired = true; });
+        bool sawTimer = false;
+        view.RunFileWork([&] {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!fired && std::chrono::steady_clock::now() < until) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            sawTimer = fired;
+        });
+        QVERIFY(sawTimer);
+        // An error of the work reaches the caller on the window's thread.
+        QVERIFY_THROWS_EXCEPTION(Exception,
+                                 view.RunFileWork([] { throw Exception("cannot read"); }));
+    }
+
+    void closeDuringARunWaitsForItsEnd() {
+        TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TTestList list;
+        list.Paths = MakeImages(3);
+        form.SetFileList(nullptr, &list);
+        bool visibleAfterClose = false;
+        list.OnFirstPath = [&](int Taken) {
+            if (Taken == 1) {
+                QTimer::singleShot(0, &form, [&] {
+                    form.close();
+                    visibleAfterClose = form.isVisible();
+                });
+            }
+        };
+        form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        QVERIFY(visibleAfterClose);
+        QCOMPARE(list.Count(), 0); // the run went on to the end of its list
+        QVERIFY(form.isVisible());
+        QTRY_VERIFY(!form.isVisible());
+    }
+
+    void runWithoutEngineReturnsToIdle() {
+        TMainForm form;
+        TTestList list;
+        list.Paths = MakeImages(1);
+        form.SetFileList(nullptr, &list);
+        MagickLoaded = false;
+        TBoxAnswer answer;
+        form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        MagickLoaded = true;
+        QCOMPARE(answer.Text, QStringLiteral("ImageMagick library not loaded"));
+        QVERIFY(form.Idle());
+        QVERIFY(Control<QWidget>(form, "CancelButton")->isHidden());
+        QCOMPARE(list.Count(), 1);
+    }
+
+    void escapedErrorIsReportedAndTheProgramGoesOn() {
+        TBoxAnswer answer;
+        QTimer::singleShot(0,
+                           [] { throw Exception("Unable to write to /nowhere/vellumkite.ini"); });
+        bool after = false;
+        QTimer::singleShot(50, [&] { after = true; });
+        QTRY_VERIFY(after);
+        QTRY_COMPARE(answer.Text, QStringLiteral("Unable to write to /nowhere/vellumkite.ini"));
+        QCOMPARE(answer.Title, QStringLiteral("Vellumkite"));
+        QCOMPARE(answer.Icon, QMessageBox::Critical);
+    }
+
+    void iconsAreThereWithoutATheme() {
+        for (int i = 0; i < 9; ++i) {
+            for (const int side : {16, 32}) {
+                QVERIFY2(!CommandIcon(i).pixmap(side).isNull(), qPrintable(QString::number(i)));
+            }
+        }
+        for (int i = -1; i <= 6; ++i) {
+            QVERIFY(!FileTypeIcon(i).pixmap(16).isNull());
+        }
+        QCOMPARE(FileTypeIcon(6).pixmap(16).toImage(), FileTypeIcon(5).pixmap(16).toImage());
+    }
+
+private:
+    static void QApplicationPrivateActivate(QWidget& Window) {
+        Window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&Window));
+    }
+};
+
+int main(int argc, char** argv) {
+    vk_test::PrivateHome home;
+    TApplication app(argc, argv);
+    QIcon::setThemeName(QString()); // the program's own drawings, whatever the machine has
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_main_window.moc"

@@ -1,0 +1,377 @@
+// The Defaults dialog driven through its widgets: what it shows, what OK, Cancel and Restore
+// Defaults store, how its spin edits take keys, and what a settings file that cannot be written
+// does to it.
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QDir>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "dialogs/DefaultsUnit.h"
+#include "dialogs/SpinEdit.h"
+#include "settings/Settings.h"
+#include "settings/TextFiles.h"
+#include "support/TestMain.h"
+
+namespace {
+
+using vk_test::Contents;
+using vk_test::Store;
+
+const QByteArray DefaultFile = "[Options]\nJPG_QUALITY=70\nTHUMB_WIDTH=100\nTHUMB_HEIGHT=95\n"
+                               "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
+                               "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
+                               "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\n";
+
+const QByteArray CustomFile = "[Options]\nJPG_QUALITY=40\nTHUMB_WIDTH=120\nTHUMB_HEIGHT=90\n"
+                              "MEDIUM_WIDTH=300\nMEDIUM_HEIGHT=300\nLARGE_WIDTH=800\n"
+                              "LARGE_HEIGHT=700\nPROCESS_THUMB=0\nPROCESS_MEDIUM=1\n"
+                              "PROCESS_LARGE=0\nRQ_HIGH=1\nSTRIP_METADATA=1\n"
+                              "[Other]\nKEPT=yes\n";
+
+// One dialog over its own settings file and record, with the errors it reports and the
+// questions it asks collected; every question is answered Yes.
+struct TFixture {
+    QTemporaryDir Folder;
+    QString Ini = Folder.filePath(QStringLiteral("vellumkite.ini"));
+    TSettings Record;
+    QStringList Reports;
+    QStringList Questions;
+
+    TDefaultsForm* Open() {
+        auto* form = new TDefaultsForm(
+            Record, Ini, [this](QWidget*, const QString& Text) { Reports.append(Text); });
+        form->SetQuestion([this](QWidget*, const QString& Text) {
+            Questions.append(Text);
+            return true;
+        });
+        form->show();
+        return form;
+    }
+};
+
+TSettings Loaded(const QString& Ini) {
+    TSettings settings;
+    LoadSettings(settings, Ini);
+    return settings;
+}
+
+// Lets a dialog closed without exec() free itself.
+void FreeClosed() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Clicks a check box or radio button on its indicator: the middle of a wide one is no hit.
+void Tick(QAbstractButton* Button) {
+    QTest::mouseClick(Button, Qt::LeftButton, {},
+                      QPoint(Button->height() / 2, Button->height() / 2));
+}
+
+void Retype(TSpinEdit* Edit, const QString& Keys) {
+    Edit->setFocus();
+    Edit->selectAll();
+    QTest::keyClicks(Edit, Keys);
+}
+
+// Answers the next modal question box when it appears, after checking what it asks.
+void AnswerConfirm(bool Yes) {
+    QTimer::singleShot(0, [Yes] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Confirm"));
+        QCOMPARE(box->icon(), QMessageBox::Question);
+        QCOMPARE(box->text(),
+                 QStringLiteral("Are you sure you want to restore default settings ?"));
+        QStringList captions;
+        for (QAbstractButton* button : box->buttons())
+            captions.append(button->text());
+        captions.sort();
+        QCOMPARE(captions, QStringList({QStringLiteral("&No"), QStringLiteral("&Yes")}));
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == (Yes ? QStringLiteral("&Yes") : QStringLiteral("&No")))
+                button->click();
+    });
+}
+
+} // namespace
+
+class TestDefaultsForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheRecordClampedAndOkStoresEveryKey() {
+        TFixture f;
+        f.Record.ThumbWidth = 5000;
+        f.Record.JPGQuality = -3;
+        f.Record.RQHigh = true;
+        f.Record.ProcessMedium = false;
+        f.Record.StripMetadata = true;
+        QPointer<TDefaultsForm> form = f.Open();
+
+        QCOMPARE(form->ThumbWidthSE->text(), QStringLiteral("2000"));
+        QCOMPARE(form->JPGQualitySE->text(), QStringLiteral("0"));
+        QVERIFY(form->RQHighRB->isChecked() && !form->RQLowRB->isChecked());
+        QVERIFY(form->ProcessThumbCB->isChecked() && !form->ProcessMediumCB->isChecked());
+        QVERIFY(form->StripMetadataCB->isChecked());
+
+        QTest::mouseClick(form->OKButton, Qt::LeftButton);
+        QCOMPARE(Contents(f.Ini), "[Options]\nJPG_QUALITY=0\nTHUMB_WIDTH=2000\nTHUMB_HEIGHT=95\n"
+                                  "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
+                                  "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=0\n"
+                                  "PROCESS_LARGE=1\nRQ_HIGH=1\nSTRIP_METADATA=1\n");
+        QCOMPARE(f.Record.ThumbWidth, 2000);
+        QVERIFY(f.Reports.isEmpty());
+        FreeClosed();
+        QVERIFY(form.isNull());
+    }
+
+    void okStoresWhatWasTypedAndClicked() {
+        TFixture f;
+        TDefaultsForm* form = f.Open();
+        Retype(form->JPGQualitySE, QStringLiteral("85"));
+        Retype(form->MediumHeightSE, QStringLiteral("410"));
+        Tick(form->ProcessThumbCB);
+        Tick(form->StripMetadataCB);
+        Tick(form->RQHighRB);
+        QTest::mouseClick(form->OKButton, Qt::LeftButton);
+
+        TSettings expected;
+        expected.JPGQuality = 85;
+        expected.MediumHeight = 410;
+        expected.ProcessThumb = false;
+        expected.StripMetadata = true;
+        expected.RQHigh = true;
+        QVERIFY(f.Record == expected);
+        QVERIFY(Loaded(f.Ini) == expected);
+        FreeClosed();
+    }
+
+    void enterInAnEditClampsItAndPressesOk() {
+        TFixture f;
+        QPointer<TDefaultsForm> form = f.Open();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        Retype(form->LargeHeightSE, QStringLiteral("9999"));
+        QTest::keyClick(form->LargeHeightSE, Qt::Key_Return);
+        QCOMPARE(f.Record.LargeHeight, 2000);
+        QCOMPARE(Loaded(f.Ini).LargeHeight, 2000);
+        QVERIFY(f.Questions.isEmpty());
+        FreeClosed();
+        QVERIFY(form.isNull());
+    }
+
+    void cancelEscAndCloseBoxStoreNothing_data() {
+        QTest::addColumn<int>("way");
+        QTest::newRow("Cancel button") << 0;
+        QTest::newRow("Esc") << 1;
+        QTest::newRow("close box") << 2;
+    }
+    void cancelEscAndCloseBoxStoreNothing() {
+        QFETCH(int, way);
+        TFixture f;
+        QPointer<TDefaultsForm> form = f.Open();
+        Retype(form->ThumbWidthSE, QStringLiteral("640"));
+        Tick(form->ProcessLargeCB);
+        if (way == 0)
+            QTest::mouseClick(form->CancelButton, Qt::LeftButton);
+        else if (way == 1)
+            QTest::keyClick(form->ThumbWidthSE, Qt::Key_Escape);
+        else
+            form->close();
+
+        QVERIFY(!form || !form->isVisible());
+        QVERIFY(f.Record == TSettings());
+        QVERIFY(!QFile::exists(f.Ini));
+        FreeClosed();
+        QVERIFY(form.isNull());
+    }
+
+    void restoreAnsweredNoChangesNothing() {
+        TFixture f;
+        Store(f.Ini, CustomFile);
+        LoadSettings(f.Record, f.Ini);
+        const TSettings before = f.Record;
+        TDefaultsForm* form = f.Open();
+        Retype(form->JPGQualitySE, QStringLiteral("55"));
+
+        form->SetQuestion(ConfirmDialog);
+        AnswerConfirm(false);
+        QTest::mouseClick(form->RestoreDefaultsButton, Qt::LeftButton);
+        QVERIFY(form->isVisible());
+        QCOMPARE(Contents(f.Ini), CustomFile);
+        QVERIFY(f.Record == before);
+        QCOMPARE(form->JPGQualitySE->text(), QStringLiteral("55"));
+        form->close();
+        FreeClosed();
+    }
+
+    void restoreAnsweredYesStoresAndShowsTheDefaultsAndCancelKeepsThem() {
+        TFixture f;
+        Store(f.Ini, CustomFile);
+        LoadSettings(f.Record, f.Ini);
+        TDefaultsForm* form = f.Open();
+        Retype(form->LargeWidthSE, QStringLiteral("1500"));
+
+        form->SetQuestion(ConfirmDialog);
+        AnswerConfirm(true);
+        QTest::mouseClick(form->RestoreDefaultsButton, Qt::LeftButton);
+        QVERIFY(form->isVisible());
+        QCOMPARE(Contents(f.Ini), DefaultFile);
+        QVERIFY(f.Record == TSettings());
+        QCOMPARE(form->LargeWidthSE->text(), QStringLiteral("600"));
+        QCOMPARE(form->JPGQualitySE->text(), QStringLiteral("70"));
+        QVERIFY(form->RQLowRB->isChecked() && form->ProcessThumbCB->isChecked());
+        QVERIFY(!form->StripMetadataCB->isChecked());
+
+        QTest::mouseClick(form->CancelButton, Qt::LeftButton);
+        QVERIFY(f.Record == TSettings());
+        QCOMPARE(Contents(f.Ini), DefaultFile);
+        FreeClosed();
+    }
+
+    void unwritableFileIsReportedAndTheDialogStaysOpen() {
+        TFixture f;
+        QVERIFY(QDir().mkdir(f.Ini)); // a folder where the file should be
+        QPointer<TDefaultsForm> form = f.Open();
+        Retype(form->JPGQualitySE, QStringLiteral("85"));
+        Tick(form->ProcessMediumCB);
+
+        QTest::mouseClick(form->OKButton, Qt::LeftButton);
+        const QString error = QStringLiteral("Unable to write to %1").arg(f.Ini);
+        QCOMPARE(f.Reports, QStringList{error});
+        FreeClosed();
+        QVERIFY(form && form->isVisible());
+        QCOMPARE(f.Record.JPGQuality, 85);
+        QVERIFY(!f.Record.ProcessMedium);
+
+        // A failed restore leaves the defaults in the record and the old values on show.
+        QTest::mouseClick(form->RestoreDefaultsButton, Qt::LeftButton);
+        QCOMPARE(f.Reports, QStringList({error, error}));
+        QVERIFY(f.Record == TSettings());
+        QCOMPARE(form->JPGQualitySE->text(), QStringLiteral("85"));
+        QVERIFY(QFileInfo(f.Ini).isDir());
+        form->close();
+        FreeClosed();
+    }
+
+    void arrowsStepByTheIncrementWithinTheRange_data() {
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("70 up") << 0 << 100 << "70" << int(Qt::Key_Up) << "75";
+        QTest::newRow("100 up stays") << 0 << 100 << "100" << int(Qt::Key_Up) << "100";
+        QTest::newRow("98 up stops at 100") << 0 << 100 << "98" << int(Qt::Key_Up) << "100";
+        QTest::newRow("0 down stays") << 0 << 100 << "0" << int(Qt::Key_Down) << "0";
+        QTest::newRow("width 1 up") << 1 << 2000 << "1" << int(Qt::Key_Up) << "6";
+        QTest::newRow("width 3 down") << 1 << 2000 << "3" << int(Qt::Key_Down) << "1";
+        QTest::newRow("5000 typed, down") << 1 << 2000 << "5000" << int(Qt::Key_Down) << "1995";
+        QTest::newRow("non-number up") << 1 << 2000 << "1.5" << int(Qt::Key_Up) << "6";
+    }
+    void arrowsStepByTheIncrementWithinTheRange() {
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
+        QFETCH(QString, start);
+        QFETCH(int, key);
+        QFETCH(QString, result);
+        TSpinEdit edit(minimum, maximum, 5);
+        edit.show();
+        edit.selectAll();
+        QTest::keyClicks(&edit, start.replace(u'.', QLocale().decimalPoint()));
+        QTest::keyClick(&edit, Qt::Key(key));
+        QCOMPARE(edit.text(), result);
+    }
+
+    void typingKeepsDigitsSignsAndTheDecimalSeparatorOnly() {
+        TSpinEdit edit(0, 100, 5);
+        edit.show();
+        edit.selectAll();
+        const QString point = QLocale().decimalPoint();
+        QTest::keyClicks(&edit, QStringLiteral("1a2 x#") + point + QStringLiteral("+-3"));
+        QCOMPARE(edit.text(), QStringLiteral("12") + point + QStringLiteral("+-3"));
+    }
+
+    void leavingAnEditClampsItsValue() {
+        TFixture f;
+        TDefaultsForm* form = f.Open();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        Retype(form->ThumbWidthSE, QStringLiteral("5000"));
+        Retype(form->JPGQualitySE, QStringLiteral("-20"));
+        QCOMPARE(form->ThumbWidthSE->text(), QStringLiteral("2000"));
+        form->ThumbHeightSE->setFocus();
+        QCOMPARE(form->JPGQualitySE->text(), QStringLiteral("0"));
+        form->close();
+        FreeClosed();
+    }
+
+    void aTextThatIsNoNumberReadsAsTheMinimum() {
+        TFixture f;
+        TDefaultsForm* form = f.Open();
+        Retype(form->MediumWidthSE, QStringLiteral("1") + QLocale().decimalPoint() + "5");
+        Retype(form->JPGQualitySE, QStringLiteral("--"));
+        form->ThumbHeightSE->selectAll();
+        QTest::keyClick(form->ThumbHeightSE, Qt::Key_Delete);
+        form->ControlsToSettings();
+        QCOMPARE(f.Record.MediumWidth, 1);
+        QCOMPARE(f.Record.JPGQuality, 0);
+        QCOMPARE(f.Record.ThumbHeight, 1);
+        form->close();
+        FreeClosed();
+    }
+
+    void everyControlIsNamedAndTabFollowsTheLayout() {
+        TFixture f;
+        TDefaultsForm* form = f.Open();
+        const QList<QWidget*> layoutOrder = {
+            form->JPGQualitySE,    form->StripMetadataCB,       form->RQHighRB,
+            form->RQLowRB,         form->ThumbWidthSE,          form->ThumbHeightSE,
+            form->ProcessThumbCB,  form->MediumWidthSE,         form->MediumHeightSE,
+            form->ProcessMediumCB, form->LargeWidthSE,          form->LargeHeightSE,
+            form->ProcessLargeCB,  form->RestoreDefaultsButton, form->OKButton,
+            form->CancelButton};
+        QList<QWidget*> tabOrder;
+        QStringList names;
+        for (QWidget* w = form->nextInFocusChain(); w != form; w = w->nextInFocusChain()) {
+            if (!(w->focusPolicy() & Qt::TabFocus) || qobject_cast<TSpinEdit*>(w->parent()))
+                continue; // a spin edit's own line edit is part of it
+            tabOrder.append(w);
+            names.append(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name));
+        }
+        QCOMPARE(tabOrder, layoutOrder);
+        QVERIFY2(!names.contains(QString()), qPrintable(names.join(u'|')));
+        QCOMPARE(names.removeDuplicates(), qsizetype(0));
+        QVERIFY(form->OKButton->isDefault());
+        QCOMPARE(form->windowTitle(), QStringLiteral("Defaults"));
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        form->close();
+        FreeClosed();
+    }
+
+    void defaultsExecuteShowsTheDialogModallyAndItFreesItself() {
+        TFixture f;
+        QWidget owner;
+        owner.show();
+        QPointer<TDefaultsForm> seen;
+        QTimer::singleShot(0, [&] {
+            seen = qobject_cast<TDefaultsForm*>(QApplication::activeModalWidget());
+            QVERIFY(seen);
+            QCOMPARE(seen->parentWidget(), &owner);
+            QTest::mouseClick(seen->OKButton, Qt::LeftButton);
+        });
+        DefaultsExecute(&owner, f.Record, f.Ini);
+        QVERIFY(seen.isNull());
+        QCOMPARE(Contents(f.Ini), DefaultFile);
+    }
+};
+
+VK_TEST_MAIN(TestDefaultsForm)
+#include "test_defaults_form.moc"
