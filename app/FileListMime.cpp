@@ -50,3 +50,7 @@ QStringList LocalPathsFromMime(const QMimeData& Data) {
     }
     return paths;
 }
+
+bool HoldsFileList(const QMimeData* Data) {
+    return Data != nullptr && !LocalPathsFromMime(*Data).isEmpty();
+}

@@ -4,11 +4,24 @@
 
 #include <stdexcept>
 
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QMimeData>
+#include <QTreeView>
+
 #include "app/Application.h"
+#include "app/FileListImport.h"
+#include "app/FileListModel.h"
+#include "app/OpenPictureDialog.h"
+#include "app/WaitCursor.h"
 #include "app/WindowBatchView.h"
+#include "app/WindowListView.h"
 #include "batch/BatchRun.h"
 #include "batch/OutputTree.h"
 #include "dialogs/DefaultsUnit.h"
+#include "platform/DesktopFolder.h"
 #include "settings/Settings.h"
 
 void TMainForm::ProcessImagesExecute() {
@@ -21,26 +34,60 @@ void TMainForm::ProcessImagesExecute() {
     run.Execute();
 }
 
-// Filled by the file list: the open-picture dialog and the import.
-void TMainForm::AddFileExecute() {}
+void TMainForm::AddFileExecute() {
+    const QStringList paths = ChoosePictureFiles(this);
+    if (paths.isEmpty()) {
+        return;
+    }
+    TWindowListView view(*this);
+    AddChosenFiles(*FileList, paths, view);
+}
 
-// Filled by the file list: the Add-folder dialog, the folder scan and the import.
-void TMainForm::AddFolderActExecute() {}
+void TMainForm::AddFolderActExecute() {
+    // The folder chooser of the file dialog, until the program's own Add-folder dialog exists.
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Add folder"), GetDesktopFolder(), QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty()) {
+        return;
+    }
+    TWindowListView view(*this);
+    AddFolderFiles(*FileList, folder.endsWith(u'/') ? folder : folder + u'/', view);
+}
 
-// Filled by the file list: deletes the selected rows.
-void TMainForm::RemoveFileExecute() {}
+void TMainForm::RemoveFileExecute() {
+    QList<int> rows;
+    {
+        const TWaitCursor wait;
+        for (const QModelIndex& index : ListView->selectionModel()->selectedRows()) {
+            rows << index.row();
+        }
+        FileList->RemoveRowSet(rows);
+    }
+    ShowFilesProcessed(0, RowCount());
+    ShowWaitingCount();
+}
 
 // Filled by the file list: the preview of the first selected row.
 void TMainForm::ImagePreviewExecute() {}
 
-// Filled by the file list: imports the files the clipboard holds and empties it.
-void TMainForm::EditPasteExecute() {}
+void TMainForm::EditPasteExecute() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (const QMimeData* copied = clipboard->mimeData(); copied != nullptr) {
+        TWindowListView view(*this);
+        AddDroppedFiles(*FileList, *copied, view);
+    }
+    // A paste takes the file list out of the clipboard.
+    clipboard->clear();
+}
 
-// Filled by the file list: sorts by the clicked column.
-void TMainForm::ListViewColumnClick(int) {}
+void TMainForm::ListViewColumnClick(int Column) {
+    FileList->SortByColumn(Column);
+}
 
-// Filled by the file list: imports the dropped files and folders.
-void TMainForm::FilesDropped(const QMimeData&) {}
+void TMainForm::FilesDropped(const QMimeData& Data) {
+    TWindowListView view(*this);
+    AddDroppedFiles(*FileList, Data, view);
+}
 
 void TMainForm::DefaultsExecute() {
     ::DefaultsExecute(this, Settings, SettingsFilePath(), [](QWidget*, const QString& Text) {

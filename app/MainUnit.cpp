@@ -25,8 +25,10 @@
 #include <QVBoxLayout>
 
 #include "app/Application.h"
-#include "app/ClipboardFiles.h"
 #include "app/CopyAnimation.h"
+#include "app/FileListMime.h"
+#include "app/FileListModel.h"
+#include "app/Icons.h"
 #include "app/WaitCursor.h"
 #include "batch/BatchRun.h"
 #include "settings/Settings.h"
@@ -55,6 +57,7 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     CreateListView();
+    CreateFileList();
     CreateStatusGroup();
     layout->addWidget(ListView, 1);
     layout->addWidget(StatusGB);
@@ -242,6 +245,22 @@ bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
         ProgressBar->setGeometry(StatusPanels[2]->geometry());
     }
     return QMainWindow::eventFilter(Watched, Event);
+}
+
+void TMainForm::CreateFileList() {
+    FileList = new TFileListModel(this);
+    QList<QIcon> icons;
+    // Icon indexes run from 0 (bmp) to 5 (any other file), as IconIndexForExtension gives them.
+    for (int index = 0; index <= IconIndexForExtension(QString()); ++index) {
+        icons << FileTypeIcon(index);
+    }
+    FileList->SetRowIcons(icons);
+    SetFileList(FileList, FileList);
+    for (int column = 0; column < TFileListModel::ColumnCount; ++column) {
+        ListView->setColumnWidth(
+            column,
+            FileList->headerData(column, Qt::Horizontal, TFileListModel::ColumnWidthRole).toInt());
+    }
 }
 
 void TMainForm::SetFileList(QAbstractItemModel* Model, IBatchList* List) {

@@ -19,7 +19,9 @@ class QPushButton;
 class QToolBar;
 class QTreeView;
 class TCopyAnimation;
+class TFileListModel;
 class TWindowBatchView;
+class TWindowListView;
 
 // The program's main window: toolbar, file list, status group and status bar, and the command
 // table every user command runs through.
@@ -56,11 +58,13 @@ protected:
 
 private:
     friend class TWindowBatchView;
+    friend class TWindowListView;
 
     void FormCreate();
     void CreateToolBar();
     void CreateMenus();
     void CreateListView();
+    void CreateFileList();
     void CreateStatusGroup();
     void CreateStatusBar();
     void BindCommands();
@@ -99,6 +103,8 @@ private:
     std::array<QLabel*, 3> StatusPanels{};
     QProgressBar* ProgressBar = nullptr;
 
+    // The list the window's own commands fill; a run works through FBatchList.
+    TFileListModel* FileList = nullptr;
     IBatchList* FBatchList = nullptr;
     bool FIdle = false;
     bool FBusy = false;
