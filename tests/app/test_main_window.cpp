@@ -6,7 +6,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
@@ -90,6 +93,18 @@ private:
 
 // Lets the event loop wait for events once, as it does when the user does nothing: the
 // moment the window's rules are evaluated.
+// The rows as "name type", top to bottom.
+QStringList RowTexts(const TMainForm& Form) {
+    const QAbstractItemModel* model =
+        Form.findChild<QTreeView*>(QStringLiteral("ListView"))->model();
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        rows << model->index(row, 0).data().toString() + QLatin1Char(' ') +
+                    model->index(row, 1).data().toString();
+    }
+    return rows;
+}
+
 void FallIdle() {
     QEventLoop loop;
     QTimer::singleShot(20, &loop, &QEventLoop::quit);
@@ -354,6 +369,91 @@ private slots:
         FallIdle();
         QVERIFY(paste->isEnabled());
         QGuiApplication::clipboard()->clear();
+    }
+
+    // Files copied in a file manager come in with Paste, in either clipboard format, and the
+    // paste takes them out of the clipboard; a drop comes in the same way; a column click sorts.
+    void pasteDropAndSortFillTheList() {
+        QTemporaryDir folder;
+        for (const char* name : {"b.png", "a.jpg", "sub/c.gif"}) {
+            const QString path = folder.filePath(QLatin1String(name));
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("x");
+        }
+        TMainForm form;
+        auto* copied = new QMimeData;
+        copied->setData(QStringLiteral("x-special/gnome-copied-files"),
+                        "copy\n" + QUrl::fromLocalFile(folder.filePath("b.png")).toEncoded());
+        QGuiApplication::clipboard()->setMimeData(copied);
+        FallIdle();
+        form.Commands().Execute(TCommandId::EditPaste);
+        QCOMPARE(RowTexts(form), QStringList{"b png"});
+        const QMimeData* left = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(left == nullptr || left->formats().isEmpty());
+        FallIdle();
+        QVERIFY(!form.Commands().Action(TCommandId::EditPaste)->isEnabled());
+
+        auto* uris = new QMimeData;
+        uris->setUrls({QUrl::fromLocalFile(folder.filePath("a.jpg"))});
+        QGuiApplication::clipboard()->setMimeData(uris);
+        FallIdle();
+        form.Commands().Execute(TCommandId::EditPaste);
+        QCOMPARE(RowTexts(form), (QStringList{"b png", "a jpg"}));
+
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(folder.filePath("sub"))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &drop);
+        QCOMPARE(RowTexts(form), (QStringList{"b png", "a jpg", "c gif"}));
+
+        auto* header = form.findChild<QTreeView*>(QStringLiteral("ListView"))->header();
+        emit header->sectionClicked(0);
+        QCOMPARE(RowTexts(form), (QStringList{"a jpg", "b png", "c gif"}));
+        emit header->sectionClicked(1);
+        QCOMPARE(RowTexts(form), (QStringList{"b png", "a jpg", "c gif"}));
+    }
+
+    void aDropDuringARunAddsNothing() {
+        QTemporaryDir folder;
+        QList<QUrl> listed;
+        for (const char* name : {"one.png", "two.png", "late.png"}) {
+            QImage picture(120, 90, QImage::Format_RGB32);
+            picture.fill(Qt::darkCyan);
+            QVERIFY(picture.save(folder.filePath(QLatin1String(name))));
+            listed << QUrl::fromLocalFile(folder.filePath(QLatin1String(name)));
+        }
+        TMainForm form;
+        auto* copied = new QMimeData;
+        copied->setUrls(listed.mid(0, 2));
+        QGuiApplication::clipboard()->setMimeData(copied);
+        FallIdle();
+        form.Commands().Execute(TCommandId::EditPaste);
+        QCOMPARE(RowTexts(form).size(), 2);
+
+        QMimeData late;
+        late.setUrls({listed[2]});
+        bool dropSeen = false;
+        bool accepted = true;
+        QTimer::singleShot(0, &form, [&] {
+            dropSeen = true;
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &late, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QCoreApplication::sendEvent(&form, &enter);
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &late, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&form, &drop);
+            accepted = enter.isAccepted() || drop.isAccepted();
+        });
+        form.Commands().Execute(TCommandId::ProcessImages);
+        QVERIFY(dropSeen);
+        QVERIFY(!accepted);
+        QCOMPARE(RowTexts(form), QStringList());
+        QCOMPARE(OutputCount(), 6); // two files, three sizes each: the late one never came in
     }
 
     void f1OpensTheHelpPage() {
