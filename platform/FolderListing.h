@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QCollator>
+#include <QString>
+#include <QStringList>
+
+// What a folder tree needs to know of one folder on disk. Hidden names (a leading ".") are never
+// counted, and a folder that cannot be read has no subfolders: the tree shows nothing there and
+// reports nothing.
+
+// The names of Folder's visible subfolders (links to folders included), unsorted.
+QStringList VisibleSubfolderNames(const QString& Folder);
+// Whether Folder has at least one visible subfolder; stops at the first one it meets.
+bool HasVisibleSubfolder(const QString& Folder);
+// Whether Path names a folder now (through a link too).
+bool IsExistingFolder(const QString& Path);
+// Path of the entry Name in Folder; the file-system root gets no second "/".
+QString ChildPath(const QString& Folder, const QString& Name);
+// Compares names as a file manager does: letter case aside, digit runs by their value.
+QCollator FileManagerCollator();
+// Sorts Names in place with FileManagerCollator.
+void SortAsFileManager(QStringList& Names);
