@@ -16,8 +16,6 @@ class QPushButton;
 class QRadioButton;
 class TSpinEdit;
 
-// Where an error that escapes a handler is shown: the application's standard error report.
-using TErrorReport = std::function<void(QWidget* Parent, const QString& Text)>;
 // A yes-or-no question; true when the answer is Yes.
 using TQuestion = std::function<bool(QWidget* Parent, const QString& Text)>;
 

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
 
 class QWidget;
+
+// Where an error that escapes a handler is shown: the application's standard error report.
+using TErrorReport = std::function<void(QWidget* Parent, const QString& Text)>;
 
 // The modal "Confirm" question with the buttons "&Yes" and "&No"; true when the answer is Yes.
 bool ConfirmDialog(QWidget* Parent, const QString& Text);
