@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include <QClipboard>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QMimeData>
@@ -20,8 +19,8 @@
 #include "app/WindowListView.h"
 #include "batch/BatchRun.h"
 #include "batch/OutputTree.h"
+#include "dialogs/AddFolderUnit.h"
 #include "dialogs/DefaultsUnit.h"
-#include "platform/DesktopFolder.h"
 #include "settings/Settings.h"
 
 void TMainForm::ProcessImagesExecute() {
@@ -44,14 +43,12 @@ void TMainForm::AddFileExecute() {
 }
 
 void TMainForm::AddFolderActExecute() {
-    // The folder chooser of the file dialog, until the program's own Add-folder dialog exists.
-    const QString folder = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("Add folder"), GetDesktopFolder(), QFileDialog::ShowDirsOnly);
-    if (folder.isEmpty()) {
+    QString folder;
+    if (!SelectFolder(folder, this)) {
         return;
     }
     TWindowListView view(*this);
-    AddFolderFiles(*FileList, folder.endsWith(u'/') ? folder : folder + u'/', view);
+    AddFolderFiles(*FileList, folder, view);
 }
 
 void TMainForm::RemoveFileExecute() {

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeView>
 #include <QUrl>
 
@@ -58,6 +59,13 @@ TAddFolderForm::TAddFolderForm(QWidget* Parent, TErrorReport Report)
             &TAddFolderForm::ShellTVChange);
     connect(ShellTV, &QWidget::customContextMenuRequested, this,
             &TAddFolderForm::ShellTVContextMenu);
+    // From the keyboard the menu belongs to the current node, wherever the pointer is.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, ShellTV);
+        shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, &TAddFolderForm::ShellTVMenuKey);
+    }
     // Shown once the editor that committed the name has closed.
     connect(
         Folders, &TFolderModel::RenameRefused, this,
@@ -109,15 +117,28 @@ void TAddFolderForm::ShellTVContextMenu(const QPoint& Position) {
     if (!index.isValid())
         return;
     ShellTV->setCurrentIndex(index);
-    const QString path = Folders->Path(index);
+    FolderMenu(index, ShellTV->viewport()->mapToGlobal(Position));
+}
+
+void TAddFolderForm::FolderMenu(const QModelIndex& Index, const QPoint& At) {
+    const QString path = Folders->Path(Index);
     QMenu menu(this);
     menu.setAccessibleName(QStringLiteral("Folder menu"));
     menu.addAction(QStringLiteral("&Open in File Manager"),
                    [path] { QDesktopServices::openUrl(FolderUrl(path)); });
     QAction* rename =
-        menu.addAction(QStringLiteral("Re&name"), [this, index] { ShellTV->edit(index); });
-    rename->setEnabled(Folders->CanRename(index));
-    menu.exec(ShellTV->viewport()->mapToGlobal(Position));
+        menu.addAction(QStringLiteral("Re&name"), [this, Index] { ShellTV->edit(Index); });
+    rename->setEnabled(Folders->CanRename(Index));
+    menu.exec(At);
+}
+
+void TAddFolderForm::ShellTVMenuKey() {
+    const QModelIndex current = ShellTV->currentIndex();
+    if (!current.isValid())
+        return;
+    ShellTV->scrollTo(current);
+    const QRect node = ShellTV->visualRect(current);
+    FolderMenu(current, ShellTV->viewport()->mapToGlobal(node.bottomLeft()));
 }
 
 void TAddFolderForm::done(int Result) {

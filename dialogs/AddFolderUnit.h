@@ -37,7 +37,11 @@ private:
     void OKButtonClick();
     void CancelButtonClick();
     void ShellTVChange();
+    // A right-click selects the node under the pointer and opens its folder's menu there.
     void ShellTVContextMenu(const QPoint& Position);
+    // The menu key opens the current node's menu below it.
+    void ShellTVMenuKey();
+    void FolderMenu(const QModelIndex& Index, const QPoint& At);
     void FormClose();
 
     TErrorReport FReport;

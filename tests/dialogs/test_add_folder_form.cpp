@@ -148,25 +148,40 @@ private slots:
         QCOMPARE(b.data(Qt::DecorationRole).value<QIcon>().cacheKey(), open.cacheKey());
     }
 
-    void ARightClickSelectsTheFolderItOpensAMenuFor() {
+    void ARightClickOrTheMenuKeyOpensTheFolderMenu() {
         QVERIFY(QDir(Desktop()).mkpath(QStringLiteral("Clicked")));
         TAddFolderForm form;
         form.show();
-        const QModelIndex clicked = DesktopFolder(form, QStringLiteral("Clicked"));
-        const QPoint at = form.ShellTV->visualRect(clicked).center();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.ShellTV->setFocus();
         QStringList items;
-        QTimer::singleShot(0, [&items] {
+        const auto takeMenu = [&items] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             QVERIFY(menu != nullptr);
             for (const QAction* action : menu->actions())
                 items << action->text() + (action->isEnabled() ? "" : " (off)");
             menu->close();
-        });
+        };
+
+        const QModelIndex clicked = DesktopFolder(form, QStringLiteral("Clicked"));
+        const QPoint at = form.ShellTV->visualRect(clicked).center();
+        QTimer::singleShot(0, takeMenu);
         QContextMenuEvent event(QContextMenuEvent::Mouse, at,
                                 form.ShellTV->viewport()->mapToGlobal(at));
         QApplication::sendEvent(form.ShellTV->viewport(), &event);
         QCOMPARE(form.ShellTV->currentIndex(), QPersistentModelIndex(clicked));
         QCOMPARE(items, (QStringList{"&Open in File Manager", "Re&name"}));
+
+        // The home folder keeps its name; its menu comes from the keyboard.
+        items.clear();
+        form.ShellTV->setCurrentIndex(DesktopChild(form, 0));
+        // The closed menu leaves no window active here.
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.ShellTV->setFocus();
+        QTimer::singleShot(0, takeMenu);
+        QTest::keyClick(form.ShellTV, Qt::Key_Menu);
+        QCOMPARE(items, (QStringList{"&Open in File Manager", "Re&name (off)"}));
     }
 
     void ARefusedRenameSaysSo() {
