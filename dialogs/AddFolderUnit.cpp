@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTreeView>
 #include <QUrl>
@@ -38,6 +39,9 @@ TAddFolderForm::TAddFolderForm(QWidget* Parent, TErrorReport Report)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(ClientSize);
+    // Centred on the desktop rather than over the window that opens it.
+    if (const QScreen* desktop = screen())
+        move(desktop->availableGeometry().center() - rect().center());
 
     Folders = new TFolderTreeModel(this);
     ShellTV = new QTreeView(this);
