@@ -67,7 +67,7 @@ private slots:
             QVERIFY(Form.OKButton->isEnabled());
             QCOMPARE(Form.ShellTV->currentIndex(), Form.Folders->DesktopIndex());
             QVERIFY(Form.ShellTV->isExpanded(Form.Folders->DesktopIndex()));
-            QTest::keyClick(&Form, Qt::Key_Return);
+            QTest::keyClick(Form.ShellTV, Qt::Key_Return);
         });
         QString path = QStringLiteral("before");
         QVERIFY(SelectFolder(path));
