@@ -172,7 +172,8 @@ void TMainForm::CreateListView() {
     ListView->setIconSize(QSize(16, 16));
     ListView->header()->setSectionsClickable(true);
     ListView->header()->setSectionsMovable(false);
-    ListView->header()->setStretchLastSection(false);
+    // The folder column takes whatever room is left, so long folder paths stay readable.
+    ListView->header()->setStretchLastSection(true);
     ListView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& At) { PopupMenu->popup(ListView->viewport()->mapToGlobal(At)); });
