@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTreeView>
 
@@ -95,5 +96,10 @@ void TMainForm::DefaultsExecute() {
     });
 }
 
-// Filled by the About window: shown modally.
-void TMainForm::AboutExecute() {}
+void TMainForm::AboutExecute() {
+    // A plain box with the program's name and version, until the About window with its
+    // version data exists.
+    QMessageBox::about(this, QStringLiteral("About %1").arg(TApplication::Title()),
+                       QStringLiteral("%1 %2\nA batch image resizer.")
+                           .arg(TApplication::Title(), QStringLiteral(VK_VERSION)));
+}

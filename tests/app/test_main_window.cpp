@@ -457,6 +457,14 @@ private slots:
         QCOMPARE(OutputCount(), 6); // two files, three sizes each: the late one never came in
     }
 
+    void aboutNamesTheProgramAndItsVersion() {
+        TMainForm form;
+        TBoxAnswer answer;
+        form.Commands().Action(TCommandId::About)->trigger();
+        QCOMPARE(answer.Title, QStringLiteral("About Vellumkite"));
+        QVERIFY(answer.Text.startsWith(QStringLiteral("Vellumkite 0.")));
+    }
+
     void addFileFilterInQtNotation() {
         QCOMPARE(
             QtNameFilters(QString::fromLatin1(kOpenPictureFilter)),
