@@ -2,6 +2,7 @@
 
 #include "MainUnit.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <QClipboard>
@@ -22,6 +23,7 @@
 #include "batch/BatchRun.h"
 #include "batch/OutputTree.h"
 #include "dialogs/DefaultsUnit.h"
+#include "dialogs/PreviewUnit.h"
 #include "platform/DesktopFolder.h"
 #include "settings/Settings.h"
 
@@ -68,8 +70,15 @@ void TMainForm::RemoveFileExecute() {
     ShowWaitingCount();
 }
 
-// Filled by the file list: the preview of the first selected row.
-void TMainForm::ImagePreviewExecute() {}
+void TMainForm::ImagePreviewExecute() {
+    // The first selected row in list order, whatever order the rows were selected in.
+    const QModelIndexList rows = ListView->selectionModel()->selectedRows();
+    if (rows.isEmpty()) { // cells selected, but no whole row
+        return;
+    }
+    const int first = std::min_element(rows.begin(), rows.end())->row();
+    ShowPreview(EntryFullPath(FileList->Entry(first)), this);
+}
 
 void TMainForm::EditPasteExecute() {
     QClipboard* clipboard = QGuiApplication::clipboard();
