@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -31,6 +30,7 @@
 #include "app/Icons.h"
 #include "app/WaitCursor.h"
 #include "batch/BatchRun.h"
+#include "dialogs/MessageDialogs.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -340,8 +340,7 @@ void TMainForm::SetBusy(bool Busy) {
 }
 
 void TMainForm::ShowWarning(const QString& Text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), Text, QMessageBox::Ok, this);
-    box.exec();
+    WarningDialog(this, Text);
 }
 
 bool TMainForm::event(QEvent* Event) {
