@@ -2,11 +2,13 @@
 
 #include "MainUnit.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTreeView>
 
@@ -21,6 +23,7 @@
 #include "batch/OutputTree.h"
 #include "dialogs/AddFolderUnit.h"
 #include "dialogs/DefaultsUnit.h"
+#include "dialogs/PreviewUnit.h"
 #include "settings/Settings.h"
 
 void TMainForm::ProcessImagesExecute() {
@@ -64,8 +67,15 @@ void TMainForm::RemoveFileExecute() {
     ShowWaitingCount();
 }
 
-// Filled by the file list: the preview of the first selected row.
-void TMainForm::ImagePreviewExecute() {}
+void TMainForm::ImagePreviewExecute() {
+    // The first selected row in list order, whatever order the rows were selected in.
+    const QModelIndexList rows = ListView->selectionModel()->selectedRows();
+    if (rows.isEmpty()) { // cells selected, but no whole row
+        return;
+    }
+    const int first = std::min_element(rows.begin(), rows.end())->row();
+    ShowPreview(EntryFullPath(FileList->Entry(first)), this);
+}
 
 void TMainForm::EditPasteExecute() {
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -92,5 +102,10 @@ void TMainForm::DefaultsExecute() {
     });
 }
 
-// Filled by the About window: shown modally.
-void TMainForm::AboutExecute() {}
+void TMainForm::AboutExecute() {
+    // A plain box with the program's name and version, until the About window with its
+    // version data exists.
+    QMessageBox::about(this, QStringLiteral("About %1").arg(TApplication::Title()),
+                       QStringLiteral("%1 %2\nA batch image resizer.")
+                           .arg(TApplication::Title(), QStringLiteral(VK_VERSION)));
+}

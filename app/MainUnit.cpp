@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -31,6 +30,7 @@
 #include "app/Icons.h"
 #include "app/WaitCursor.h"
 #include "batch/BatchRun.h"
+#include "dialogs/MessageDialogs.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -172,7 +172,8 @@ void TMainForm::CreateListView() {
     ListView->setIconSize(QSize(16, 16));
     ListView->header()->setSectionsClickable(true);
     ListView->header()->setSectionsMovable(false);
-    ListView->header()->setStretchLastSection(false);
+    // The folder column takes whatever room is left, so long folder paths stay readable.
+    ListView->header()->setStretchLastSection(true);
     ListView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& At) { PopupMenu->popup(ListView->viewport()->mapToGlobal(At)); });
@@ -339,8 +340,7 @@ void TMainForm::SetBusy(bool Busy) {
 }
 
 void TMainForm::ShowWarning(const QString& Text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), Text, QMessageBox::Ok, this);
-    box.exec();
+    WarningDialog(this, Text);
 }
 
 bool TMainForm::event(QEvent* Event) {

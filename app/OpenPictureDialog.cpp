@@ -2,12 +2,14 @@
 
 #include <exception>
 
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QStandardPaths>
 
 #include "platform/Picture.h"
 
@@ -64,6 +66,9 @@ QStringList ChoosePictureFiles(QWidget* Parent) {
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(QtNameFilters(QString::fromLatin1(kOpenPictureFilter)));
     dialog.setSizeGripEnabled(true);
+    // Where a user's pictures usually are, rather than wherever the program was started from.
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    dialog.setDirectory(QDir(pictures).exists() ? pictures : QDir::homePath());
 
     auto* preview = new QLabel(&dialog);
     preview->setObjectName(QStringLiteral("PreviewPane"));
@@ -76,6 +81,8 @@ QStringList ChoosePictureFiles(QWidget* Parent) {
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
                      [preview](const QString& Path) { preview->setPixmap(PreviewOf(Path)); });
 
+    // Room for the file list beside the preview.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(860, 480)));
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();

@@ -15,6 +15,11 @@ bool ConfirmDialog(QWidget* Parent, const QString& Text) {
     return box.clickedButton() == yes;
 }
 
+void WarningDialog(QWidget* Parent, const QString& Text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), Text, QMessageBox::Ok, Parent);
+    box.exec();
+}
+
 void ErrorDialog(QWidget* Parent, const QString& Text) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), Text,
                     QMessageBox::Ok, Parent);

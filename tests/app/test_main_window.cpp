@@ -37,6 +37,7 @@
 #include "app/CopyAnimation.h"
 #include "app/Icons.h"
 #include "app/MainUnit.h"
+#include "app/OpenPictureDialog.h"
 #include "app/WindowBatchView.h"
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
@@ -454,6 +455,22 @@ private slots:
         QVERIFY(!accepted);
         QCOMPARE(RowTexts(form), QStringList());
         QCOMPARE(OutputCount(), 6); // two files, three sizes each: the late one never came in
+    }
+
+    void aboutNamesTheProgramAndItsVersion() {
+        TMainForm form;
+        TBoxAnswer answer;
+        form.Commands().Action(TCommandId::About)->trigger();
+        QCOMPARE(answer.Title, QStringLiteral("About Vellumkite"));
+        QVERIFY(answer.Text.startsWith(QStringLiteral("Vellumkite 0.")));
+    }
+
+    void addFileFilterInQtNotation() {
+        QCOMPARE(
+            QtNameFilters(QString::fromLatin1(kOpenPictureFilter)),
+            (QStringList{"All Supported File Types (*.jpg *.jpeg *.bmp *.gif *.png *.tif *.tiff)",
+                         "JPG (*.jpg *.jpeg)", "BMP (*.bmp)", "GIF (*.gif)", "PNG (*.png)",
+                         "TIFF (*.tif *.tiff)"}));
     }
 
     void f1OpensTheHelpPage() {
