@@ -16,7 +16,6 @@
 #include "app/FileListImport.h"
 #include "app/FileListModel.h"
 #include "app/OpenPictureDialog.h"
-#include "app/WaitCursor.h"
 #include "app/WindowBatchView.h"
 #include "app/WindowListView.h"
 #include "batch/BatchRun.h"
@@ -24,6 +23,7 @@
 #include "dialogs/AddFolderUnit.h"
 #include "dialogs/DefaultsUnit.h"
 #include "dialogs/PreviewUnit.h"
+#include "platform/WaitCursor.h"
 #include "settings/Settings.h"
 
 void TMainForm::ProcessImagesExecute() {

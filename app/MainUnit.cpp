@@ -28,9 +28,9 @@
 #include "app/FileListMime.h"
 #include "app/FileListModel.h"
 #include "app/Icons.h"
-#include "app/WaitCursor.h"
 #include "batch/BatchRun.h"
 #include "dialogs/MessageDialogs.h"
+#include "platform/WaitCursor.h"
 #include "settings/Settings.h"
 
 namespace {

@@ -3,20 +3,13 @@
 #include <QApplication>
 #include <QStyle>
 
+#include "platform/WaitCursor.h"
+
 namespace {
 
 QIcon ThemeIcon(const QString& Name, QStyle::StandardPixmap Fallback) {
     return QIcon::fromTheme(Name, QApplication::style()->standardIcon(Fallback));
 }
-
-// The hourglass for as long as the object lives, whatever ends the work.
-class TListingCursor {
-public:
-    TListingCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TListingCursor() { QGuiApplication::restoreOverrideCursor(); }
-    TListingCursor(const TListingCursor&) = delete;
-    TListingCursor& operator=(const TListingCursor&) = delete;
-};
 
 } // namespace
 
@@ -47,7 +40,7 @@ QVariant TFolderTreeModel::data(const QModelIndex& Index, int Role) const {
 }
 
 void TFolderTreeModel::fetchMore(const QModelIndex& Parent) {
-    const TListingCursor wait;
+    const TWaitCursor wait;
     TFolderModel::fetchMore(Parent);
 }
 
