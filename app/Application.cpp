@@ -1,6 +1,8 @@
 #include "Application.h"
 
-#include <QMessageBox>
+#include <stdexcept>
+
+#include "dialogs/MessageDialogs.h"
 
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv), FHelpFile(QStringLiteral("VK help.exe")) {
@@ -24,9 +26,7 @@ bool TApplication::notify(QObject* Receiver, QEvent* Event) {
 }
 
 void ShowErrorReport(const std::exception& Error) {
-    QMessageBox box(QMessageBox::Critical, TApplication::Title(), QString::fromUtf8(Error.what()),
-                    QMessageBox::Ok);
-    box.exec();
+    ErrorDialog(nullptr, QString::fromUtf8(Error.what()));
 }
 
 QString HelpPagePath() {

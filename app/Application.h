@@ -22,8 +22,8 @@ private:
     QString FHelpFile;
 };
 
-// The standard error report: a message box with the error's text, captioned with the
-// application's title.
+// The standard error report for an error that escaped a handler: the error box of the dialogs,
+// captioned with the application's title, with the error's text.
 void ShowErrorReport(const std::exception& Error);
 
 // The help page beside the program file: help/intro.htm in the program's folder.

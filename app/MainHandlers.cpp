@@ -3,7 +3,6 @@
 #include "MainUnit.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -97,9 +96,7 @@ void TMainForm::FilesDropped(const QMimeData& Data) {
 }
 
 void TMainForm::DefaultsExecute() {
-    ::DefaultsExecute(this, Settings, SettingsFilePath(), [](QWidget*, const QString& Text) {
-        ShowErrorReport(std::runtime_error(Text.toStdString()));
-    });
+    ::DefaultsExecute(this, Settings, SettingsFilePath());
 }
 
 void TMainForm::AboutExecute() {

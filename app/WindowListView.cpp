@@ -1,7 +1,5 @@
 #include "WindowListView.h"
 
-#include <stdexcept>
-
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -9,8 +7,8 @@
 #include <QProgressBar>
 #include <QTreeView>
 
-#include "app/Application.h"
 #include "app/MainUnit.h"
+#include "dialogs/MessageDialogs.h"
 
 bool TWindowListView::Idle() const {
     return FForm.Idle();
@@ -68,5 +66,5 @@ void TWindowListView::ProcessMessages() {
 }
 
 void TWindowListView::ReportError(const QString& Text) {
-    ShowErrorReport(std::runtime_error(Text.toStdString()));
+    ErrorDialog(nullptr, Text);
 }

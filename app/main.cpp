@@ -2,8 +2,6 @@
 #include <exception>
 #include <optional>
 
-#include <QMessageBox>
-
 #include "app/Application.h"
 #include "app/MainUnit.h"
 #include "app/StartUp.h"
@@ -16,7 +14,7 @@ int main(int argc, char** argv) {
     } catch (const std::exception& error) {
         // Start-up cannot go on without its formats; say why before leaving.
         std::fprintf(stderr, "vellumkite: %s\n", error.what());
-        QMessageBox::critical(nullptr, TApplication::Title(), QString::fromUtf8(error.what()));
+        ShowErrorReport(error);
         return 1;
     }
     TMainForm form;

@@ -12,16 +12,6 @@
 
 namespace {
 
-bool IsFolderEntry(DIR* Folder, const dirent* Entry) {
-    // The entry's own type spares a status call for plain folders and files.
-    if (Entry->d_type == DT_DIR)
-        return true;
-    if (Entry->d_type != DT_LNK && Entry->d_type != DT_UNKNOWN)
-        return false;
-    struct stat status;
-    return ::fstatat(::dirfd(Folder), Entry->d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
-}
-
 // Calls Take with each visible subfolder's name until it returns false.
 void ForEachVisibleSubfolder(const QString& Folder, const std::function<bool(const char*)>& Take) {
     DIR* folder = ::opendir(EncodeFileName(Folder).constData());
@@ -30,13 +20,34 @@ void ForEachVisibleSubfolder(const QString& Folder, const std::function<bool(con
     while (const dirent* entry = ::readdir(folder)) {
         if (entry->d_name[0] == '.')
             continue;
-        if (IsFolderEntry(folder, entry) && !Take(entry->d_name))
+        if (FolderEntryKind(folder, *entry) == TEntryKind::Folder && !Take(entry->d_name))
             break;
     }
     ::closedir(folder);
 }
 
 } // namespace
+
+TEntryKind FolderEntryKind(DIR* Folder, const dirent& Entry) {
+    // The entry's own type spares a status call for plain folders and files.
+    switch (Entry.d_type) {
+    case DT_DIR:
+        return TEntryKind::Folder;
+    case DT_REG:
+        return TEntryKind::RegularFile;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        break;
+    default:
+        return TEntryKind::OtherFile;
+    }
+    struct stat status;
+    if (::fstatat(::dirfd(Folder), Entry.d_name, &status, 0) != 0)
+        return TEntryKind::Nothing;
+    if (S_ISDIR(status.st_mode))
+        return TEntryKind::Folder;
+    return S_ISREG(status.st_mode) ? TEntryKind::RegularFile : TEntryKind::OtherFile;
+}
 
 QStringList VisibleSubfolderNames(const QString& Folder) {
     QStringList names;

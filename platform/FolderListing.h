@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dirent.h>
+
 #include <QCollator>
 #include <QString>
 #include <QStringList>
@@ -7,6 +9,15 @@
 // What a folder tree needs to know of one folder on disk. Hidden names (a leading ".") are never
 // counted, and a folder that cannot be read has no subfolders: the tree shows nothing there and
 // reports nothing.
+
+// What an entry of a folder being read stands for, links followed.
+enum class TEntryKind {
+    Nothing, // a dangling link, or an entry gone meanwhile
+    Folder,
+    RegularFile,
+    OtherFile, // a device, a pipe or a socket
+};
+TEntryKind FolderEntryKind(DIR* Folder, const dirent& Entry);
 
 // The names of Folder's visible subfolders (links to folders included), unsorted.
 QStringList VisibleSubfolderNames(const QString& Folder);

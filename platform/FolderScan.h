@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+
+#include <QString>
+#include <QStringList>
+
+// How a folder tree is walked.
+struct TFolderScanOptions {
+    // Each folder's entries by their names' bytes; otherwise in the order the file system gives.
+    bool ByName = false;
+    // Regular files only: devices, pipes and sockets are left out.
+    bool RegularFilesOnly = false;
+    // Called after every 200 entries, so that a large tree does not keep a window from its
+    // events.
+    std::function<void()> ServeEvents;
+    // Told of each folder that could not be read, with the system's reason.
+    std::function<void(const QString& Folder, const QString& Reason)> Unreadable;
+};
+
+// Appends the full path of every file below Folder to Paths, depth first: a subfolder's files
+// come where the subfolder was met. Hidden files are included; links are followed, except a link
+// back into a folder being scanned; a dangling link stands for nothing. Only one folder is open at
+// a time, however deep the tree. Names are taken as bytes.
+void ScanFolderTree(const QString& Folder, QStringList& Paths,
+                    const TFolderScanOptions& Options = {});
