@@ -62,8 +62,9 @@ TBatchCounts TBatchRun::Execute() {
     int position = 0;
     while (FList.Count() > 0 && !FView.Idle()) {
         const QString path = FList.FirstPath();
+        const QString subfolder = FList.FirstSubfolder();
         TFileReport report;
-        FView.RunFileWork([&] { report = ProcessFile(path); });
+        FView.RunFileWork([&] { report = ProcessFile(path, subfolder); });
         ShowReport(path, report, counts);
         ++position;
         FView.SetProgress(position);
@@ -85,6 +86,9 @@ TBatchCounts TBatchRun::Execute() {
 }
 
 void TBatchRun::ShowReport(const QString& Path, const TFileReport& Report, TBatchCounts& Counts) {
+    for (const TWrittenOutput& written : Report.Written) {
+        FView.ReportWritten(Path, written);
+    }
     for (const TSizeOutcome& notWritten : Report.NotWritten) {
         FView.ReportNotWritten(Path, notWritten);
     }
@@ -106,7 +110,7 @@ void TBatchRun::ShowReport(const QString& Path, const TFileReport& Report, TBatc
     }
 }
 
-TBatchRun::TFileReport TBatchRun::ProcessFile(const QString& Path) {
+TBatchRun::TFileReport TBatchRun::ProcessFile(const QString& Path, const QString& Subfolder) {
     TFileReport report;
     TOutputPlan plan = PlanFor(FSettings);
     if (plan.Sizes.empty()) {
@@ -118,7 +122,7 @@ TBatchRun::TFileReport TBatchRun::ProcessFile(const QString& Path) {
         // fitted as if it had not been asked for.
         const std::size_t asked = plan.Sizes.size();
         std::vector<SafeWrite::TFolder> folders;
-        OpenFolders(plan, folders, report);
+        OpenFolders(plan, Subfolder, folders, report);
         bool allWritten = folders.size() == asked;
         if (folders.empty()) {
             report.Outcome = TFileOutcome::NotWritten;
@@ -134,7 +138,8 @@ TBatchRun::TFileReport TBatchRun::ProcessFile(const QString& Path) {
         }
         report.PartialReadReason = made.PartialReadReason;
         for (std::size_t i = 0; i < made.Outputs.size(); ++i) {
-            allWritten = WriteOutput(Path, made.Outputs[i], folders[i], report) && allWritten;
+            allWritten =
+                WriteOutput(Path, Subfolder, made.Outputs[i], folders[i], report) && allWritten;
         }
         report.Outcome = allWritten ? TFileOutcome::Processed : TFileOutcome::NotWritten;
     } catch (...) {
@@ -144,14 +149,14 @@ TBatchRun::TFileReport TBatchRun::ProcessFile(const QString& Path) {
     return report;
 }
 
-void TBatchRun::OpenFolders(TOutputPlan& Plan, std::vector<SafeWrite::TFolder>& Folders,
-                            TFileReport& Report) const {
+void TBatchRun::OpenFolders(TOutputPlan& Plan, const QString& Subfolder,
+                            std::vector<SafeWrite::TFolder>& Folders, TFileReport& Report) const {
     std::vector<TOutputRequest> kept;
     for (const TOutputRequest& request : Plan.Sizes) {
-        SafeWrite::TOpenedFolder opened = FTree.OpenSizeFolder(request.Size);
+        SafeWrite::TOpenedFolder opened = FTree.OpenSizeFolder(request.Size, Subfolder);
         if (!opened.Error.isEmpty()) {
             Report.NotWritten.push_back(
-                {FTree.SizeFolder(request.Size),
+                {FTree.SizeFolder(request.Size, Subfolder),
                  QStringLiteral("cannot create the folder: ") + opened.Error});
             continue;
         }
@@ -161,9 +166,10 @@ void TBatchRun::OpenFolders(TOutputPlan& Plan, std::vector<SafeWrite::TFolder>& 
     Plan.Sizes = std::move(kept);
 }
 
-bool TBatchRun::WriteOutput(const QString& Path, const TEncodedOutput& Output,
-                            const SafeWrite::TFolder& Folder, TFileReport& Report) {
-    const QString outputPath = FTree.OutputPath(Path, Output.Size);
+bool TBatchRun::WriteOutput(const QString& Path, const QString& Subfolder,
+                            const TEncodedOutput& Output, const SafeWrite::TFolder& Folder,
+                            TFileReport& Report) {
+    const QString outputPath = FTree.OutputPath(Path, Output.Size, Subfolder);
     QString reason = Output.Error;
     if (!Output.Jpeg.isEmpty()) {
         reason =
@@ -174,5 +180,6 @@ bool TBatchRun::WriteOutput(const QString& Path, const TEncodedOutput& Output,
         return false;
     }
     FTree.Claim(outputPath, Path);
+    Report.Written.push_back({outputPath, Output.Dimensions, Output.Jpeg.size()});
     return true;
 }

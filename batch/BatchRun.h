@@ -21,6 +21,9 @@ public:
     // Path. The list may have been re-sorted while the file was handled, so it need no longer
     // be the first.
     virtual void DeleteEntry(const QString& Path) = 0;
+    // The folders, ending in "/", that the first entry's outputs go into below each size folder;
+    // empty for the size folder itself.
+    virtual QString FirstSubfolder() const { return {}; }
 };
 
 // What became of one size of one source that was not written.
@@ -29,6 +32,13 @@ struct TSizeOutcome {
     QString OutputPath;
     // Why, in the system's or the engine's words.
     QString Reason;
+};
+
+// One output written.
+struct TWrittenOutput {
+    QString OutputPath;
+    TDimensions Dimensions;
+    qint64 Bytes = 0;
 };
 
 // What a run shows and asks of whoever started it: the main window, or the command line.
@@ -49,6 +59,11 @@ public:
     virtual void SetStatusLabel3(const QString& Text) = 0;
     // One output of SourcePath that was not written, with the reason.
     virtual void ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) = 0;
+    // One output written; a log may list them.
+    virtual void ReportWritten(const QString& SourcePath, const TWrittenOutput& Output) {
+        (void)SourcePath;
+        (void)Output;
+    }
     // A file counted as non-supported. The window shows nothing for it; a log may.
     virtual void ReportNonSupported(const QString& SourcePath) { (void)SourcePath; }
     // A file that held less than it declared (cut short); its outputs show what it held.
@@ -106,19 +121,21 @@ private:
     // What became of one file, for the view.
     struct TFileReport {
         TFileOutcome Outcome = TFileOutcome::NonSupported;
+        std::vector<TWrittenOutput> Written;
         std::vector<TSizeOutcome> NotWritten;
         QString PartialReadReason;
     };
 
     // The work on one file: touches neither the view nor the list.
-    TFileReport ProcessFile(const QString& Path);
+    // Subfolder is where the outputs go below each size folder (see IBatchList).
+    TFileReport ProcessFile(const QString& Path, const QString& Subfolder);
     void ShowReport(const QString& Path, const TFileReport& Report, TBatchCounts& Counts);
     // Leaves out of Plan the sizes whose folder cannot be made, noting each in Report; Folders
     // gets the open folder of every size kept, in the plan's order.
-    void OpenFolders(TOutputPlan& Plan, std::vector<SafeWrite::TFolder>& Folders,
-                     TFileReport& Report) const;
+    void OpenFolders(TOutputPlan& Plan, const QString& Subfolder,
+                     std::vector<SafeWrite::TFolder>& Folders, TFileReport& Report) const;
     // Writes one output; false when it was not written (noted in Report).
-    bool WriteOutput(const QString& Path, const TEncodedOutput& Output,
+    bool WriteOutput(const QString& Path, const QString& Subfolder, const TEncodedOutput& Output,
                      const SafeWrite::TFolder& Folder, TFileReport& Report);
 
     IBatchList& FList;

@@ -22,21 +22,28 @@ TOutputTree::TOutputTree(const QString& Root) : FRoot(Root) {
     }
 }
 
-QString TOutputTree::SizeFolder(TOutputSize Size) const {
-    return FRoot + SizeFolderName(Size) + QLatin1Char('/');
+QString TOutputTree::SizeFolder(TOutputSize Size, const QString& Subfolder) const {
+    return FRoot + SizeFolderName(Size) + QLatin1Char('/') + Subfolder;
 }
 
-SafeWrite::TOpenedFolder TOutputTree::OpenSizeFolder(TOutputSize Size) const {
-    const SafeWrite::TOpenedFolder root = SafeWrite::MakeAndOpenFolder(EncodeFileName(FRoot));
-    if (!root.Error.isEmpty()) {
-        return {SafeWrite::TFolder(), root.Error};
+SafeWrite::TOpenedFolder TOutputTree::OpenSizeFolder(TOutputSize Size,
+                                                     const QString& Subfolder) const {
+    SafeWrite::TOpenedFolder folder = SafeWrite::MakeAndOpenFolder(EncodeFileName(FRoot));
+    const QStringList levels =
+        QStringList{SizeFolderName(Size)} + Subfolder.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& level : levels) {
+        if (!folder.Error.isEmpty()) {
+            break;
+        }
+        folder = SafeWrite::MakeAndOpenSubfolder(folder.Folder, EncodeFileName(level));
     }
-    return SafeWrite::MakeAndOpenSubfolder(root.Folder, EncodeFileName(SizeFolderName(Size)));
+    return folder;
 }
 
-QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size) const {
+QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size,
+                                const QString& Subfolder) const {
     const QString source = SourceKey(SourcePath);
-    const QString plain = SizeFolder(Size) + SizePrefix(Size) + OutputName(SourcePath);
+    const QString plain = SizeFolder(Size, Subfolder) + SizePrefix(Size) + OutputName(SourcePath);
     QString candidate = plain;
     const QString stem = plain.chopped(4); // without ".jpg"
     for (int number = 2;; ++number) {
@@ -50,6 +57,27 @@ QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size) con
 
 void TOutputTree::Claim(const QString& OutputPath, const QString& SourcePath) {
     Owners.insert(OutputPath, SourceKey(SourcePath));
+}
+
+QStringList TOutputTree::OwnFolders() const {
+    QStringList folders{FRoot};
+    for (const TOutputSize size : RunOrder) {
+        folders << SizeFolder(size);
+    }
+    return folders;
+}
+
+QString TOutputTree::MakeSizeFolders(const TSettings& RunSettings) const {
+    for (const TOutputSize size : RunOrder) {
+        if (!SizeEnabled(RunSettings, size)) {
+            continue;
+        }
+        const SafeWrite::TOpenedFolder folder = OpenSizeFolder(size);
+        if (!folder.Error.isEmpty()) {
+            return SizeFolder(size) + QStringLiteral(": ") + folder.Error;
+        }
+    }
+    return {};
 }
 
 QString TOutputTree::SourceKey(const QString& SourcePath) {

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include "batch/OutputSize.h"
 #include "platform/SafeWrite.h"
@@ -22,19 +23,29 @@ public:
     explicit TOutputTree(const QString& Root);
 
     const QString& Root() const { return FRoot; }
-    // The root followed by the size's folder name and "/".
-    QString SizeFolder(TOutputSize Size) const;
-    // Makes the root (with every missing level) and the size's folder in it, and opens the
-    // latter. A link planted at the size folder is replaced by a real folder, never followed out
-    // of the root. On failure the result holds the system's reason.
-    SafeWrite::TOpenedFolder OpenSizeFolder(TOutputSize Size) const;
+    // The root followed by the size's folder name and "/", then Subfolder: relative folders
+    // ending in "/" that a source's outputs go into, or empty.
+    QString SizeFolder(TOutputSize Size, const QString& Subfolder = {}) const;
+    // Makes the root (with every missing level), the size's folder in it and each level of
+    // Subfolder below that, and opens the last. A link planted at any of these folders is
+    // replaced by a real folder, never followed out of the root. On failure the result holds the
+    // system's reason.
+    SafeWrite::TOpenedFolder OpenSizeFolder(TOutputSize Size, const QString& Subfolder = {}) const;
 
-    // The file that SourcePath makes in Size: the size folder, the prefix and the output name.
-    // If another source of this run already wrote that file, " (2)", " (3)", ... goes before
-    // ".jpg"; the same source gets back the file it wrote before.
-    QString OutputPath(const QString& SourcePath, TOutputSize Size) const;
+    // The file that SourcePath makes in Size: the size folder (with Subfolder), the prefix and
+    // the output name. If another source of this run already wrote that file, " (2)", " (3)",
+    // ... goes before ".jpg"; the same source gets back the file it wrote before.
+    QString OutputPath(const QString& SourcePath, TOutputSize Size,
+                       const QString& Subfolder = {}) const;
     // Records that SourcePath wrote OutputPath.
     void Claim(const QString& OutputPath, const QString& SourcePath);
+
+    // The root and every size's folder, made or not: what a folder scan leaves out, so that
+    // outputs are never taken for sources.
+    QStringList OwnFolders() const;
+    // Makes the folder of every size the settings switch on, before a run decodes anything;
+    // the first failure as "<folder>: <reason>", or an empty text.
+    QString MakeSizeFolders(const TSettings& RunSettings) const;
 
 private:
     static QString SourceKey(const QString& SourcePath);

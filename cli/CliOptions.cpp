@@ -15,6 +15,9 @@ constexpr int kMaxQuality = 100;
 constexpr int kMinSide = 1;
 constexpr int kMaxSide = 2000;
 
+// Where the descriptions start in the --help list.
+constexpr qsizetype kHelpColumn = 30;
+
 std::optional<int> ParseNumber(const QString& Text, int Low, int High) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
     if (!digits.match(Text).hasMatch()) {
@@ -27,11 +30,15 @@ std::optional<int> ParseNumber(const QString& Text, int Low, int High) {
     return value;
 }
 
+// "WxH", "N" for a square box, or "off".
 std::optional<TSizeChoice> ParseSize(const QString& Text) {
     if (Text.compare(QLatin1String("off"), Qt::CaseInsensitive) == 0) {
         return TSizeChoice{false, {}};
     }
-    const QStringList sides = Text.split(QLatin1Char('x'), Qt::KeepEmptyParts, Qt::CaseInsensitive);
+    QStringList sides = Text.split(QLatin1Char('x'), Qt::KeepEmptyParts, Qt::CaseInsensitive);
+    if (sides.size() == 1) {
+        sides << sides.first();
+    }
     if (sides.size() != 2) {
         return std::nullopt;
     }
@@ -43,47 +50,212 @@ std::optional<TSizeChoice> ParseSize(const QString& Text) {
     return TSizeChoice{true, {*width, *height}};
 }
 
-// Reads the value of Option into Options; returns the refusal, or an empty text.
-QString ReadValue(const QString& Option, const QString& Value, TCliOptions& Options) {
-    const auto quoted = [&Value] { return QStringLiteral("'%1'").arg(Value); };
-    if (Option == QLatin1String("--output")) {
-        if (Value.isEmpty()) {
-            return QStringLiteral("--output needs a folder");
-        }
-        std::error_code error;
-        const auto status = std::filesystem::status(EncodeFileName(Value).toStdString(), error);
-        if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
-            return QStringLiteral("--output %1 is not a folder").arg(quoted());
-        }
-        Options.OutputRoot = Value;
-    } else if (Option == QLatin1String("--quality")) {
-        Options.Quality = ParseNumber(Value, 0, kMaxQuality);
-        if (!Options.Quality) {
-            return QStringLiteral("--quality must be a whole number from 0 to %1, not %2")
-                .arg(kMaxQuality)
-                .arg(quoted());
-        }
-    } else if (Option == QLatin1String("--resize-quality")) {
-        if (Value == QLatin1String("high") || Value == QLatin1String("low")) {
-            Options.ResizeQualityHigh = Value == QLatin1String("high");
-        } else {
-            return QStringLiteral("--resize-quality must be high or low, not %1").arg(quoted());
-        }
-    } else {
-        std::optional<TSizeChoice> size = ParseSize(Value);
-        if (!size) {
-            return QStringLiteral("%1 must be WIDTHxHEIGHT with each from %2 to %3, or off, not %4")
-                .arg(Option)
-                .arg(kMinSide)
-                .arg(kMaxSide)
-                .arg(quoted());
-        }
-        (Option == QLatin1String("--large")    ? Options.Large
-         : Option == QLatin1String("--medium") ? Options.Medium
-                                               : Options.Thumb) = size;
+QString Quoted(const QString& Value) {
+    return QStringLiteral("'%1'").arg(Value);
+}
+
+QString SetOutput(const QString& Value, TCliOptions& Options) {
+    if (Value.isEmpty()) {
+        return QStringLiteral("--output needs a folder");
+    }
+    std::error_code error;
+    const auto status = std::filesystem::status(EncodeFileName(Value).toStdString(), error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
+        return QStringLiteral("--output %1 is not a folder").arg(Quoted(Value));
+    }
+    Options.OutputRoot = Value;
+    return {};
+}
+
+QString SetQuality(const QString& Value, TCliOptions& Options) {
+    Options.Quality = ParseNumber(Value, 0, kMaxQuality);
+    if (!Options.Quality) {
+        return QStringLiteral("--quality must be a whole number from 0 to %1, not %2")
+            .arg(kMaxQuality)
+            .arg(Quoted(Value));
     }
     return {};
 }
+
+QString SetResizeQuality(const QString& Value, TCliOptions& Options) {
+    if (Value != QLatin1String("high") && Value != QLatin1String("low")) {
+        return QStringLiteral("--resize-quality must be high or low, not %1").arg(Quoted(Value));
+    }
+    Options.ResizeQualityHigh = Value == QLatin1String("high");
+    return {};
+}
+
+QString SetSize(const char* Option, const QString& Value, std::optional<TSizeChoice>& Target) {
+    Target = ParseSize(Value);
+    if (!Target) {
+        return QStringLiteral("%1 must be WIDTHxHEIGHT or one number for a square, each side "
+                              "from %2 to %3, or off, not %4")
+            .arg(QLatin1String(Option))
+            .arg(kMinSide)
+            .arg(kMaxSide)
+            .arg(Quoted(Value));
+    }
+    return {};
+}
+
+// One option: its names, the value it takes (none for a switch), its --help lines, and how it
+// is read into the options (the refusal, or an empty text).
+struct TOptionSpec {
+    const char* Long;
+    char Short;
+    const char* ValueName;
+    const char* Help;
+    QString (*Read)(const QString& Value, TCliOptions& Options);
+};
+
+const TOptionSpec kOptions[] = {
+    {"--output", 'o', "DIR",
+     "write below DIR instead of \"Resized Images\"\non the desktop; a folder scan never reads "
+     "it",
+     SetOutput},
+    {"--quality", 'q', "N", "JPEG quality, 0 to 100", SetQuality},
+    {"--resize-quality", 0, "high|low", "filtered resize (slow) or plain sampling\n(fast)",
+     SetResizeQuality},
+    {"--large", 0, "WxH|N|off", "the Large box, each side 1 to 2000; one\nnumber for a square",
+     [](const QString& Value, TCliOptions& Options) {
+         return SetSize("--large", Value, Options.Large);
+     }},
+    {"--medium", 0, "WxH|N|off", "the Medium box",
+     [](const QString& Value, TCliOptions& Options) {
+         return SetSize("--medium", Value, Options.Medium);
+     }},
+    {"--thumb", 0, "WxH|N|off", "the Thumbnail box",
+     [](const QString& Value, TCliOptions& Options) {
+         return SetSize("--thumb", Value, Options.Thumb);
+     }},
+    {"--keep-folders", 0, nullptr,
+     "outputs of a folder keep its subfolders\ninside each size folder",
+     [](const QString&, TCliOptions& Options) {
+         Options.KeepFolders = true;
+         return QString();
+     }},
+    {"--strip-metadata", 0, nullptr,
+     "remove location, camera and dates (EXIF,\nIPTC, XMP, comments); the colour profile\nstays",
+     [](const QString&, TCliOptions& Options) {
+         Options.StripMetadata = true;
+         return QString();
+     }},
+    {"--verbose", 'v', nullptr, "one line per output written, with its size",
+     [](const QString&, TCliOptions& Options) {
+         Options.Verbosity = TVerbosity::Verbose;
+         return QString();
+     }},
+    {"--quiet", 0, nullptr, "errors only: no progress, warnings or summary",
+     [](const QString&, TCliOptions& Options) {
+         Options.Verbosity = TVerbosity::Quiet;
+         return QString();
+     }},
+    {"--help", 'h', nullptr, "show this text",
+     [](const QString&, TCliOptions& Options) {
+         Options.Help = true;
+         return QString();
+     }},
+    {"--version", 'V', nullptr, "show the version",
+     [](const QString&, TCliOptions& Options) {
+         Options.Version = true;
+         return QString();
+     }},
+};
+
+const TOptionSpec* FindLong(const QString& Name) {
+    for (const TOptionSpec& option : kOptions) {
+        if (Name == QLatin1String(option.Long)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+const TOptionSpec* FindShort(QChar Name) {
+    for (const TOptionSpec& option : kOptions) {
+        if (option.Short != 0 && Name == QLatin1Char(option.Short)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+// Reads the arguments one by one, taking values from the next argument where needed.
+class TArgumentReader {
+public:
+    TArgumentReader(const QStringList& Arguments, TCliParse& Result)
+        : FArguments(Arguments), FResult(Result) {}
+
+    void Run() {
+        bool optionsEnded = false;
+        while (FNext < FArguments.size() && FResult.Error.isEmpty()) {
+            const QString& argument = FArguments[FNext++];
+            if (optionsEnded || !argument.startsWith(QLatin1Char('-')) ||
+                argument == QLatin1String("-")) {
+                FResult.Options.Paths << argument;
+            } else if (argument == QLatin1String("--")) {
+                optionsEnded = true;
+            } else if (argument.startsWith(QLatin1String("--"))) {
+                ReadLong(argument);
+            } else {
+                ReadShorts(argument);
+            }
+        }
+    }
+
+private:
+    // "--name", "--name VALUE" or "--name=VALUE".
+    void ReadLong(const QString& Argument) {
+        const qsizetype equals = Argument.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? Argument : Argument.left(equals);
+        const TOptionSpec* option = FindLong(name);
+        if (option == nullptr) {
+            FResult.Error = QStringLiteral("unknown option '%1'").arg(name);
+        } else if (option->ValueName == nullptr && equals >= 0) {
+            FResult.Error = QStringLiteral("%1 takes no value").arg(name);
+        } else if (equals >= 0) {
+            Read(*option, Argument.mid(equals + 1));
+        } else {
+            ReadWithNextValue(*option, name);
+        }
+    }
+
+    // "-v", "-vh" (switches together), "-q 50" or "-q50".
+    void ReadShorts(const QString& Argument) {
+        for (qsizetype i = 1; i < Argument.size() && FResult.Error.isEmpty(); ++i) {
+            const QString name = QStringLiteral("-") + Argument[i];
+            const TOptionSpec* option = FindShort(Argument[i]);
+            if (option == nullptr) {
+                FResult.Error = QStringLiteral("unknown option '%1'").arg(name);
+            } else if (option->ValueName == nullptr) {
+                Read(*option, {});
+            } else if (i + 1 < Argument.size()) {
+                Read(*option, Argument.mid(i + 1));
+                return;
+            } else {
+                ReadWithNextValue(*option, name);
+            }
+        }
+    }
+
+    void ReadWithNextValue(const TOptionSpec& Option, const QString& Name) {
+        if (Option.ValueName == nullptr) {
+            Read(Option, {});
+        } else if (FNext < FArguments.size()) {
+            Read(Option, FArguments[FNext++]);
+        } else {
+            FResult.Error = QStringLiteral("%1 needs a value").arg(Name);
+        }
+    }
+
+    void Read(const TOptionSpec& Option, const QString& Value) {
+        FResult.Error = Option.Read(Value, FResult.Options);
+    }
+
+    const QStringList& FArguments;
+    TCliParse& FResult;
+    qsizetype FNext = 0;
+};
 
 void ApplySize(const std::optional<TSizeChoice>& Choice, bool& Enabled, std::int32_t& Width,
                std::int32_t& Height) {
@@ -97,57 +269,32 @@ void ApplySize(const std::optional<TSizeChoice>& Choice, bool& Enabled, std::int
     }
 }
 
+// "  -o, --output DIR            write below ..." with the description's further lines under
+// its first.
+QString OptionList() {
+    QString list;
+    for (const TOptionSpec& option : kOptions) {
+        QString names = option.Short != 0 ? QStringLiteral("  -%1, ").arg(QLatin1Char(option.Short))
+                                          : QStringLiteral("      ");
+        names += QLatin1String(option.Long);
+        if (option.ValueName != nullptr) {
+            names += QLatin1Char(' ') + QLatin1String(option.ValueName);
+        }
+        const QString indent(kHelpColumn, QLatin1Char(' '));
+        QString help = QString::fromUtf8(option.Help);
+        help.replace(QLatin1Char('\n'), QLatin1Char('\n') + indent);
+        list += names.leftJustified(kHelpColumn - 1) + QLatin1Char(' ') + help + QLatin1Char('\n');
+    }
+    return list;
+}
+
 } // namespace
 
 TCliParse ParseCommandLine(const QStringList& Arguments) {
-    static const QStringList withValue = {"--output", "--quality", "--resize-quality",
-                                          "--large",  "--medium",  "--thumb"};
     TCliParse result;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < Arguments.size(); ++i) {
-        const QString& argument = Arguments[i];
-        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) ||
-            argument == QLatin1String("-")) {
-            result.Options.Paths << argument;
-            continue;
-        }
-        if (argument == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            result.Options.Help = true;
-            continue;
-        }
-        if (argument == QLatin1String("--version")) {
-            result.Options.Version = true;
-            continue;
-        }
-        if (argument == QLatin1String("--strip-metadata")) {
-            result.Options.StripMetadata = true;
-            continue;
-        }
-        const qsizetype equals = argument.indexOf(QLatin1Char('='));
-        const QString option = equals < 0 ? argument : argument.left(equals);
-        if (!withValue.contains(option)) {
-            result.Error = QStringLiteral("unknown option '%1'").arg(option);
-            return result;
-        }
-        QString value;
-        if (equals >= 0) {
-            value = argument.mid(equals + 1);
-        } else if (i + 1 < Arguments.size()) {
-            value = Arguments[++i];
-        } else {
-            result.Error = QStringLiteral("%1 needs a value").arg(option);
-            return result;
-        }
-        result.Error = ReadValue(option, value, result.Options);
-        if (!result.Error.isEmpty()) {
-            return result;
-        }
-    }
-    if (result.Options.Paths.isEmpty() && !result.Options.Help && !result.Options.Version) {
+    TArgumentReader(Arguments, result).Run();
+    if (result.Error.isEmpty() && result.Options.Paths.isEmpty() && !result.Options.Help &&
+        !result.Options.Version) {
         result.Error = QStringLiteral("no file or folder given");
     }
     return result;
@@ -170,29 +317,24 @@ void ApplyOptions(const TCliOptions& Options, TSettings& Target) {
 
 QString UsageText() {
     return QStringLiteral(
-        "Usage: vellumkite-batch [options] PATH...\n"
-        "Fits every file given, and every file in the folders given (with all their\n"
-        "subfolders), into the Large, Medium and Thumbnail boxes, each size made from\n"
-        "the one before, and writes them as JPEG files into Large/, Medium/ and\n"
-        "Thumbnail/ below the output folder.\n"
-        "\n"
-        "Options:\n"
-        "  --output DIR               write below DIR instead of \"Resized Images\" on\n"
-        "                             the desktop\n"
-        "  --quality N                JPEG quality, 0 to 100\n"
-        "  --resize-quality high|low  filtered resize (slow) or plain sampling (fast)\n"
-        "  --large WxH|off            the Large box, each side 1 to 2000, or off\n"
-        "  --medium WxH|off           the Medium box, or off\n"
-        "  --thumb WxH|off            the Thumbnail box, or off\n"
-        "  --strip-metadata           remove location, camera and dates (EXIF, IPTC,\n"
-        "                             XMP, comments); the colour profile stays\n"
-        "  --help                     show this text\n"
-        "  --version                  show the version\n"
-        "\n"
-        "What no option sets comes from vellumkite.ini beside the program, the settings\n"
-        "of Vellumkite's Defaults dialog.\n"
-        "\n"
-        "Exit status: 0 when every file was processed, 1 when a file was not supported\n"
-        "or an output was not written, 2 on bad usage, 130 when interrupted (Ctrl+C\n"
-        "finishes the file under way first).\n");
+               "Usage: vellumkite-batch [options] PATH...\n"
+               "Fits every file given, and every picture in the folders given (with all their\n"
+               "subfolders), into the Large, Medium and Thumbnail boxes, each size made from\n"
+               "the one before, and writes them as JPEG files into Large/, Medium/ and\n"
+               "Thumbnail/ below the output folder. Files in a folder that are not pictures\n"
+               "(by their content) are skipped.\n"
+               "\n"
+               "Options:\n") +
+           OptionList() +
+           QStringLiteral(
+               "  --                          end of the options: what follows are paths\n"
+               "\n"
+               "What no option sets comes from the settings of Vellumkite's Defaults dialog:\n"
+               "vellumkite.ini beside the program if there is one, otherwise\n"
+               "~/.config/vellumkite/vellumkite.ini.\n"
+               "\n"
+               "Exit status: 0 when every picture was processed, 1 when a file was not\n"
+               "supported, an output was not written or a path could not be used, 2 on bad\n"
+               "usage, 130 when stopped by Ctrl+C and 143 by SIGTERM (the file under way is\n"
+               "finished first; a second Ctrl+C stops at once).\n");
 }

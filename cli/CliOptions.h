@@ -15,6 +15,13 @@ struct TSizeChoice {
     TDimensions Box;
 };
 
+// How much the command line says on a terminal.
+enum class TVerbosity {
+    Quiet,   // errors only
+    Normal,  // errors, warnings, the progress bar and the summary
+    Verbose, // and one line per output written
+};
+
 // What the command line asks for; anything left unset comes from the settings file.
 struct TCliOptions {
     bool Help = false;
@@ -28,6 +35,9 @@ struct TCliOptions {
     std::optional<TSizeChoice> Large;
     std::optional<TSizeChoice> Medium;
     std::optional<TSizeChoice> Thumb;
+    // The outputs of a folder keep its subfolders inside each size folder.
+    bool KeepFolders = false;
+    TVerbosity Verbosity = TVerbosity::Normal;
     QStringList Paths;
 };
 
@@ -37,12 +47,13 @@ struct TCliParse {
     QString Error;
 };
 
-// Reads the arguments after the program name. Every value is checked here, so that bad usage is
-// refused before any file is touched.
+// Reads the arguments after the program name. Options may come before, between or after the
+// paths; "--" ends them. Every value is checked here, so that bad usage is refused before any
+// file is touched.
 TCliParse ParseCommandLine(const QStringList& Arguments);
 
 // Lays the options over settings read from the file.
 void ApplyOptions(const TCliOptions& Options, TSettings& Target);
 
-// The --help text.
+// The --help text, its option list made from the same table the parser reads.
 QString UsageText();

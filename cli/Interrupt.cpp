@@ -3,25 +3,57 @@
 #include <csignal>
 
 #include <signal.h>
+#include <unistd.h>
 
 namespace {
 
-volatile std::sig_atomic_t InterruptFlag = 0;
+volatile std::sig_atomic_t InterruptSignal = 0;
 
-extern "C" void OnInterrupt(int) {
-    InterruptFlag = 1;
+// What the first interrupt writes, fixed beforehand: a signal handler may only write bytes.
+const char* Notice = nullptr;
+std::size_t NoticeLength = 0;
+
+constexpr char kTerminalNotice[] =
+    "\r\033[Kvellumkite-batch: stopping after the file under way; Ctrl+C again stops at once\n";
+// Without a terminal, nothing is drawn over.
+constexpr std::size_t kClearLine = 4;
+
+constexpr int kStoppingSignals[] = {SIGINT, SIGTERM};
+
+void SetHandler(void (*Handler)(int)) {
+    struct sigaction action = {};
+    action.sa_handler = Handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : kStoppingSignals) {
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+extern "C" void OnInterrupt(int Signal) {
+    InterruptSignal = Signal;
+    SetHandler(SIG_DFL); // the next one stops at once
+    if (Notice != nullptr) {
+        const ssize_t written = ::write(STDERR_FILENO, Notice, NoticeLength);
+        (void)written; // nothing to be done about a closed standard error here
+    }
 }
 
 } // namespace
 
-void InstallInterruptHandler() {
-    struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
+void InstallInterruptHandler(bool Announce) {
+    if (Announce) {
+        const bool terminal = ::isatty(STDERR_FILENO) != 0;
+        Notice = terminal ? kTerminalNotice : kTerminalNotice + kClearLine;
+        NoticeLength = sizeof kTerminalNotice - 1 - (terminal ? 0 : kClearLine);
+    }
+    SetHandler(OnInterrupt);
 }
 
 bool Interrupted() {
-    return InterruptFlag != 0;
+    return InterruptSignal != 0;
+}
+
+int InterruptedExitStatus() {
+    return 128 + InterruptSignal;
 }

@@ -3,15 +3,36 @@
 #include <QString>
 #include <QStringList>
 
-// The files that the command line's paths stand for, or the reason a path was refused.
-struct TPathScan {
-    QStringList Files;
-    // Folders that could not be read; they add nothing.
-    QStringList Unreadable;
-    QString Error;
+#include <vector>
+
+// One file a run is to handle.
+struct TScannedFile {
+    QString Path;
+    // The folders between the scanned folder and the file, ending in "/", when the outputs keep
+    // them; empty otherwise.
+    QString Subfolder;
 };
 
-// A file stands for itself; a folder for every regular file below it, subfolders included,
-// depth first and by name within a folder. A link back into a folder already being scanned is
-// not followed again. A path that is neither an existing file nor a folder is refused.
-TPathScan CollectPaths(const QStringList& Paths);
+// How the command line's paths are gathered.
+struct TPathScanOptions {
+    // Each file found in a folder keeps its folders below the scanned one as its Subfolder.
+    bool KeepFolders = false;
+    // Folders a scan does not enter: the run's own outputs.
+    QStringList LeaveOut;
+};
+
+// The files that the command line's paths stand for, and what could not be used.
+struct TPathScan {
+    std::vector<TScannedFile> Files;
+    // Paths and folders that could not be used, each with the reason, as the user should see it.
+    QStringList Problems;
+    // Files found in a folder that are not pictures.
+    int Skipped = 0;
+};
+
+// A file given stands for itself, whatever it holds. A folder stands for every picture below it
+// (recognised by its first bytes), subfolders included, depth first and by name within a
+// folder; a link back into a folder already being scanned is not followed again. A path that
+// does not exist, cannot be read, or is neither a regular file nor a folder is a problem, and
+// the other paths are still gathered.
+TPathScan CollectPaths(const QStringList& Paths, const TPathScanOptions& Options = {});

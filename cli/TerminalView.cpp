@@ -1,5 +1,9 @@
 #include "TerminalView.h"
 
+#include <algorithm>
+
+#include <QLocale>
+
 #include "cli/Interrupt.h"
 #include "platform/FileNames.h"
 
@@ -7,13 +11,28 @@ namespace {
 
 constexpr int kBarWidth = 30;
 
+QString Prefixed(const QString& Line) {
+    return QStringLiteral("vellumkite-batch: ") + Line;
+}
+
 } // namespace
 
-TTerminalView::TTerminalView(std::FILE* Errors, bool ShowBar)
-    : FErrors(Errors), FShowBar(ShowBar) {}
+void TPathList::DeleteEntry(const QString& Path) {
+    const auto entry =
+        std::find_if(FFiles.begin(), FFiles.end(),
+                     [&Path](const TScannedFile& File) { return File.Path == Path; });
+    if (entry != FFiles.end()) {
+        FFiles.erase(entry);
+    }
+}
+
+TTerminalView::TTerminalView(std::FILE* Output, std::FILE* Errors, TVerbosity Verbosity,
+                             bool ShowBar)
+    : FOutput(Output), FErrors(Errors), FVerbosity(Verbosity),
+      FShowBar(ShowBar && Verbosity == TVerbosity::Normal) {}
 
 void TTerminalView::ShowWarning(const QString& Text) {
-    Report(Text);
+    Print(FErrors, Prefixed(Text));
 }
 
 void TTerminalView::SetProcessing(bool Busy, int Total) {
@@ -36,44 +55,49 @@ void TTerminalView::SetProgress(int Position) {
     DrawBar();
 }
 
+void TTerminalView::ReportWritten(const QString&, const TWrittenOutput& Output) {
+    if (FVerbosity == TVerbosity::Verbose) {
+        Print(FOutput, QStringLiteral("wrote %1 (%2x%3, %4)")
+                           .arg(Output.OutputPath)
+                           .arg(Output.Dimensions.Width)
+                           .arg(Output.Dimensions.Height)
+                           .arg(QLocale::c().formattedDataSize(Output.Bytes, 1)));
+    }
+}
+
 void TTerminalView::ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) {
-    Report(QStringLiteral("not written: %1 (from %2): %3")
-               .arg(Outcome.OutputPath, SourcePath, Outcome.Reason));
+    Print(FErrors, Prefixed(QStringLiteral("not written: %1 (from %2): %3")
+                                .arg(Outcome.OutputPath, SourcePath, Outcome.Reason)));
 }
 
 void TTerminalView::ReportNonSupported(const QString& SourcePath) {
-    Report(QStringLiteral("not supported: %1").arg(SourcePath));
+    Print(FErrors, Prefixed(QStringLiteral("not supported: %1").arg(SourcePath)));
 }
 
 void TTerminalView::ReportPartlyRead(const QString& SourcePath, const QString& Reason) {
-    Report(QStringLiteral("warning: read only in part: %1: %2").arg(SourcePath, Reason));
+    if (FVerbosity != TVerbosity::Quiet) {
+        Print(
+            FErrors,
+            Prefixed(QStringLiteral("warning: read only in part: %1: %2").arg(SourcePath, Reason)));
+    }
 }
 
 bool TTerminalView::Idle() const {
     return Interrupted();
 }
 
-QStringList TTerminalView::Summary() const {
-    QStringList lines;
-    for (const QString& label : FLabels) {
-        if (!label.isEmpty()) {
-            lines << label;
-        }
-    }
-    return lines;
-}
-
-void TTerminalView::Report(const QString& Line) {
+void TTerminalView::Print(std::FILE* Stream, const QString& Line) {
     if (FBusy && FShowBar) {
         std::fputs("\r\033[K", FErrors); // the bar gives way to the line, then comes back
+        std::fflush(FErrors);
     }
-    std::fprintf(FErrors, "vellumkite-batch: %s\n", EncodeFileName(Line).constData());
+    std::fprintf(Stream, "%s\n", EncodeFileName(Line).constData());
+    std::fflush(Stream);
     DrawBar();
 }
 
 void TTerminalView::DrawBar() {
     if (!FBusy || !FShowBar) {
-        std::fflush(FErrors);
         return;
     }
     const int filled = FTotal > 0 ? FPosition * kBarWidth / FTotal : 0;

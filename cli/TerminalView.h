@@ -1,54 +1,58 @@
 #pragma once
 
-#include <QStringList>
-
 #include <cstdio>
+#include <deque>
 
 #include "batch/BatchRun.h"
+#include "cli/CliOptions.h"
+#include "cli/PathScan.h"
 
-// The command line's file list: the paths in the order given.
+// The command line's file list: the files in the order gathered.
 class TPathList : public IBatchList {
 public:
-    explicit TPathList(QStringList Paths) : FPaths(std::move(Paths)) {}
-    int Count() const override { return static_cast<int>(FPaths.size()); }
-    QString FirstPath() const override { return FPaths.first(); }
-    void DeleteEntry(const QString& Path) override { FPaths.removeOne(Path); }
+    explicit TPathList(const std::vector<TScannedFile>& Files)
+        : FFiles(Files.begin(), Files.end()) {}
+    int Count() const override { return static_cast<int>(FFiles.size()); }
+    QString FirstPath() const override { return FFiles.front().Path; }
+    QString FirstSubfolder() const override { return FFiles.front().Subfolder; }
+    void DeleteEntry(const QString& Path) override;
 
 private:
-    QStringList FPaths;
+    std::deque<TScannedFile> FFiles;
 };
 
-// A run's view on a terminal: a progress bar on standard error when that is a terminal,
-// reports of outputs not written and files not supported on standard error, and the summary
-// lines kept for standard output. Ctrl+C is its Cancel button.
+// A run's view on a terminal: a progress bar on standard error when that is a terminal, reports
+// of outputs not written and files not supported on standard error, and with --verbose a line per
+// output written on standard output. Ctrl+C is its Cancel button.
 class TTerminalView : public IBatchView {
 public:
-    explicit TTerminalView(std::FILE* Errors, bool ShowBar);
+    TTerminalView(std::FILE* Output, std::FILE* Errors, TVerbosity Verbosity, bool ShowBar);
 
     void ShowWarning(const QString& Text) override;
     void SetProcessing(bool Busy, int Total) override;
     void SetProgress(int Position) override;
+    // The summary is the command line's own, made from the counts.
     void ShowFilesProcessed(int, int) override {}
-    void SetStatusLabel1(const QString& Text) override { FLabels[0] = Text; }
-    void SetStatusLabel2(const QString& Text) override { FLabels[1] = Text; }
-    void SetStatusLabel3(const QString& Text) override { FLabels[2] = Text; }
+    void SetStatusLabel1(const QString&) override {}
+    void SetStatusLabel2(const QString&) override {}
+    void SetStatusLabel3(const QString&) override {}
+    void ReportWritten(const QString& SourcePath, const TWrittenOutput& Output) override;
     void ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) override;
     void ReportNonSupported(const QString& SourcePath) override;
     void ReportPartlyRead(const QString& SourcePath, const QString& Reason) override;
     void ProcessMessages() override {}
     bool Idle() const override;
 
-    // The summary as the labels last showed it, one line each, empty lines left out.
-    QStringList Summary() const;
-
 private:
-    void Report(const QString& Line);
+    // One line on Stream, the bar cleared for it and drawn again below it.
+    void Print(std::FILE* Stream, const QString& Line);
     void DrawBar();
 
+    std::FILE* FOutput;
     std::FILE* FErrors;
+    TVerbosity FVerbosity;
     bool FShowBar;
     bool FBusy = false;
     int FTotal = 0;
     int FPosition = 0;
-    QString FLabels[3];
 };

@@ -6,15 +6,18 @@
 
 #include <cstdio>
 #include <exception>
-#include <optional>
 
 #include <unistd.h>
 
 #include "batch/BatchRun.h"
+#include "batch/OutputTree.h"
+#include "batch/PhotoOutputs.h"
 #include "cli/CliOptions.h"
 #include "cli/Interrupt.h"
 #include "cli/PathScan.h"
+#include "cli/RunSummary.h"
 #include "cli/TerminalView.h"
+#include "engine/ImageMagickAPI.h"
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
 #include "platform/FileNames.h"
@@ -24,7 +27,9 @@ namespace {
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
+
+// The Debian package that holds the engine's library.
+constexpr const char* kEnginePackage = "libmagickcore-6.q16-6";
 
 void Complain(const QString& Text) {
     std::fprintf(stderr, "vellumkite-batch: %s\n", EncodeFileName(Text).constData());
@@ -40,6 +45,63 @@ int Usage(const QString& Text) {
 QString SharedSettingsFile() {
     return SettingsFilePathFor(QCoreApplication::applicationDirPath() +
                                QStringLiteral("/vellumkite"));
+}
+
+QString OutputRootFor(const TCliOptions& Options) {
+    return Options.OutputRoot.isEmpty()
+               ? DefaultOutputRoot()
+               : QDir(Options.OutputRoot).absolutePath() + QLatin1Char('/');
+}
+
+void PrintSummary(const TRunTally& Tally, TVerbosity Verbosity) {
+    if (Verbosity == TVerbosity::Quiet) {
+        return;
+    }
+    for (const QString& line : RunSummary(Tally)) {
+        std::printf("%s\n", EncodeFileName(line).constData());
+    }
+}
+
+// Everything after the usage checks: gathers the files, starts the engine, makes the output
+// folders and runs; returns the exit status.
+int Run(const TCliOptions& Options, const TSettings& RunSettings) {
+    TRunTally tally;
+    tally.OutputRoot = OutputRootFor(Options);
+    const TOutputTree outputs(tally.OutputRoot);
+    const TPathScan scan = CollectPaths(Options.Paths, {Options.KeepFolders, outputs.OwnFolders()});
+    for (const QString& problem : scan.Problems) {
+        Complain(problem);
+    }
+    tally.Skipped = scan.Skipped;
+    tally.Unusable = static_cast<int>(scan.Problems.size());
+    const int failed = tally.Unusable > 0 ? kExitFailed : 0;
+    if (scan.Files.empty()) {
+        PrintSummary(tally, Options.Verbosity);
+        return failed;
+    }
+
+    const TEngineModule engine;
+    if (!MagickLoaded) {
+        Complain(QStringLiteral("cannot load the image engine (%1); install the Debian package %2")
+                     .arg(QString::fromStdString(DefaultMagickLibraryFileName()),
+                          QLatin1String(kEnginePackage)));
+        return kExitFailed;
+    }
+    const QString unmade = outputs.MakeSizeFolders(RunSettings);
+    if (!unmade.isEmpty()) {
+        Complain(QStringLiteral("cannot make the output folder %1").arg(unmade));
+        return kExitFailed;
+    }
+
+    InstallInterruptHandler(Options.Verbosity != TVerbosity::Quiet);
+    TPathList list(scan.Files);
+    TTerminalView view(stdout, stderr, Options.Verbosity, isatty(STDERR_FILENO) != 0);
+    tally.Counts = TBatchRun(list, view, RunSettings, tally.OutputRoot).Execute();
+    PrintSummary(tally, Options.Verbosity);
+    if (Interrupted()) {
+        return InterruptedExitStatus();
+    }
+    return tally.Counts.NonSupported + tally.Counts.NotWritten > 0 ? kExitFailed : failed;
 }
 
 } // namespace
@@ -64,37 +126,16 @@ int main(int argc, char** argv) {
         std::printf("vellumkite-batch %s\n", VK_VERSION);
         return 0;
     }
-    const TPathScan scan = CollectPaths(options.Paths);
-    if (!scan.Error.isEmpty()) {
-        return Usage(scan.Error);
-    }
-    for (const QString& folder : scan.Unreadable) {
-        Complain(QStringLiteral("cannot read the folder %1").arg(folder));
-    }
 
     TSettings settings;
     LoadSettings(settings, SharedSettingsFile());
     ApplyOptions(options, settings);
-    InstallInterruptHandler();
+    if (PlanFor(settings).Sizes.empty()) {
+        return Usage(QStringLiteral("every size is off, so there is nothing to make: turn one on "
+                                    "with --large, --medium or --thumb"));
+    }
     try {
-        const QString root = options.OutputRoot.isEmpty()
-                                 ? DefaultOutputRoot()
-                                 : QDir(options.OutputRoot).absolutePath() + QLatin1Char('/');
-        const TEngineModule engine;
-        TPathList list(scan.Files);
-        TTerminalView view(stderr, isatty(STDERR_FILENO) != 0);
-        const TBatchCounts counts = TBatchRun(list, view, settings, root).Execute();
-        QStringList summary = view.Summary();
-        if (counts.PartlyRead > 0) {
-            summary << QStringLiteral("Read only in part: %1").arg(counts.PartlyRead);
-        }
-        for (const QString& line : summary) {
-            std::printf("%s\n", EncodeFileName(line).constData());
-        }
-        if (Interrupted()) {
-            return kExitInterrupted;
-        }
-        return counts.NonSupported + counts.NotWritten > 0 ? kExitFailed : 0;
+        return Run(options, settings);
     } catch (const std::exception& error) {
         Complain(QString::fromUtf8(error.what()));
         return kExitFailed;

@@ -35,12 +35,18 @@ struct TFolderEntry {
     TEntryKind Kind;
 };
 
+// A folder as the file system knows it, however it is reached.
+struct TFolderIdentity {
+    dev_t Device;
+    ino_t Inode;
+    bool operator==(const TFolderIdentity&) const = default;
+};
+
 // A folder being scanned: its path, its entries read in full (so only one folder is open at a
 // time, however deep the tree) and the next entry to take.
 struct TOpenFolder {
     QByteArray Path;
-    dev_t Device;
-    ino_t Inode;
+    TFolderIdentity Identity;
     std::vector<TFolderEntry> Entries;
     std::size_t Next = 0;
 };
@@ -76,6 +82,11 @@ public:
         QByteArray rootPath = EncodeFileName(Folder);
         if (!rootPath.endsWith('/'))
             rootPath += '/';
+        for (const QString& folder : FOptions.LeaveOut) {
+            struct stat status;
+            if (::stat(EncodeFileName(folder).constData(), &status) == 0)
+                FLeftOut.push_back({status.st_dev, status.st_ino});
+        }
         Enter(rootPath);
         while (!FScanning.empty()) {
             TOpenFolder& current = FScanning.back();
@@ -95,7 +106,8 @@ public:
 
 private:
     // Starts on the folder at Path (ending in "/"), unless it is one being scanned already (met
-    // again through a link) or cannot be read.
+    // again through a link), one to leave out, or cannot be read. The scanned folder itself is
+    // never left out: it was asked for.
     void Enter(const QByteArray& Path) {
         const int handle = ::open(Path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         struct stat status;
@@ -105,13 +117,17 @@ private:
                 ::close(handle);
             return;
         }
-        for (const TOpenFolder& open : FScanning) {
-            if (open.Device == status.st_dev && open.Inode == status.st_ino) {
-                ::close(handle);
-                return;
-            }
+        const TFolderIdentity identity{status.st_dev, status.st_ino};
+        const bool leftOut = !FScanning.empty() && std::find(FLeftOut.begin(), FLeftOut.end(),
+                                                             identity) != FLeftOut.end();
+        const bool scanning =
+            std::any_of(FScanning.begin(), FScanning.end(),
+                        [&identity](const TOpenFolder& Open) { return Open.Identity == identity; });
+        if (leftOut || scanning) {
+            ::close(handle);
+            return;
         }
-        TOpenFolder folder{Path, status.st_dev, status.st_ino, ReadEntries(handle, FTicker)};
+        TOpenFolder folder{Path, identity, ReadEntries(handle, FTicker)};
         if (FOptions.ByName) {
             std::sort(folder.Entries.begin(), folder.Entries.end(),
                       [](const TFolderEntry& A, const TFolderEntry& B) { return A.Name < B.Name; });
@@ -128,6 +144,7 @@ private:
     const TFolderScanOptions& FOptions;
     TEventTicker FTicker;
     std::vector<TOpenFolder> FScanning;
+    std::vector<TFolderIdentity> FLeftOut;
 };
 
 } // namespace

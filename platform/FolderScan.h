@@ -11,6 +11,9 @@ struct TFolderScanOptions {
     bool ByName = false;
     // Regular files only: devices, pipes and sockets are left out.
     bool RegularFilesOnly = false;
+    // Folders not entered when met below the scanned folder, recognised as the same folder
+    // however they are reached (another spelling, a link); for a run's own output folders.
+    QStringList LeaveOut;
     // Called after every 200 entries, so that a large tree does not keep a window from its
     // events.
     std::function<void()> ServeEvents;

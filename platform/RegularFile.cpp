@@ -8,22 +8,45 @@
 
 #include "FileNames.h"
 
-std::optional<QByteArray> ReadRegularFile(const QString& Path, qint64 MaxBytes) {
+namespace {
+
+// Opens Path into File when it is a regular file, without blocking on a pipe or a device; Status
+// gets its status.
+bool OpenRegularFile(const QString& Path, QFile& File, struct stat& Status) {
     const int handle =
         ::open(EncodeFileName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (handle < 0)
-        return std::nullopt;
+        return false;
+    if (::fstat(handle, &Status) != 0 || !S_ISREG(Status.st_mode) ||
+        !File.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<QByteArray> ReadRegularFile(const QString& Path, qint64 MaxBytes) {
     struct stat status;
     QFile file;
-    if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > MaxBytes ||
-        !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(handle);
+    if (!OpenRegularFile(Path, file, status) || status.st_size > MaxBytes)
         return std::nullopt;
-    }
     // One byte past the size found, so a file still growing is refused rather than cut short;
     // never the limit itself, which read() would allocate in full.
     QByteArray bytes = file.read(static_cast<qint64>(status.st_size) + 1);
     if (file.error() != QFileDevice::NoError || bytes.size() > status.st_size)
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QByteArray> ReadFileHead(const QString& Path, qint64 MaxBytes) {
+    struct stat status;
+    QFile file;
+    if (!OpenRegularFile(Path, file, status))
+        return std::nullopt;
+    QByteArray bytes = file.read(MaxBytes);
+    if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
 }

@@ -10,3 +10,7 @@
 // still growing). The file is opened without blocking and checked after opening, so a pipe swapped
 // in for the file can neither hang the open nor be read without end.
 std::optional<QByteArray> ReadRegularFile(const QString& Path, qint64 MaxBytes);
+
+// The first MaxBytes bytes of a regular file (fewer when the file is shorter); nothing for
+// anything else, opened in the same careful way as above.
+std::optional<QByteArray> ReadFileHead(const QString& Path, qint64 MaxBytes);

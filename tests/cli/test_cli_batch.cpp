@@ -1,9 +1,11 @@
 // vellumkite-batch end to end, as a script would run it.
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -11,6 +13,8 @@
 
 #include <csignal>
 #include <filesystem>
+
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -25,9 +29,10 @@ struct TResult {
     QString Err;
 };
 
-TResult Run(const QStringList& Arguments,
-            const QString& Program = QStringLiteral(VK_BATCH_PROGRAM)) {
+TResult Run(const QStringList& Arguments, const QString& Program = QStringLiteral(VK_BATCH_PROGRAM),
+            const QProcessEnvironment& Environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
+    process.setProcessEnvironment(Environment);
     process.start(Program, Arguments);
     process.waitForFinished(120000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -37,6 +42,27 @@ TResult Run(const QStringList& Arguments,
 
 int FileCount(const QString& Folder) {
     return static_cast<int>(QDir(Folder).entryList(QDir::Files).size());
+}
+
+// Every file below Folder, relative to it, sorted.
+QStringList FilesBelow(const QString& Folder) {
+    QStringList files;
+    QDirIterator it(Folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        files << QDir(Folder).relativeFilePath(it.next());
+    }
+    files.sort();
+    return files;
+}
+
+QString Summary(const QStringList& Lines) {
+    return Lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void WriteText(const QString& Path, const QByteArray& Text) {
+    QFile file(Path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(Text);
 }
 
 } // namespace
@@ -71,7 +97,7 @@ private slots:
         MakeImage("photos/sub/two.png", 300, 400);
         const TResult result = Run({"--output", Path("out"), Path("photos")});
         QCOMPARE(result.Code, 0);
-        QCOMPARE(result.Out, QStringLiteral("Files Processed: 2\nNon Supported files: 0\n"));
+        QCOMPARE(result.Out, Summary({"Processed: 2 files", "Output folder: " + Path("out/")}));
         QCOMPARE(result.Err, QString()); // no bar: standard error is not a terminal here
         QCOMPARE(QImageReader(Path("out/Large/Large_one.jpg")).size(), QSize(600, 450));
         QCOMPARE(QImageReader(Path("out/Medium/Medium_two.jpg")).size(), QSize(244, 325));
@@ -116,7 +142,7 @@ private slots:
                                                       "part: ") +
                                        whole + QStringLiteral(": ")),
                  qPrintable(result.Err));
-        QVERIFY(result.Out.endsWith(QStringLiteral("Read only in part: 1\n")));
+        QVERIFY(result.Out.contains(QStringLiteral("\nRead only in part: 1 file\n")));
         QCOMPARE(QImageReader(Path("out/Large/Large_whole.jpg")).size(), QSize(600, 450));
     }
 
@@ -154,23 +180,128 @@ private slots:
         QVERIFY(!QFileInfo::exists(desktop + QStringLiteral("Thumbnail")));
     }
 
-    void unreadableAndUnwritable() {
+    // A file named directly is tried, whatever it holds; an output that cannot be written is
+    // reported with the reason, and the file's other sizes are still written.
+    void notSupportedAndNotWritten() {
         MakeImage("good.png", 40, 30);
-        QFile text(Path("notes.jpg"));
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("not a picture");
-        text.close();
-        QDir().mkpath(Path("out"));
-        QFile blocker(Path("out/Thumbnail"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        WriteText(Path("notes.jpg"), "not a picture");
+        QDir().mkpath(Path("out/Thumbnail/Thumb_good.jpg"));
         const TResult result = Run({"--output", Path("out"), Path("good.png"), Path("notes.jpg")});
         QCOMPARE(result.Code, 1);
-        QCOMPARE(result.Out,
-                 QStringLiteral("Files Processed: 0\nNon Supported files: 1\nNot written: 1\n"));
+        QCOMPARE(result.Out, Summary({"Processed: 0 files", "Not supported: 1 file",
+                                      "Not written: 1 file", "Output folder: " + Path("out/")}));
         QVERIFY(result.Err.contains(QStringLiteral("not supported: ") + Path("notes.jpg")));
-        QVERIFY(result.Err.contains(QStringLiteral("not written: ") + Path("out/Thumbnail/")));
+        QVERIFY(result.Err.contains(QStringLiteral("not written: ") +
+                                    Path("out/Thumbnail/Thumb_good.jpg")));
         QVERIFY(QFileInfo::exists(Path("out/Large/Large_good.jpg")));
+    }
+
+    // An output folder that cannot be made stops the run before any picture is decoded, with
+    // one message.
+    void outputFolderThatCannotBeMade_data() {
+        QTest::addColumn<QString>("blocker");
+        QTest::addColumn<QString>("root");
+        QTest::newRow("a file above the root") << "file"
+                                               << "file/out";
+        QTest::newRow("a file at a size folder") << "out/Medium"
+                                                 << "out";
+    }
+    void outputFolderThatCannotBeMade() {
+        QFETCH(QString, blocker);
+        QFETCH(QString, root);
+        MakeImage("in/a.png", 40, 30);
+        QDir().mkpath(QFileInfo(Path(blocker)).path());
+        WriteText(Path(blocker), "in the way");
+        const TResult result = Run({"-o", Path(root), Path("in")});
+        QCOMPARE(result.Code, 1);
+        QCOMPARE(result.Out, QString());
+        QCOMPARE(result.Err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.Err.startsWith(QStringLiteral("vellumkite-batch: cannot make the output "
+                                                      "folder ")),
+                 qPrintable(result.Err));
+        QVERIFY(result.Err.contains(QLatin1String("Not a directory")) ||
+                result.Err.contains(QLatin1String("File exists")));
+        QVERIFY(!QFileInfo::exists(Path("out/Large/Large_a.jpg")));
+    }
+
+    // Paths that cannot be used are reported and counted; the others are processed.
+    void badPathsDoNotSinkTheRun() {
+        MakeImage("a.png", 40, 30);
+        MakeImage("folder/b.png", 40, 30);
+        QCOMPARE(::mkfifo(QFile::encodeName(Path("pipe.jpg")).constData(), 0600), 0);
+        const TResult result = Run({"-o", Path("out"), Path("missing.jpg"), Path("a.png"),
+                                    Path("pipe.jpg"), Path("folder")});
+        QCOMPARE(result.Code, 1);
+        QCOMPARE(result.Err, QStringLiteral("vellumkite-batch: cannot read %1: No such file or "
+                                            "directory\nvellumkite-batch: %2 is neither a file "
+                                            "nor a folder\n")
+                                 .arg(Path("missing.jpg"), Path("pipe.jpg")));
+        QCOMPARE(result.Out, Summary({"Processed: 2 files", "Could not be used: 2 paths",
+                                      "Output folder: " + Path("out/")}));
+        QVERIFY(QFileInfo::exists(Path("out/Large/Large_b.jpg")));
+    }
+
+    // Text, sidecars and the file manager's files in a folder are skipped, not failures.
+    void foldersSkipWhatIsNotAPicture() {
+        MakeImage("trip/a.jpg", 40, 30);
+        WriteText(Path("trip/a.jpg.xmp"), "<?xpacket begin=''?><x:xmpmeta/>");
+        WriteText(Path("trip/notes.jpg"), "Day 1: the beach");
+        WriteText(Path("trip/.DS_Store"), QByteArray("\0\0\0\1Bud1\0\0", 10));
+        const TResult result = Run({"-o", Path("out"), Path("trip")});
+        QCOMPARE(result.Err, QString());
+        QCOMPARE(result.Code, 0);
+        QCOMPARE(result.Out, Summary({"Processed: 1 file", "Skipped, not pictures: 3 files",
+                                      "Output folder: " + Path("out/")}));
+    }
+
+    // Nothing to do is said in the command line's words, and nothing is made.
+    void noPictureFound() {
+        QDir().mkpath(Path("empty"));
+        TResult result = Run({"-o", Path("out"), Path("empty")});
+        QCOMPARE(result.Code, 0);
+        QCOMPARE(result.Out, Summary({"No picture found"}));
+        QDir().mkpath(Path("texts"));
+        WriteText(Path("texts/readme.txt"), "hello");
+        result = Run({"-o", Path("out"), Path("texts")});
+        QCOMPARE(result.Code, 0);
+        QCOMPARE(result.Out, Summary({"No picture found", "Skipped, not pictures: 1 file"}));
+        QVERIFY(!QFileInfo::exists(Path("out")));
+    }
+
+    // A second run of the same command reads none of the first run's outputs, wherever they are.
+    void runningTwiceGivesTheSameFiles_data() {
+        QTest::addColumn<QString>("photos");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("on the desktop") << "~/Desktop" << QStringList{"~/Desktop"};
+        QTest::newRow("inside the folder") << "photos" << QStringList{"-o", "photos/out", "photos"};
+        QTest::newRow("the folder itself")
+            << "photos" << QStringList{"photos", "--output", "photos"};
+        QTest::newRow("by another name") << "photos" << QStringList{"-o", "link/out", "photos"};
+    }
+    void runningTwiceGivesTheSameFiles() {
+        QFETCH(QString, photos);
+        QFETCH(QStringList, arguments);
+        const auto place = [this](const QString& Text) {
+            return Text.startsWith(QLatin1Char('~')) ? QDir::homePath() + Text.mid(1) : Path(Text);
+        };
+        for (QString& argument : arguments) {
+            argument = argument.startsWith(QLatin1Char('-')) ? argument : place(argument);
+        }
+        photos = place(photos);
+        QDir(photos).removeRecursively();
+        QDir().mkpath(photos);
+        QVERIFY(QImage(40, 30, QImage::Format_RGB32).save(photos + QStringLiteral("/a.jpg")));
+        QVERIFY(QFile::link(Path("photos"), Path("link")));
+
+        QCOMPARE(Run(arguments).Code, 0);
+        const QStringList first = FilesBelow(photos);
+        QCOMPARE(first.filter(QStringLiteral("Large_a.jpg")).size(), 1);
+        const TResult again = Run(arguments);
+        QCOMPARE(again.Code, 0);
+        QVERIFY2(again.Out.startsWith(QStringLiteral("Processed: 1 file\n")),
+                 qPrintable(again.Out));
+        QCOMPARE(FilesBelow(photos), first);
+        QDir(photos).removeRecursively();
     }
 
     void badUsageTouchesNothing_data() {
@@ -178,7 +309,9 @@ private slots:
         QTest::newRow("quality") << QStringList{"--quality", "200"};
         QTest::newRow("box") << QStringList{"--large", "0x5"};
         QTest::newRow("unknown option") << QStringList{"--huge", "5x5"};
-        QTest::newRow("missing path") << QStringList{"no-such-file.png"};
+        QTest::newRow("value after a switch") << QStringList{"--quiet=yes"};
+        QTest::newRow("every size off")
+            << QStringList{"--large", "off", "--medium", "off", "--thumb", "off"};
     }
     void badUsageTouchesNothing() {
         QFETCH(QStringList, arguments);
@@ -192,12 +325,87 @@ private slots:
     }
 
     void helpAndVersion() {
-        TResult result = Run({"--help"});
+        for (const char* help : {"--help", "-h"}) {
+            const TResult result = Run({help});
+            QCOMPARE(result.Code, 0);
+            QVERIFY(
+                result.Out.startsWith(QStringLiteral("Usage: vellumkite-batch [options] PATH...")));
+        }
+        for (const char* version : {"--version", "-V"}) {
+            const TResult result = Run({version});
+            QCOMPARE(result.Code, 0);
+            QVERIFY(result.Out.startsWith(QStringLiteral("vellumkite-batch ")));
+        }
+    }
+
+    // The short options, options after the paths, one line per output with -v, errors only with
+    // --quiet.
+    void shortOptionsVerboseAndQuiet() {
+        const QString photo = MakeImage("a.png", 400, 300);
+        TResult result = Run({photo, "-o", Path("out"), "-q", "40", "--large", "200", "--medium",
+                              "off", "--thumb=50x50", "-v"});
         QCOMPARE(result.Code, 0);
-        QVERIFY(result.Out.startsWith(QStringLiteral("Usage: vellumkite-batch [options] PATH...")));
-        result = Run({"--version"});
+        const QStringList lines = result.Out.split(QLatin1Char('\n'));
+        QVERIFY2(lines.size() == 5, qPrintable(result.Out));
+        const qint64 large = QFileInfo(Path("out/Large/Large_a.jpg")).size();
+        QCOMPARE(lines[0],
+                 QStringLiteral("wrote %1 (200x150, %2)")
+                     .arg(Path("out/Large/Large_a.jpg"), QLocale::c().formattedDataSize(large, 1)));
+        QVERIFY(lines[1].startsWith(
+            QStringLiteral("wrote %1 (50x").arg(Path("out/Thumbnail/Thumb_a.jpg"))));
+        QCOMPARE(lines[2], QStringLiteral("Processed: 1 file"));
+        QVERIFY(!QFileInfo::exists(Path("out/Medium")));
+
+        WriteText(Path("bad.jpg"), "not a picture");
+        result = Run({"--quiet", "-o", Path("quiet"), photo, Path("bad.jpg")});
+        QCOMPARE(result.Code, 1);
+        QCOMPARE(result.Out, QString());
+        QCOMPARE(result.Err,
+                 QStringLiteral("vellumkite-batch: not supported: %1\n").arg(Path("bad.jpg")));
+        QVERIFY(QFileInfo::exists(Path("quiet/Large/Large_a.jpg")));
+    }
+
+    // Two files of one name in two camera folders keep their folders, so they never collide and
+    // a third folder changes nothing that was there.
+    void keepFolders() {
+        MakeImage("card/100CANON/IMG_0001.JPG", 60, 40);
+        MakeImage("card/101CANON/IMG_0001.JPG", 40, 60);
+        TResult result = Run({"--keep-folders", "-o", Path("kept"), Path("card")});
         QCOMPARE(result.Code, 0);
-        QVERIFY(result.Out.startsWith(QStringLiteral("vellumkite-batch ")));
+        QCOMPARE(QImageReader(Path("kept/Large/100CANON/Large_IMG_0001.jpg")).size(),
+                 QSize(600, 400));
+        QCOMPARE(QImageReader(Path("kept/Thumbnail/101CANON/Thumb_IMG_0001.jpg")).size(),
+                 QSize(63, 95));
+        const QStringList before = FilesBelow(Path("kept"));
+        QCOMPARE(before.size(), 6);
+        MakeImage("card/099CANON/IMG_0001.JPG", 30, 30);
+        QCOMPARE(Run({"--keep-folders", "-o", Path("kept"), Path("card")}).Code, 0);
+        QStringList after = FilesBelow(Path("kept"));
+        after.removeIf([](const QString& File) { return File.contains(QLatin1String("099")); });
+        QCOMPARE(after, before);
+        QCOMPARE(QImageReader(Path("kept/Large/100CANON/Large_IMG_0001.jpg")).size(),
+                 QSize(600, 400));
+
+        // Without the option the later file of the same name gets a number.
+        QCOMPARE(Run({"-o", Path("flat"), Path("card")}).Code, 0);
+        QCOMPARE(FilesBelow(Path("flat/Large")),
+                 (QStringList{"Large_IMG_0001 (2).jpg", "Large_IMG_0001 (3).jpg",
+                              "Large_IMG_0001.jpg"}));
+    }
+
+    void missingEngineNamesItsPackage() {
+        MakeImage("a.png", 40, 30);
+        QDir().mkpath(Path("lib"));
+        WriteText(Path("lib/libMagickCore-6.Q16.so.6"), "not a library");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_LIBRARY_PATH"), Path("lib"));
+        const TResult result =
+            Run({"-o", Path("out"), Path("a.png")}, QStringLiteral(VK_BATCH_PROGRAM), environment);
+        QCOMPARE(result.Code, 1);
+        QCOMPARE(result.Err,
+                 QStringLiteral("vellumkite-batch: cannot load the image engine "
+                                "(libMagickCore-6.Q16.so.6); install the Debian package "
+                                "libmagickcore-6.q16-6\n"));
     }
 
     // The settings file beside the program is Vellumkite's own; options go over it.
@@ -218,25 +426,72 @@ private slots:
         QVERIFY(!QFileInfo::exists(Path("out/Thumbnail")));
     }
 
+    // Ctrl+C or SIGTERM: the file under way is finished, its every size written, and the
+    // summary says how many files were left.
+    void interruptFinishesTheFileUnderWay_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("Ctrl+C") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+    }
     void interruptFinishesTheFileUnderWay() {
-        QStringList paths;
+        QFETCH(int, signal);
         for (int i = 0; i < 30; ++i) {
-            paths << MakeImage(QStringLiteral("in/p%1.png").arg(i, 2, 10, QLatin1Char('0')), 800,
-                               600);
+            MakeImage(QStringLiteral("in/p%1.png").arg(i, 2, 10, QLatin1Char('0')), 800, 600);
         }
         QProcess process;
         process.start(QStringLiteral(VK_BATCH_PROGRAM),
                       {"--resize-quality", "high", "--output", Path("out"), Path("in")});
         QVERIFY(QTest::qWaitFor([this] { return FileCount(Path("out/Thumbnail")) > 0; }, 60000));
-        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 130);
+        QCOMPARE(process.exitCode(), 128 + signal);
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         const int done = FileCount(Path("out/Large"));
         QVERIFY(done < 30);
         QCOMPARE(FileCount(Path("out/Thumbnail")), done);
-        QCOMPARE(out, QStringLiteral("Files Processed: %1\nNon Supported files: 0\n").arg(done));
+        QCOMPARE(
+            out,
+            Summary({QStringLiteral("Processed: %1 file%2").arg(done).arg(done == 1 ? "" : "s"),
+                     QStringLiteral("Interrupted, left: %1 files").arg(30 - done),
+                     "Output folder: " + Path("out/")}));
+    }
+
+    // A second Ctrl+C stops at once; whatever stands under an output's name is whole.
+    void secondInterruptStopsAtOnce() {
+        QImage large(3000, 2000, QImage::Format_RGB32);
+        large.fill(qRgb(40, 120, 200));
+        QDir().mkpath(Path("in"));
+        for (int i = 0; i < 8; ++i) {
+            QVERIFY(large.save(Path(QStringLiteral("in/p%1.png").arg(i))));
+        }
+        QProcess process;
+        process.start(QStringLiteral(VK_BATCH_PROGRAM),
+                      {"--resize-quality", "high", "--output", Path("out"), Path("in")});
+        QVERIFY(QTest::qWaitFor([this] { return FileCount(Path("out/Large")) > 0; }, 60000));
+        const auto pid = static_cast<pid_t>(process.processId());
+        ::kill(pid, SIGINT);
+        QByteArray errors;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                errors += process.readAllStandardError();
+                return errors.contains("stopping after the file under way");
+            },
+            60000));
+        ::kill(pid, SIGINT);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(process.readAllStandardOutput(), QByteArray()); // no summary
+        for (const QString& output : FilesBelow(Path("out"))) {
+            if (QFileInfo(output).fileName().startsWith(QLatin1Char('.'))) {
+                continue; // a file still being written, under a temporary name
+            }
+            QImageReader reader(Path("out/") + output);
+            QVERIFY2(!reader.read().isNull(), qPrintable(output));
+            QFile file(Path("out/") + output);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY2(file.readAll().endsWith("\xFF\xD9"), qPrintable(output));
+        }
     }
 };
 
