@@ -16,7 +16,7 @@ constexpr int kMinSide = 1;
 constexpr int kMaxSide = 2000;
 
 // Where the descriptions start in the --help list.
-constexpr qsizetype kHelpColumn = 30;
+constexpr qsizetype kHelpColumn = 33;
 
 std::optional<int> ParseNumber(const QString& Text, int Low, int High) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
@@ -114,9 +114,10 @@ const TOptionSpec kOptions[] = {
      "it",
      SetOutput},
     {"--quality", 'q', "N", "JPEG quality, 0 to 100", SetQuality},
-    {"--resize-quality", 0, "high|low", "filtered resize (slow) or plain sampling\n(fast)",
+    {"--resize-quality", 0, "high|low", "filtered resize (slow) or sampling (fast)",
      SetResizeQuality},
-    {"--large", 0, "WxH|N|off", "the Large box, each side 1 to 2000; one\nnumber for a square",
+    {"--large", 0, "WxH|N|off",
+     "the Large box, each side 1 to 2000, one number\nfor a square, or off",
      [](const QString& Value, TCliOptions& Options) {
          return SetSize("--large", Value, Options.Large);
      }},
@@ -135,7 +136,7 @@ const TOptionSpec kOptions[] = {
          return QString();
      }},
     {"--strip-metadata", 0, nullptr,
-     "remove location, camera and dates (EXIF,\nIPTC, XMP, comments); the colour profile\nstays",
+     "remove location, camera and dates (EXIF, IPTC,\nXMP, comments); the colour profile stays",
      [](const QString&, TCliOptions& Options) {
          Options.StripMetadata = true;
          return QString();
@@ -269,8 +270,17 @@ void ApplySize(const std::optional<TSizeChoice>& Choice, bool& Enabled, std::int
     }
 }
 
-// "  -o, --output DIR            write below ..." with the description's further lines under
-// its first.
+// One row of the --help list: the names, then the description from kHelpColumn with its
+// further lines under its first; names too long for their column stand on a line of their own.
+QString HelpRow(const QString& Names, const QString& Help) {
+    const QString indent(kHelpColumn, QLatin1Char(' '));
+    QString row = Names.size() + 2 <= kHelpColumn ? Names.leftJustified(kHelpColumn)
+                                                  : Names + QLatin1Char('\n') + indent;
+    row += QString(Help).replace(QLatin1Char('\n'), QLatin1Char('\n') + indent);
+    return row + QLatin1Char('\n');
+}
+
+// "  -o, --output DIR" or "      --quality N", and the description, for every option.
 QString OptionList() {
     QString list;
     for (const TOptionSpec& option : kOptions) {
@@ -280,12 +290,10 @@ QString OptionList() {
         if (option.ValueName != nullptr) {
             names += QLatin1Char(' ') + QLatin1String(option.ValueName);
         }
-        const QString indent(kHelpColumn, QLatin1Char(' '));
-        QString help = QString::fromUtf8(option.Help);
-        help.replace(QLatin1Char('\n'), QLatin1Char('\n') + indent);
-        list += names.leftJustified(kHelpColumn - 1) + QLatin1Char(' ') + help + QLatin1Char('\n');
+        list += HelpRow(names, QString::fromUtf8(option.Help));
     }
-    return list;
+    return list + HelpRow(QStringLiteral("  --"),
+                          QStringLiteral("end of the options: what follows are paths"));
 }
 
 } // namespace
@@ -327,7 +335,6 @@ QString UsageText() {
                "Options:\n") +
            OptionList() +
            QStringLiteral(
-               "  --                          end of the options: what follows are paths\n"
                "\n"
                "What no option sets comes from the settings of Vellumkite's Defaults dialog:\n"
                "vellumkite.ini beside the program if there is one, otherwise\n"
