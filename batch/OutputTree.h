@@ -27,9 +27,9 @@ public:
     // ending in "/" that a source's outputs go into, or empty.
     QString SizeFolder(TOutputSize Size, const QString& Subfolder = {}) const;
     // Makes the root (with every missing level), the size's folder in it and each level of
-    // Subfolder below that, and opens the last. A link planted at any of these folders is
-    // replaced by a real folder, never followed out of the root. On failure the result holds the
-    // system's reason.
+    // Subfolder below that (names of real folders, never "." or ".."), and opens the last. A
+    // link planted at any of these folders is replaced by a real folder, never followed out of
+    // the root. On failure the result holds the system's reason.
     SafeWrite::TOpenedFolder OpenSizeFolder(TOutputSize Size, const QString& Subfolder = {}) const;
 
     // The file that SourcePath makes in Size: the size folder (with Subfolder), the prefix and
