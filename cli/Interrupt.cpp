@@ -1,6 +1,7 @@
 #include "Interrupt.h"
 
 #include <csignal>
+#include <iterator>
 
 #include <signal.h>
 #include <unistd.h>
@@ -19,14 +20,19 @@ constexpr char kTerminalNotice[] =
 constexpr std::size_t kClearLine = 4;
 
 constexpr int kStoppingSignals[] = {SIGINT, SIGTERM};
+// The signals this program handles: one that came ignored (a job started in the background by
+// a script) stays ignored, as the one who started the program asked.
+bool Handled[std::size(kStoppingSignals)] = {};
 
 void SetHandler(void (*Handler)(int)) {
     struct sigaction action = {};
     action.sa_handler = Handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : kStoppingSignals) {
-        sigaction(signal, &action, nullptr);
+    for (std::size_t i = 0; i < std::size(kStoppingSignals); ++i) {
+        if (Handled[i]) {
+            sigaction(kStoppingSignals[i], &action, nullptr);
+        }
     }
 }
 
@@ -46,6 +52,11 @@ void InstallInterruptHandler(bool Announce) {
         const bool terminal = ::isatty(STDERR_FILENO) != 0;
         Notice = terminal ? kTerminalNotice : kTerminalNotice + kClearLine;
         NoticeLength = sizeof kTerminalNotice - 1 - (terminal ? 0 : kClearLine);
+    }
+    for (std::size_t i = 0; i < std::size(kStoppingSignals); ++i) {
+        struct sigaction current = {};
+        sigaction(kStoppingSignals[i], nullptr, &current);
+        Handled[i] = current.sa_handler != SIG_IGN;
     }
     SetHandler(OnInterrupt);
 }

@@ -457,6 +457,23 @@ private slots:
                      "Output folder: " + Path("out/")}));
     }
 
+    // A run started with Ctrl+C ignored (in the background of a script) is not stopped by it.
+    void anIgnoredInterruptStaysIgnored() {
+        for (int i = 0; i < 12; ++i) {
+            MakeImage(QStringLiteral("in/p%1.png").arg(i, 2, 10, QLatin1Char('0')), 800, 600);
+        }
+        QProcess process;
+        process.start(QStringLiteral("/bin/sh"),
+                      {"-c", "trap '' INT; exec \"$0\" --resize-quality high -o \"$1\" \"$2\"",
+                       VK_BATCH_PROGRAM, Path("out"), Path("in")});
+        QVERIFY(QTest::qWaitFor([this] { return FileCount(Path("out/Thumbnail")) > 0; }, 60000));
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(FileCount(Path("out/Thumbnail")), 12);
+    }
+
     // A second Ctrl+C stops at once; whatever stands under an output's name is whole.
     void secondInterruptStopsAtOnce() {
         QImage large(3000, 2000, QImage::Format_RGB32);
