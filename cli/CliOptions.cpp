@@ -100,7 +100,7 @@ QString SetSize(const char* Option, const QString& Value, std::optional<TSizeCho
 
 // One option: its names, the value it takes (none for a switch), its --help lines, and how it
 // is read into the options (the refusal, or an empty text).
-struct TOptionSpec {
+struct TOptionRow {
     const char* Long;
     char Short;
     const char* ValueName;
@@ -108,7 +108,7 @@ struct TOptionSpec {
     QString (*Read)(const QString& Value, TCliOptions& Options);
 };
 
-const TOptionSpec kOptions[] = {
+const TOptionRow kOptions[] = {
     {"--output", 'o', "DIR",
      "write below DIR instead of \"Resized Images\"\non the desktop; a folder scan never reads "
      "it",
@@ -163,8 +163,8 @@ const TOptionSpec kOptions[] = {
      }},
 };
 
-const TOptionSpec* FindLong(const QString& Name) {
-    for (const TOptionSpec& option : kOptions) {
+const TOptionRow* FindLong(const QString& Name) {
+    for (const TOptionRow& option : kOptions) {
         if (Name == QLatin1String(option.Long)) {
             return &option;
         }
@@ -172,8 +172,8 @@ const TOptionSpec* FindLong(const QString& Name) {
     return nullptr;
 }
 
-const TOptionSpec* FindShort(QChar Name) {
-    for (const TOptionSpec& option : kOptions) {
+const TOptionRow* FindShort(QChar Name) {
+    for (const TOptionRow& option : kOptions) {
         if (option.Short != 0 && Name == QLatin1Char(option.Short)) {
             return &option;
         }
@@ -209,7 +209,7 @@ private:
     void ReadLong(const QString& Argument) {
         const qsizetype equals = Argument.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? Argument : Argument.left(equals);
-        const TOptionSpec* option = FindLong(name);
+        const TOptionRow* option = FindLong(name);
         if (option == nullptr) {
             FResult.Error = QStringLiteral("unknown option '%1'").arg(name);
         } else if (option->ValueName == nullptr && equals >= 0) {
@@ -225,7 +225,7 @@ private:
     void ReadShorts(const QString& Argument) {
         for (qsizetype i = 1; i < Argument.size() && FResult.Error.isEmpty(); ++i) {
             const QString name = QStringLiteral("-") + Argument[i];
-            const TOptionSpec* option = FindShort(Argument[i]);
+            const TOptionRow* option = FindShort(Argument[i]);
             if (option == nullptr) {
                 FResult.Error = QStringLiteral("unknown option '%1'").arg(name);
             } else if (option->ValueName == nullptr) {
@@ -239,7 +239,7 @@ private:
         }
     }
 
-    void ReadWithNextValue(const TOptionSpec& Option, const QString& Name) {
+    void ReadWithNextValue(const TOptionRow& Option, const QString& Name) {
         if (Option.ValueName == nullptr) {
             Read(Option, {});
         } else if (FNext < FArguments.size()) {
@@ -249,7 +249,7 @@ private:
         }
     }
 
-    void Read(const TOptionSpec& Option, const QString& Value) {
+    void Read(const TOptionRow& Option, const QString& Value) {
         FResult.Error = Option.Read(Value, FResult.Options);
     }
 
@@ -283,7 +283,7 @@ QString HelpRow(const QString& Names, const QString& Help) {
 // "  -o, --output DIR" or "      --quality N", and the description, for every option.
 QString OptionList() {
     QString list;
-    for (const TOptionSpec& option : kOptions) {
+    for (const TOptionRow& option : kOptions) {
         QString names = option.Short != 0 ? QStringLiteral("  -%1, ").arg(QLatin1Char(option.Short))
                                           : QStringLiteral("      ");
         names += QLatin1String(option.Long);
