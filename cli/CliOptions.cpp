@@ -127,6 +127,10 @@ TCliParse ParseCommandLine(const QStringList& Arguments) {
             result.Options.StripMetadata = true;
             continue;
         }
+        if (argument == QLatin1String("--save-defaults")) {
+            result.Options.SaveDefaults = true;
+            continue;
+        }
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
         const QString option = equals < 0 ? argument : argument.left(equals);
         if (!withValue.contains(option)) {
@@ -147,7 +151,8 @@ TCliParse ParseCommandLine(const QStringList& Arguments) {
             return result;
         }
     }
-    if (result.Options.Paths.isEmpty() && !result.Options.Help && !result.Options.Version) {
+    if (result.Options.Paths.isEmpty() && !result.Options.Help && !result.Options.Version &&
+        !result.Options.SaveDefaults) {
         result.Error = QStringLiteral("no file or folder given");
     }
     return result;
@@ -186,11 +191,16 @@ QString UsageText() {
         "  --thumb WxH|off            the Thumbnail box, or off\n"
         "  --strip-metadata           remove location, camera and dates (EXIF, IPTC,\n"
         "                             XMP, comments); the colour profile stays\n"
+        "  --save-defaults            store the settings in effect, the settings file's\n"
+        "                             with the options above laid over them, as the\n"
+        "                             defaults of both programs; no PATH is needed\n"
         "  --help                     show this text\n"
         "  --version                  show the version\n"
         "\n"
-        "What no option sets comes from vellumkite.ini beside the program, the settings\n"
-        "of Vellumkite's Defaults dialog.\n"
+        "What no option sets comes from the settings of Vellumkite's Defaults dialog:\n"
+        "vellumkite.ini beside the program when it stands there, otherwise\n"
+        "$XDG_CONFIG_HOME/vellumkite/vellumkite.ini (~/.config/vellumkite/vellumkite.ini),\n"
+        "or /etc/xdg/vellumkite/vellumkite.ini while the user has none.\n"
         "\n"
         "Exit status: 0 when every file was processed, 1 when a file was not supported\n"
         "or an output was not written, 2 on bad usage, 130 when interrupted (Ctrl+C\n"

@@ -19,6 +19,7 @@
 #include "engine/MagickRegistration.h"
 #include "platform/FileNames.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLocation.h"
 
 namespace {
 
@@ -34,12 +35,6 @@ int Usage(const QString& Text) {
     Complain(Text);
     std::fputs("Try 'vellumkite-batch --help'.\n", stderr);
     return kExitUsage;
-}
-
-// Vellumkite's own settings file: both programs are built and installed side by side.
-QString SharedSettingsFile() {
-    return SettingsFilePathFor(QCoreApplication::applicationDirPath() +
-                               QStringLiteral("/vellumkite"));
 }
 
 } // namespace
@@ -72,9 +67,21 @@ int main(int argc, char** argv) {
         Complain(QStringLiteral("cannot read the folder %1").arg(folder));
     }
 
+    const TSettingsFile settingsFile = SettingsFile();
     TSettings settings;
-    LoadSettings(settings, SharedSettingsFile());
+    LoadSettings(settings, settingsFile);
     ApplyOptions(options, settings);
+    if (options.SaveDefaults) {
+        try {
+            SaveSettings(settings, settingsFile);
+        } catch (const std::exception& error) {
+            Complain(QString::fromUtf8(error.what()));
+            return kExitFailed;
+        }
+        if (options.Paths.isEmpty()) {
+            return 0;
+        }
+    }
     InstallInterruptHandler();
     try {
         const QString root = options.OutputRoot.isEmpty()
