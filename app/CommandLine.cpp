@@ -15,7 +15,8 @@ TCommandLine ReadCommandLine(const QList<QByteArray>& Arguments, const QByteArra
             result.Files.append(DecodeFileName(argument));
         } else {
             // Paths stay bytes until the end, so that every name survives, whatever its encoding.
-            const QByteArray folder = WorkingFolder.endsWith('/') ? WorkingFolder : WorkingFolder + '/';
+            const QByteArray folder =
+                WorkingFolder.endsWith('/') ? WorkingFolder : WorkingFolder + '/';
             result.Files.append(DecodeFileName(folder + argument));
         }
     }

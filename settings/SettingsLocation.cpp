@@ -24,8 +24,7 @@ TSettingsFile SettingsFileFor(const QString& ProgramFolder) {
             break;
         }
     }
-    return TSettingsFile(UserConfigFolder() + u'/' + FolderName + u'/' + FileName,
-                         systemDefaults);
+    return TSettingsFile(UserConfigFolder() + u'/' + FolderName + u'/' + FileName, systemDefaults);
 }
 
 TSettingsFile SettingsFile() {

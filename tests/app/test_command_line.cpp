@@ -22,8 +22,8 @@ private slots:
             << TArguments{"/pics/a.jpg", "/home/u/b.png", "/home/u/sub/c d.gif"};
         QTest::newRow("working folder is the root")
             << TArguments{"a.jpg"} << QByteArray("/") << TArguments{"/a.jpg"};
-        QTest::newRow("no working folder") << TArguments{"a.jpg"} << QByteArray()
-                                           << TArguments{"a.jpg"};
+        QTest::newRow("no working folder")
+            << TArguments{"a.jpg"} << QByteArray() << TArguments{"a.jpg"};
         QTest::newRow("not UTF-8") << TArguments{"caf\xe9.jpg"} << QByteArray("/home/\xff")
                                    << TArguments{"/home/\xff/caf\xe9.jpg"};
         QTest::newRow("dash alone is a file")

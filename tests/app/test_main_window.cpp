@@ -483,7 +483,8 @@ private slots:
         QApplicationPrivateActivate(form);
         QTest::keyClick(&form, Qt::Key_F1);
         QTRY_COMPARE(OpenedUrls.size(), 1);
-        QCOMPARE(OpenedUrls[0].toLocalFile(), HelpPagePathFor(QCoreApplication::applicationDirPath()));
+        QCOMPARE(OpenedUrls[0].toLocalFile(),
+                 HelpPagePathFor(QCoreApplication::applicationDirPath()));
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     }
 

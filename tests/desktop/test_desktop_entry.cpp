@@ -1,9 +1,9 @@
 // The menu entry agrees with the program: its window class, its name, its program, and image
 // types the program reads, so that "Open with" offers it for pictures.
 
-#include <QMimeDatabase>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QTest>
 
 #include "app/Application.h"

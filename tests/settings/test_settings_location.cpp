@@ -113,9 +113,9 @@ private slots:
     void anUnwritableLocationNamesThePathTried() {
         Store(Path(QStringLiteral("config")), "a file where the folder should be");
         const QString tried = Path(QStringLiteral("config/vellumkite/vellumkite.ini"));
-        QCOMPARE(RaisedText<Exception>(
-                     [&] { SaveSettings(TSettings(), SettingsFileFor(Program())); }),
-                 "Unable to write to " + tried);
+        QCOMPARE(
+            RaisedText<Exception>([&] { SaveSettings(TSettings(), SettingsFileFor(Program())); }),
+            "Unable to write to " + tried);
     }
 
     void theRunningProgramLooksInItsOwnFolder() {
