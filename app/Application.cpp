@@ -2,16 +2,27 @@
 
 #include <stdexcept>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+
 #include "dialogs/MessageDialogs.h"
+#include "platform/ProgramFolder.h"
 
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv), FHelpFile(QStringLiteral("VK help.exe")) {
     setApplicationName(Title());
     setApplicationDisplayName(Title());
+    setDesktopFileName(DesktopEntryName());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/vellumkite.svg")));
 }
 
 QString TApplication::Title() {
     return QStringLiteral("Vellumkite");
+}
+
+QString TApplication::DesktopEntryName() {
+    return QStringLiteral("vellumkite");
 }
 
 bool TApplication::notify(QObject* Receiver, QEvent* Event) {
@@ -29,6 +40,13 @@ void ShowErrorReport(const std::exception& Error) {
     ErrorDialog(nullptr, QString::fromUtf8(Error.what()));
 }
 
+QString HelpPagePathFor(const QString& ProgramFolder) {
+    const QString beside = ProgramFolder + QStringLiteral("/help/intro.htm");
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(ProgramFolder + QStringLiteral("/../share/vellumkite/help/intro.htm"));
+}
+
 QString HelpPagePath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/help/intro.htm");
+    return HelpPagePathFor(ProgramFolder());
 }

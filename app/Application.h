@@ -14,6 +14,9 @@ public:
     TApplication(int& argc, char** argv);
 
     static QString Title();
+    // The name of the program's menu entry, without ".desktop": desktops match the window to
+    // its entry and icon by it (the window's class is the title).
+    static QString DesktopEntryName();
     const QString& HelpFile() const { return FHelpFile; }
 
     bool notify(QObject* Receiver, QEvent* Event) override;
@@ -26,5 +29,9 @@ private:
 // captioned with the application's title, with the error's text.
 void ShowErrorReport(const std::exception& Error);
 
-// The help page beside the program file: help/intro.htm in the program's folder.
+// The help page of the program in ProgramFolder: help/intro.htm there, as a build tree has it,
+// or else share/vellumkite/help/intro.htm beside the folder, as an installed program has it.
+QString HelpPagePathFor(const QString& ProgramFolder);
+
+// HelpPagePathFor the running program's folder.
 QString HelpPagePath();

@@ -204,6 +204,10 @@ void AddFolderFiles(TFileListModel& List, const QString& Folder, IFileListView& 
 }
 
 void AddDroppedFiles(TFileListModel& List, const QMimeData& Data, IFileListView& View) {
+    AddDroppedPaths(List, LocalPathsFromMime(Data), View);
+}
+
+void AddDroppedPaths(TFileListModel& List, const QStringList& Paths, IFileListView& View) {
     if (!View.Idle())
         return;
     View.SetStatusLabel1(GettingFilesText());
@@ -212,7 +216,7 @@ void AddDroppedFiles(TFileListModel& List, const QMimeData& Data, IFileListView&
         TWaitCursor cursor(View);
         QStringList paths;
         TBusyWhileScanning busy(View);
-        for (const QString& name : LocalPathsFromMime(Data)) {
+        for (const QString& name : Paths) {
             struct stat status;
             if (::stat(EncodeFileName(name).constData(), &status) == 0 && S_ISDIR(status.st_mode))
                 CollectServingEvents(name.endsWith(u'/') ? name : name + u'/', paths, View);

@@ -49,3 +49,7 @@ void AddFolderFiles(TFileListModel& List, const QString& Folder, IFileListView& 
 // A drop or a paste: the local files and folders Data names, in order, each folder replaced by
 // the files below it. Refused, with nothing shown, while the window is busy.
 void AddDroppedFiles(TFileListModel& List, const QMimeData& Data, IFileListView& View);
+
+// AddDroppedFiles for the files and folders at Paths, as if they had been dropped: the files
+// a desktop hands the program when it is opened with them.
+void AddDroppedPaths(TFileListModel& List, const QStringList& Paths, IFileListView& View);

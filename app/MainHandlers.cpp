@@ -24,6 +24,7 @@
 #include "dialogs/PreviewUnit.h"
 #include "platform/WaitCursor.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLocation.h"
 
 void TMainForm::ProcessImagesExecute() {
     if (FBatchList == nullptr) { // no list yet: as good as an empty one
@@ -90,13 +91,25 @@ void TMainForm::ListViewColumnClick(int Column) {
     FileList->SortByColumn(Column);
 }
 
+void TMainForm::ImportWhenShown(const QStringList& Paths) {
+    if (Paths.isEmpty())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, Paths] {
+            TWindowListView view(*this);
+            AddDroppedPaths(*FileList, Paths, view);
+        },
+        Qt::QueuedConnection);
+}
+
 void TMainForm::FilesDropped(const QMimeData& Data) {
     TWindowListView view(*this);
     AddDroppedFiles(*FileList, Data, view);
 }
 
 void TMainForm::DefaultsExecute() {
-    ::DefaultsExecute(this, Settings, SettingsFilePath());
+    ::DefaultsExecute(this, Settings, SettingsFile());
 }
 
 void TMainForm::AboutExecute() {

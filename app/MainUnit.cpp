@@ -32,6 +32,7 @@
 #include "dialogs/MessageDialogs.h"
 #include "platform/WaitCursor.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLocation.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
 
 void TMainForm::FormCreate() {
     FIdle = true;
-    LoadSettings(Settings, SettingsFilePath());
+    LoadSettings(Settings, SettingsFile());
     setAcceptDrops(true);
     ShowFilesProcessed(0, RowCount());
     FCommands->UpdateAll();

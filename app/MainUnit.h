@@ -31,6 +31,10 @@ class TMainForm : public QMainWindow {
 public:
     explicit TMainForm(QWidget* Parent = nullptr);
 
+    // Imports the files and folders at Paths as a drop of them would, once the event loop runs
+    // with the window on screen.
+    void ImportWhenShown(const QStringList& Paths);
+
     // The file list: Model is shown in the list view, List is what a run works through.
     void SetFileList(QAbstractItemModel* Model, IBatchList* List);
 

@@ -141,6 +141,12 @@ const TOptionRow kOptions[] = {
          Options.StripMetadata = true;
          return QString();
      }},
+    {"--save-defaults", 0, nullptr,
+     "store the settings in effect, the settings\nfile's with the options above laid over them,\nas the defaults of both programs; no PATH is\nneeded",
+     [](const QString&, TCliOptions& Options) {
+         Options.SaveDefaults = true;
+         return QString();
+     }},
     {"--verbose", 'v', nullptr, "one line per output written, with its size",
      [](const QString&, TCliOptions& Options) {
          Options.Verbosity = TVerbosity::Verbose;
@@ -302,7 +308,7 @@ TCliParse ParseCommandLine(const QStringList& Arguments) {
     TCliParse result;
     TArgumentReader(Arguments, result).Run();
     if (result.Error.isEmpty() && result.Options.Paths.isEmpty() && !result.Options.Help &&
-        !result.Options.Version) {
+        !result.Options.Version && !result.Options.SaveDefaults) {
         result.Error = QStringLiteral("no file or folder given");
     }
     return result;
@@ -337,8 +343,9 @@ QString UsageText() {
            QStringLiteral(
                "\n"
                "What no option sets comes from the settings of Vellumkite's Defaults dialog:\n"
-               "vellumkite.ini beside the program if there is one, otherwise\n"
-               "~/.config/vellumkite/vellumkite.ini.\n"
+               "vellumkite.ini beside the program when it stands there, otherwise\n"
+               "$XDG_CONFIG_HOME/vellumkite/vellumkite.ini (~/.config/vellumkite/vellumkite.ini),\n"
+               "or /etc/xdg/vellumkite/vellumkite.ini while the user has none.\n"
                "\n"
                "Exit status: 0 when every picture was processed, 1 when a file was not\n"
                "supported, an output was not written or a path could not be used, 2 on bad\n"

@@ -32,6 +32,8 @@ struct TCliOptions {
     std::optional<bool> ResizeQualityHigh;
     // Set by --strip-metadata; the settings file decides otherwise.
     bool StripMetadata = false;
+    // Store the settings in effect as both programs' defaults; no path is needed then.
+    bool SaveDefaults = false;
     std::optional<TSizeChoice> Large;
     std::optional<TSizeChoice> Medium;
     std::optional<TSizeChoice> Thumb;

@@ -22,6 +22,7 @@
 #include "engine/MagickRegistration.h"
 #include "platform/FileNames.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLocation.h"
 
 namespace {
 
@@ -39,12 +40,6 @@ int Usage(const QString& Text) {
     Complain(Text);
     std::fputs("Try 'vellumkite-batch --help'.\n", stderr);
     return kExitUsage;
-}
-
-// Vellumkite's own settings file: both programs are built and installed side by side.
-QString SharedSettingsFile() {
-    return SettingsFilePathFor(QCoreApplication::applicationDirPath() +
-                               QStringLiteral("/vellumkite"));
 }
 
 QString OutputRootFor(const TCliOptions& Options) {
@@ -127,9 +122,21 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    const TSettingsFile settingsFile = SettingsFile();
     TSettings settings;
-    LoadSettings(settings, SharedSettingsFile());
+    LoadSettings(settings, settingsFile);
     ApplyOptions(options, settings);
+    if (options.SaveDefaults) {
+        try {
+            SaveSettings(settings, settingsFile);
+        } catch (const std::exception& error) {
+            Complain(QString::fromUtf8(error.what()));
+            return kExitFailed;
+        }
+        if (options.Paths.isEmpty()) {
+            return 0;
+        }
+    }
     if (PlanFor(settings).Sizes.empty()) {
         return Usage(QStringLiteral("every size is off, so there is nothing to make: turn one on "
                                     "with --large, --medium or --thumb"));

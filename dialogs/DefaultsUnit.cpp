@@ -55,9 +55,9 @@ QLabel* BuddyLabel(const QString& Caption, QWidget* Buddy) {
 
 } // namespace
 
-TDefaultsForm::TDefaultsForm(TSettings& Target, const QString& IniPath, TErrorReport Report,
+TDefaultsForm::TDefaultsForm(TSettings& Target, const TSettingsFile& File, TErrorReport Report,
                              QWidget* Parent)
-    : QDialog(Parent), FSettings(Target), FIniPath(IniPath), FReport(std::move(Report)),
+    : QDialog(Parent), FSettings(Target), FFile(File), FReport(std::move(Report)),
       FAsk(ConfirmDialog) {
     setWindowTitle(QStringLiteral("Defaults"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -212,15 +212,17 @@ void TDefaultsForm::CancelButtonClick() {
 void TDefaultsForm::RestoreDefaultsButtonClick() {
     if (!FAsk(this, RestoreQuestion))
         return;
-    QFile::remove(FIniPath); // a file that cannot be deleted is simply rewritten below
-    LoadSettings(FSettings, FIniPath);
+    // A file that cannot be deleted is simply rewritten below. Without the user's file, the
+    // system-wide defaults are read, when there are any.
+    QFile::remove(FFile.Path);
+    LoadSettings(FSettings, FFile);
     if (TrySaveSettings())
         SettingsToControls();
 }
 
 bool TDefaultsForm::TrySaveSettings() {
     try {
-        SaveSettings(FSettings, FIniPath);
+        SaveSettings(FSettings, FFile);
         return true;
     } catch (const std::exception& Error) {
         FReport(this, QString::fromStdString(Error.what()));
@@ -228,8 +230,8 @@ bool TDefaultsForm::TrySaveSettings() {
     }
 }
 
-void DefaultsExecute(QWidget* Owner, TSettings& Target, const QString& IniPath,
+void DefaultsExecute(QWidget* Owner, TSettings& Target, const TSettingsFile& File,
                      TErrorReport Report) {
-    auto* form = new TDefaultsForm(Target, IniPath, std::move(Report), Owner);
+    auto* form = new TDefaultsForm(Target, File, std::move(Report), Owner);
     form->exec();
 }

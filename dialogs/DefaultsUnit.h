@@ -25,9 +25,9 @@ class TDefaultsForm : public QDialog {
     Q_OBJECT
 
 public:
-    // Works on Target, stored at IniPath. Report shows the error when the file cannot be
+    // Works on Target, stored in File. Report shows the error when the file cannot be
     // written; the dialog then stays open.
-    TDefaultsForm(TSettings& Target, const QString& IniPath, TErrorReport Report = ErrorDialog,
+    TDefaultsForm(TSettings& Target, const TSettingsFile& File, TErrorReport Report = ErrorDialog,
                   QWidget* Parent = nullptr);
 
     // Replaces the question asked before a restore, ConfirmDialog by default.
@@ -78,11 +78,11 @@ private:
     bool TrySaveSettings();
 
     TSettings& FSettings;
-    QString FIniPath;
+    TSettingsFile FFile;
     TErrorReport FReport;
     TQuestion FAsk;
 };
 
-// The Defaults command: shows the dialog modally over Owner for Target, stored at IniPath.
-void DefaultsExecute(QWidget* Owner, TSettings& Target, const QString& IniPath,
+// The Defaults command: shows the dialog modally over Owner for Target, stored in File.
+void DefaultsExecute(QWidget* Owner, TSettings& Target, const TSettingsFile& File,
                      TErrorReport Report = ErrorDialog);

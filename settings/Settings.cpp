@@ -1,12 +1,16 @@
 #include "Settings.h"
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 
-#include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringView>
 
 #include "platform/Errors.h"
+#include "platform/FileNames.h"
 #include "platform/PrivateProfile.h"
+#include "platform/SafeWrite.h"
 
 TSettings Settings;
 
@@ -117,30 +121,33 @@ TSettings::TSettings() {
         Put(*this, field, field.Default);
 }
 
-void LoadSettings(TSettings& Target, const QString& IniPath) {
+TSettingsFile::TSettingsFile(QString FilePath, QString SystemDefaultsPath)
+    : Path(std::move(FilePath)), SystemDefaults(std::move(SystemDefaultsPath)) {}
+
+QString TSettingsFile::ReadPath() const {
+    if (!SystemDefaults.isEmpty() && !QFileInfo::exists(Path) && QFileInfo::exists(SystemDefaults))
+        return SystemDefaults;
+    return Path;
+}
+
+void LoadSettings(TSettings& Target, const TSettingsFile& File) {
+    const QString path = File.ReadPath();
     for (const TField& field : Fields) {
         const QString text = PrivateProfile::ReadString(
-            IniPath, Section, QString::fromLatin1(field.Key), QString(), MaxValueLength);
+            path, Section, QString::fromLatin1(field.Key), QString(), MaxValueLength);
         Put(Target, field, ParseInteger(text).value_or(field.Default));
     }
 }
 
-void SaveSettings(const TSettings& Source, const QString& IniPath) {
+void SaveSettings(const TSettings& Source, const TSettingsFile& File) {
     QList<PrivateProfile::TKeyValue> entries;
     for (const TField& field : Fields)
         entries.append({QString::fromLatin1(field.Key), TextOf(Source, field)});
-    if (!PrivateProfile::WriteStrings(IniPath, Section, entries))
-        throw Exception(QStringLiteral("Unable to write to %1").arg(IniPath).toStdString());
-}
-
-QString SettingsFilePath() {
-    return SettingsFilePathFor(QCoreApplication::applicationFilePath());
-}
-
-QString SettingsFilePathFor(const QString& ProgramPath) {
-    const qsizetype slash = ProgramPath.lastIndexOf(u'/');
-    const qsizetype dot = ProgramPath.lastIndexOf(u'.');
-    // A dot in a folder's name, or one that opens the file name, starts no extension.
-    const bool hasExtension = dot > slash + 1;
-    return (hasExtension ? ProgramPath.left(dot) : ProgramPath) + QStringLiteral(".ini");
+    // A user's settings folder is made on the first save.
+    const qsizetype slash = File.Path.lastIndexOf(u'/');
+    const QByteArray folder = EncodeFileName(File.Path.left(std::max<qsizetype>(slash, 0)));
+    const bool folderReady =
+        folder.isEmpty() || SafeWrite::MakeAndOpenFolder(folder).Error.isEmpty();
+    if (!folderReady || !PrivateProfile::WriteStrings(File.Path, Section, entries))
+        throw Exception(QStringLiteral("Unable to write to %1").arg(File.Path).toStdString());
 }

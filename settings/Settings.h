@@ -27,17 +27,26 @@ struct TSettings {
 // The program's one record, filled at start-up. Code that can be handed a record takes one.
 extern TSettings Settings;
 
+// Where the settings are kept: the file a save writes, and the system-wide defaults that are
+// read in its place while it does not exist.
+struct TSettingsFile {
+    // A file of its own, with no system-wide defaults behind it, when only Path is given.
+    TSettingsFile(QString FilePath, QString SystemDefaultsPath = QString());
+
+    // The file a load reads: Path when it exists, otherwise SystemDefaults when that exists.
+    QString ReadPath() const;
+
+    QString Path;
+    QString SystemDefaults; // empty when there are none
+
+    bool operator==(const TSettingsFile&) const = default;
+};
+
 // Reads every field from the settings file; a missing file, key or unreadable value gives that
 // field its default. Values are used as found, without a range check.
-void LoadSettings(TSettings& Target, const QString& IniPath);
+void LoadSettings(TSettings& Target, const TSettingsFile& File);
 
-// Writes every field in one write of the file. Throws Exception ("Unable to write to <path>")
-// when the file cannot be written; the file is then left as it was.
-void SaveSettings(const TSettings& Source, const QString& IniPath);
-
-// The running program's path with ".ini" in place of its extension. Needs the application
-// object.
-QString SettingsFilePath();
-
-// The settings file that belongs to the program file at ProgramPath.
-QString SettingsFilePathFor(const QString& ProgramPath);
+// Writes every field in one write of the file, making its folder first when it is missing.
+// Throws Exception ("Unable to write to <path>") when the file cannot be written; the file is
+// then left as it was.
+void SaveSettings(const TSettings& Source, const TSettingsFile& File);

@@ -43,6 +43,7 @@
 #include "engine/MagickRegistration.h"
 #include "platform/Errors.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLocation.h"
 #include "support/TestMain.h"
 
 namespace {
@@ -325,7 +326,9 @@ private slots:
     }
 
     void formCreateLoadsTheSettings() {
-        QFile ini(SettingsFilePath());
+        // The user's own file: no file stands beside the test program.
+        QFile ini(SettingsFile().Path);
+        QVERIFY(QDir().mkpath(QFileInfo(ini).path()));
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[Options]\nJPG_QUALITY=40\nPROCESS_THUMB=0\n");
         ini.close();
@@ -481,8 +484,41 @@ private slots:
         QTest::keyClick(&form, Qt::Key_F1);
         QTRY_COMPARE(OpenedUrls.size(), 1);
         QCOMPARE(OpenedUrls[0].toLocalFile(),
-                 QCoreApplication::applicationDirPath() + QStringLiteral("/help/intro.htm"));
+                 HelpPagePathFor(QCoreApplication::applicationDirPath()));
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    }
+
+    // Beside the program in a build tree; beside its bin folder once installed.
+    void theHelpPageIsFoundWhereverTheProgramStands() {
+        QTemporaryDir root;
+        const QString program = root.filePath(QStringLiteral("prefix/bin"));
+        QVERIFY(QDir().mkpath(program));
+        QCOMPARE(HelpPagePathFor(program),
+                 root.filePath(QStringLiteral("prefix/share/vellumkite/help/intro.htm")));
+        QVERIFY(QDir().mkpath(program + QStringLiteral("/help")));
+        QFile page(program + QStringLiteral("/help/intro.htm"));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        QCOMPARE(HelpPagePathFor(program), page.fileName());
+    }
+
+    // What a file manager's "Open with" runs: the files and folders given come into the list
+    // as a drop would bring them, once the window is on screen.
+    void filesGivenAtStartArriveOnceTheWindowShows() {
+        QTemporaryDir folder;
+        for (const char* name : {"b.png", "sub/c.gif"}) {
+            const QString path = folder.filePath(QLatin1String(name));
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("x");
+        }
+        TMainForm form;
+        form.show();
+        form.ImportWhenShown({folder.filePath(QStringLiteral("sub")), folder.filePath("b.png")});
+        QCOMPARE(RowTexts(form), QStringList());
+        QTRY_COMPARE(RowTexts(form), (QStringList{"c gif", "b png"}));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
+                 QStringLiteral("Images wating to be processed: 2"));
     }
 
     void busyWindowRefusesCommandsButClearAll() {

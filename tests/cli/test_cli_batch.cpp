@@ -426,6 +426,46 @@ private slots:
         QVERIFY(!QFileInfo::exists(Path("out/Thumbnail")));
     }
 
+    // Without a file beside the program, the user's own settings, as the window keeps them;
+    // --save-defaults stores the options laid over them there.
+    void settingsFileOfTheUser() {
+        const QString user = QFile::decodeName(qgetenv("XDG_CONFIG_HOME")) +
+                             QStringLiteral("/vellumkite/vellumkite.ini");
+        TSettings stored;
+        stored.LargeWidth = stored.LargeHeight = 200;
+        stored.ProcessMedium = stored.ProcessThumb = false;
+        SaveSettings(stored, user);
+        MakeImage("b.png", 400, 100);
+        TResult result = Run({"--output", Path("out"), Path("b.png")});
+        QCOMPARE(result.Code, 0);
+        QCOMPARE(QImageReader(Path("out/Large/Large_b.jpg")).size(), QSize(200, 50));
+        QVERIFY(!QFileInfo::exists(Path("out/Medium")));
+
+        result = Run({"--quality", "85", "--medium", "off", "--thumb", "90x90", "--save-defaults"});
+        QCOMPARE(result.Code, 0);
+        QCOMPARE(result.Out + result.Err, QString());
+        TSettings saved;
+        LoadSettings(saved, user);
+        QFile::remove(user);
+        TSettings expected = stored;
+        expected.JPGQuality = 85;
+        expected.ProcessThumb = true;
+        expected.ThumbWidth = expected.ThumbHeight = 90;
+        QCOMPARE(saved, expected);
+    }
+
+    void saveDefaultsNamesTheFileItCannotWrite() {
+        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+        QFile blocker(Path("not-a-folder"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker.fileName()));
+        const TResult result = Run({"--save-defaults"});
+        qputenv("XDG_CONFIG_HOME", configHome);
+        QCOMPARE(result.Code, 1);
+        QCOMPARE(result.Err, "vellumkite-batch: Unable to write to " + blocker.fileName() +
+                                 "/vellumkite/vellumkite.ini\n");
+    }
+
     // Ctrl+C or SIGTERM: the file under way is finished, its every size written, and the
     // summary says how many files were left.
     void interruptFinishesTheFileUnderWay_data() {

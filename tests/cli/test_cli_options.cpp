@@ -122,6 +122,17 @@ private slots:
         QVERIFY(parse.Error.isEmpty() && parse.Options.Version && parse.Options.Help);
     }
 
+    // Storing the defaults needs no path; a path given is still checked and processed.
+    void saveDefaultsStandsAlone() {
+        TCliParse parse = ParseCommandLine({"--thumb", "off", "--save-defaults"});
+        QVERIFY2(parse.Error.isEmpty(), qPrintable(parse.Error));
+        QVERIFY(parse.Options.SaveDefaults);
+        QVERIFY(parse.Options.Paths.isEmpty());
+        parse = ParseCommandLine({"--save-defaults", "a"});
+        QCOMPARE(parse.Options.Paths, QStringList{"a"});
+        QVERIFY(!ParseCommandLine({"a"}).Options.SaveDefaults);
+    }
+
     void nothingGivenChangesNothing() {
         TSettings settings;
         settings.ProcessThumb = false;

@@ -279,31 +279,6 @@ private slots:
         QCOMPARE(QDir(program).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{"vellumkite.ini"});
     }
-
-    void namesTheFileAfterTheProgram_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("ini");
-        QTest::newRow("no extension") << "/opt/vk/vellumkite"
-                                      << "/opt/vk/vellumkite.ini";
-        QTest::newRow("extension replaced") << "/opt/vk/vellumkite.bin"
-                                            << "/opt/vk/vellumkite.ini";
-        QTest::newRow("last extension only") << "/opt/vk/vk.tar.gz"
-                                             << "/opt/vk/vk.tar.ini";
-        QTest::newRow("dotted folder") << "/opt/vk-1.2/vellumkite"
-                                       << "/opt/vk-1.2/vellumkite.ini";
-        QTest::newRow("hidden name") << "/opt/vk/.vellumkite"
-                                     << "/opt/vk/.vellumkite.ini";
-    }
-
-    void namesTheFileAfterTheProgram() {
-        QFETCH(QString, program);
-        QFETCH(QString, ini);
-        QCOMPARE(SettingsFilePathFor(program), ini);
-    }
-
-    void findsTheFileBesideTheRunningProgram() {
-        QCOMPARE(SettingsFilePath(), QCoreApplication::applicationFilePath() + ".ini");
-    }
 };
 
 VK_TEST_MAIN(TestSettings)
