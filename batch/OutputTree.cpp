@@ -27,11 +27,20 @@ QString TOutputTree::SizeFolder(TOutputSize Size) const {
 }
 
 SafeWrite::TOpenedFolder TOutputTree::OpenSizeFolder(TOutputSize Size) const {
-    const SafeWrite::TOpenedFolder root = SafeWrite::MakeAndOpenFolder(EncodeFileName(FRoot));
+    SafeWrite::TOpenedFolder root = SafeWrite::MakeAndOpenFolder(EncodeFileName(FRoot));
     if (!root.Error.isEmpty()) {
         return {SafeWrite::TFolder(), root.Error};
     }
-    return SafeWrite::MakeAndOpenSubfolder(root.Folder, EncodeFileName(SizeFolderName(Size)));
+    SafeWrite::TOpenedFolder folder =
+        SafeWrite::MakeAndOpenSubfolder(root.Folder, EncodeFileName(SizeFolderName(Size)));
+    if (!FRootFolder.IsOpen()) {
+        FRootFolder = std::move(root.Folder);
+    }
+    return folder;
+}
+
+QString TOutputTree::FlushToDisk() const {
+    return FRootFolder.IsOpen() ? SafeWrite::FlushFileSystem(FRootFolder) : QString();
 }
 
 QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size) const {

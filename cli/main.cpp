@@ -84,6 +84,10 @@ int main(int argc, char** argv) {
         TPathList list(scan.Files);
         TTerminalView view(stderr, isatty(STDERR_FILENO) != 0);
         const TBatchCounts counts = TBatchRun(list, view, settings, root).Execute();
+        if (!counts.FlushError.isEmpty()) {
+            Complain(
+                QStringLiteral("cannot flush the outputs to the disk: %1").arg(counts.FlushError));
+        }
         QStringList summary = view.Summary();
         if (counts.PartlyRead > 0) {
             summary << QStringLiteral("Read only in part: %1").arg(counts.PartlyRead);
@@ -94,7 +98,9 @@ int main(int argc, char** argv) {
         if (Interrupted()) {
             return kExitInterrupted;
         }
-        return counts.NonSupported + counts.NotWritten > 0 ? kExitFailed : 0;
+        return counts.NonSupported + counts.NotWritten > 0 || !counts.FlushError.isEmpty()
+                   ? kExitFailed
+                   : 0;
     } catch (const std::exception& error) {
         Complain(QString::fromUtf8(error.what()));
         return kExitFailed;
