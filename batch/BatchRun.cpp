@@ -73,6 +73,7 @@ TBatchCounts TBatchRun::Execute() {
         FView.ProcessMessages();
     }
     counts.Cancelled = FList.Count() > 0;
+    counts.FlushError = FTree.FlushToDisk();
 
     FView.SetStatusLabel1(QStringLiteral("Files Processed: %1").arg(counts.Processed));
     FView.SetStatusLabel2(QStringLiteral("Non Supported files: %1").arg(counts.NonSupported));

@@ -93,6 +93,9 @@ struct TBatchCounts {
     int PartlyRead = 0;
     // Stopped by Cancel with files left in the list.
     bool Cancelled = false;
+    // Why the outputs could not be flushed to the disk at the end of the run; empty when they
+    // were.
+    QString FlushError;
 };
 
 // " Files processed: %d of %d" filled with Done and Total.

@@ -28,16 +28,26 @@ QString TOutputTree::SizeFolder(TOutputSize Size, const QString& Subfolder) cons
 
 SafeWrite::TOpenedFolder TOutputTree::OpenSizeFolder(TOutputSize Size,
                                                      const QString& Subfolder) const {
-    SafeWrite::TOpenedFolder folder = SafeWrite::MakeAndOpenFolder(EncodeFileName(FRoot));
-    const QStringList levels =
-        QStringList{SizeFolderName(Size)} + Subfolder.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    for (const QString& level : levels) {
+    SafeWrite::TOpenedFolder root = SafeWrite::MakeAndOpenFolder(EncodeFileName(FRoot));
+    if (!root.Error.isEmpty()) {
+        return {SafeWrite::TFolder(), root.Error};
+    }
+    SafeWrite::TOpenedFolder folder =
+        SafeWrite::MakeAndOpenSubfolder(root.Folder, EncodeFileName(SizeFolderName(Size)));
+    for (const QString& level : Subfolder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (!folder.Error.isEmpty()) {
             break;
         }
         folder = SafeWrite::MakeAndOpenSubfolder(folder.Folder, EncodeFileName(level));
     }
+    if (!FRootFolder.IsOpen()) {
+        FRootFolder = std::move(root.Folder);
+    }
     return folder;
+}
+
+QString TOutputTree::FlushToDisk() const {
+    return FRootFolder.IsOpen() ? SafeWrite::FlushFileSystem(FRootFolder) : QString();
 }
 
 QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size,

@@ -31,6 +31,10 @@ public:
     // link planted at any of these folders is replaced by a real folder, never followed out of
     // the root. On failure the result holds the system's reason.
     SafeWrite::TOpenedFolder OpenSizeFolder(TOutputSize Size, const QString& Subfolder = {}) const;
+    // Brings everything written below the root to the disk, once for a whole run: outputs are
+    // not flushed one by one. Empty when that succeeded or the root was never made; otherwise
+    // the system's reason, and the outputs may not survive a crash of the machine.
+    QString FlushToDisk() const;
 
     // The file that SourcePath makes in Size: the size folder (with Subfolder), the prefix and
     // the output name. If another source of this run already wrote that file, " (2)", " (3)",
@@ -51,5 +55,8 @@ private:
     static QString SourceKey(const QString& SourcePath);
 
     QString FRoot;
+    // The root as first made, held open so that the flush at the end hears of every write to
+    // its file system that failed since.
+    mutable SafeWrite::TFolder FRootFolder;
     QHash<QString, QString> Owners; // output path -> source key
 };

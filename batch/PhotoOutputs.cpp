@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "batch/DecodedSize.h"
+#include "batch/JpegHeader.h"
 #include "engine/EnginePhoto.h"
 #include "settings/Settings.h"
 
@@ -19,29 +20,30 @@ TDimensions Upright(TDimensions Stored, int Orientation) {
     return Orientation >= 5 && Orientation <= 8 ? TDimensions{Stored.Height, Stored.Width} : Stored;
 }
 
-// Decodes Source; Stored is set to the size the file declares. Empty when nothing decodes.
-TEnginePhoto DecodeForFit(const QByteArray& Source, const QByteArray& Extension,
-                          const TOutputPlan& Plan, TDimensions& Stored) {
-    // The first size's box lets a JPEG skip detail that the first fit would throw away. The
-    // decoder makes at least the box in both directions, and every fit ends inside the box
-    // however the picture is turned, so each size is still scaled down from more pixels than
-    // it keeps.
+// The size hint for the JPEG decoder, from the file's header: nothing for another format, or
+// when the file must be read at its own size.
+std::optional<QSize> DecodeHintFor(const QByteArray& Source, const TOutputPlan& Plan) {
+    const std::optional<TJpegHeader> header = ReadJpegHeader(Source);
+    if (!header) {
+        return std::nullopt;
+    }
+    const TDimensions stored = header->Stored;
     const TDimensions box = Plan.Sizes.front().Box;
-    TEnginePhoto photo = TEnginePhoto::Decode(Source, Extension, QSize(box.Width, box.Height));
-    if (photo.IsEmpty()) {
-        return photo;
+    std::optional<TDimensions> hint;
+    if (Plan.HighQuality) {
+        // The filter draws each output pixel from the pixels around it: read at least the box
+        // in both directions, so it keeps what a full decode would give it.
+        hint = BoxJpegDecodeHint(stored, box);
+    } else {
+        // Sampling keeps single pixels: the first size's fit is all the decoder need make,
+        // counted in the file's own orientation (turning twice is no turn).
+        const TDimensions fitted = FitInto(Upright(stored, header->Orientation), box);
+        hint = SmallestJpegDecodeHint(stored, Upright(fitted, header->Orientation));
     }
-    const std::optional<TDimensions> stored = SizeBeforeDecodeScaling(
-        DimensionsOf(photo.Size()), DimensionsOf(photo.StoredSize()), photo.DecodedAsJpeg());
-    if (stored) {
-        Stored = *stored;
-        return photo;
+    if (!hint) {
+        return std::nullopt;
     }
-    // The file's own size cannot be told from what the decoder made: read it in full, so the
-    // fit is exact.
-    photo = TEnginePhoto::Decode(Source, Extension, std::nullopt);
-    Stored = DimensionsOf(photo.Size());
-    return photo;
+    return QSize(hint->Width, hint->Height);
 }
 
 // Fits the photograph into one size's box from Current, scales it in place and encodes it;
@@ -84,13 +86,18 @@ TPhotoOutputs MakePhotoOutputs(const QByteArray& Source, const QString& Extensio
     if (Plan.Sizes.empty() || Source.isEmpty()) {
         return result;
     }
-    TDimensions stored;
-    TEnginePhoto photo = DecodeForFit(Source, ExtensionHint.toUtf8(), Plan, stored);
+    TEnginePhoto photo =
+        TEnginePhoto::Decode(Source, ExtensionHint.toUtf8(), DecodeHintFor(Source, Plan));
     if (photo.IsEmpty()) {
         return result;
     }
     result.Decoded = true;
     result.PartialReadReason = photo.PartialReadReason();
+    result.DecodedSize = DimensionsOf(photo.Size());
+    // The fit starts from the size the file declares, whatever scale it was read at; only the
+    // JPEG decoder reads at another scale.
+    const TDimensions stored =
+        DimensionsOf(photo.DecodedAsJpeg() ? photo.StoredSize() : photo.Size());
     TDimensions current = Upright(stored, photo.Orientation());
     photo.TurnUpright();
     photo.ConvertForJpeg();

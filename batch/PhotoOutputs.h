@@ -45,16 +45,20 @@ struct TPhotoOutputs {
     // Set when the file held less than it declared (a JPEG cut short): the outputs show what it
     // held.
     QString PartialReadReason;
+    // The pixels the decoder made, as the file stores them: a JPEG read at a reduced scale
+    // shows it here.
+    TDimensions DecodedSize;
     // One entry per size of the plan, in its order.
     std::vector<TEncodedOutput> Outputs;
 };
 
-// Turns one photograph into the outputs of Plan: decodes it (a JPEG at the smallest scale that
-// still gives the first size at least its box), turns it upright by its orientation, converts
-// its colours for JPEG, flattens transparency onto white, keeps its metadata small (or strips
-// it), then fits, scales and encodes each size, each from the one before. The fit always starts
-// from the upright size the file declares, however the decoder scaled it. Works on bytes alone:
-// it opens no file. Source is the whole file; ExtensionHint its extension, which guides formats
-// without a signature.
+// Turns one photograph into the outputs of Plan: decodes it once (a JPEG at a reduced scale
+// chosen from its header: in low quality the smallest that still gives the first size's fit, in
+// high quality the first size's box; never above the file's own size), turns it upright by its
+// orientation, converts its colours for JPEG, flattens transparency onto white, keeps its metadata
+// small (or strips it), then fits, scales and encodes each size, each from the one before. The fit
+// always starts from the upright size the file declares, however the decoder scaled it. Works on
+// bytes alone: it opens no file. Source is the whole file; ExtensionHint its extension, which
+// guides formats without a signature.
 TPhotoOutputs MakePhotoOutputs(const QByteArray& Source, const QString& ExtensionHint,
                                const TOutputPlan& Plan);

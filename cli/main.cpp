@@ -92,11 +92,17 @@ int Run(const TCliOptions& Options, const TSettings& RunSettings) {
     TPathList list(scan.Files);
     TTerminalView view(stdout, stderr, Options.Verbosity, isatty(STDERR_FILENO) != 0);
     tally.Counts = TBatchRun(list, view, RunSettings, tally.OutputRoot).Execute();
+    if (!tally.Counts.FlushError.isEmpty()) {
+        Complain(QStringLiteral("cannot flush the outputs to the disk: %1")
+                     .arg(tally.Counts.FlushError));
+    }
     PrintSummary(tally, Options.Verbosity);
     if (Interrupted()) {
         return InterruptedExitStatus();
     }
-    return tally.Counts.NonSupported + tally.Counts.NotWritten > 0 ? kExitFailed : failed;
+    const bool lost = tally.Counts.NonSupported + tally.Counts.NotWritten > 0 ||
+                      !tally.Counts.FlushError.isEmpty();
+    return lost ? kExitFailed : failed;
 }
 
 } // namespace

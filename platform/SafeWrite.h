@@ -52,8 +52,13 @@ TOpenedFolder MakeAndOpenSubfolder(const TFolder& Parent, const QByteArray& Name
 
 // Writes Bytes as the file Name in Folder: a new file is written beside it and renamed over
 // Name, so a link at Name is replaced, never written through. On failure nothing new is left
-// in the folder and a file already at Name is untouched.
+// in the folder and a file already at Name is untouched. The file is not flushed to the disk:
+// a writer of many files flushes them all at once with FlushFileSystem.
 QString WriteFileIn(const TFolder& Folder, const QByteArray& Name, QByteArrayView Bytes);
+
+// Flushes everything written to the file system that holds Folder to the disk, in one go, and
+// reports any write to it that failed on its way to the disk since Folder was opened.
+QString FlushFileSystem(const TFolder& Folder);
 
 // WriteFileIn for the last name of Path, in the folder before it (which must exist; links in
 // the folder's own path are followed).

@@ -183,6 +183,7 @@ private slots:
         const TBatchCounts counts = Run(paths, TSettings(), view, &left);
         QCOMPARE(counts.Processed, 3);
         QCOMPARE(counts.NonSupported + counts.NotWritten, 0);
+        QCOMPARE(counts.FlushError, QString());
         QVERIFY(left.Paths.isEmpty());
         QCOMPARE(view.Label1, QStringLiteral("Files Processed: 3"));
         QCOMPARE(view.Label2, QStringLiteral("Non Supported files: 0"));
@@ -217,7 +218,7 @@ private slots:
                                          "Medium/Medium_portrait.jpg 244x325"}));
     }
 
-    // A JPEG smaller than the box: the decoder would enlarge it, so the run reads it plainly.
+    // A JPEG smaller than the box: the decoder would enlarge it, so it is read at its own size.
     void smallJpegIsEnlargedFromItsOwnPixels() {
         TSettings largeOnly;
         largeOnly.ProcessMedium = largeOnly.ProcessThumb = false;

@@ -110,6 +110,21 @@ private slots:
         QVERIFY(tree.OpenSizeFolder(osMedium).Folder.IsOpen()); // already there
     }
 
+    // The flush at the end of a run makes nothing of its own: a run that never made its root
+    // leaves none behind.
+    void flushNeedsNoRoot() {
+        QTemporaryDir folder;
+        const TOutputTree never(folder.filePath(QStringLiteral("never")));
+        QCOMPARE(never.FlushToDisk(), QString());
+        QVERIFY(!QFileInfo::exists(never.Root()));
+
+        const TOutputTree made(folder.filePath(QStringLiteral("made")));
+        QVERIFY(made.OpenSizeFolder(osThumb).Folder.IsOpen());
+        // Held open from the start: the root's file system is flushed even after it is gone.
+        QVERIFY(QDir(made.Root()).removeRecursively());
+        QCOMPARE(made.FlushToDisk(), QString());
+    }
+
     void aFileInTheWayIsReported() {
         QTemporaryDir folder;
         const QString blocker = folder.filePath(QStringLiteral("Resized Images"));
