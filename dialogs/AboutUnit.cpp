@@ -25,13 +25,13 @@ constexpr QSize LogoSize(250, 32);
 
 // The credits name what the program is built on; each link is the site of one of them, in the
 // order the credit lines name them.
-const QString Notice = QStringLiteral("Copyright \u00a9 2026 the Vellumkite developers");
+const QString Notice = QStringLiteral("Copyright \u00a9 2026 The Vellumkite authors");
 const QString Credit1 = QStringLiteral("Pictures decoded and resized by ImageMagick.");
 const QString Credit2 = QStringLiteral("Window built with Qt; colour profiles by Little CMS.");
 const QString Site1 = QStringLiteral("imagemagick.org");
 const QString Site2 = QStringLiteral("www.qt.io");
 const QString Site3 = QStringLiteral("www.littlecms.com");
-const QString Footer = QStringLiteral("\u00a9 2026 the Vellumkite developers");
+const QString Footer = QStringLiteral("\u00a9 2026 The Vellumkite authors");
 
 // Verdana 8 point where the desktop has Verdana, otherwise the desktop's own font at 8 point.
 QFont AboutFont() {
