@@ -7,11 +7,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QTreeView>
 
-#include "app/Application.h"
 #include "app/FileListImport.h"
 #include "app/FileListModel.h"
 #include "app/OpenPictureDialog.h"
@@ -19,6 +17,7 @@
 #include "app/WindowListView.h"
 #include "batch/BatchRun.h"
 #include "batch/OutputTree.h"
+#include "dialogs/AboutUnit.h"
 #include "dialogs/AddFolderUnit.h"
 #include "dialogs/DefaultsUnit.h"
 #include "dialogs/PreviewUnit.h"
@@ -113,9 +112,5 @@ void TMainForm::DefaultsExecute() {
 }
 
 void TMainForm::AboutExecute() {
-    // A plain box with the program's name and version, until the About window with its
-    // version data exists.
-    QMessageBox::about(this, QStringLiteral("About %1").arg(TApplication::Title()),
-                       QStringLiteral("%1 %2\nA batch image resizer.")
-                           .arg(TApplication::Title(), QStringLiteral(VK_VERSION)));
+    ::AboutExecute();
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <span>
 
 // What a file says of itself: the desktop's name for its type and, for an executable (ELF or
 // PE), the strings, flags and file type of its version block. Every text starts empty and every
@@ -42,3 +43,19 @@ QString FileTypeDescription(std::uint32_t FileType, std::uint32_t FileSubtype);
 
 // Whether Flag is set both in the mask and in the flags of a fixed file information.
 bool HasFileFlag(std::uint32_t FileFlagsMask, std::uint32_t FileFlags, std::uint32_t Flag);
+
+// QueryVersionString over a version block (VS_VERSIONINFO): the string value Key of
+// the first translation entry, up to its first NUL; empty when anything is missing.
+QString QueryVersionString(std::span<const std::uint8_t> Block, const QString& Key);
+
+// Steps 6 to 9 of ReadFileVersionInfo on a version block: the twelve strings, the six flags and
+// the type text. A block without a translation table leaves the strings empty; one without a
+// readable root leaves the flags false and the type text empty.
+void ReadVersionBlockFields(std::span<const std::uint8_t> Block, TFileVersionInfo& Info);
+
+// The same on the bytes of a whole file: nothing unless they are an ELF or PE image holding a
+// version block (ExecutableImage.h).
+void ReadExecutableImageFields(std::span<const std::uint8_t> Image, TFileVersionInfo& Info);
+
+// The largest file ReadFileVersionInfo reads; a larger one fills only ShellTypeName.
+inline constexpr qint64 MaxVersionFileBytes = qint64{512} * 1024 * 1024;

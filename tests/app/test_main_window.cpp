@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -39,6 +40,7 @@
 #include "app/MainUnit.h"
 #include "app/OpenPictureDialog.h"
 #include "app/WindowBatchView.h"
+#include "dialogs/AboutUnit.h"
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
 #include "platform/Errors.h"
@@ -460,12 +462,33 @@ private slots:
         QCOMPARE(OutputCount(), 6); // two files, three sizes each: the late one never came in
     }
 
-    void aboutNamesTheProgramAndItsVersion() {
+    // The About command opens a new About window each time, modal over the main window, and
+    // the window is freed once it is closed.
+    void aboutOpensANewModalWindowEachTime() {
         TMainForm form;
-        TBoxAnswer answer;
-        form.Commands().Action(TCommandId::About)->trigger();
-        QCOMPARE(answer.Title, QStringLiteral("About Vellumkite"));
-        QVERIFY(answer.Text.startsWith(QStringLiteral("Vellumkite 0.")));
+        form.show();
+        QApplicationPrivateActivate(form);
+        QList<QPointer<TAboutForm>> opened;
+        for (int opening = 0; opening < 2; ++opening) {
+            QTimer poll;
+            poll.setInterval(10);
+            connect(&poll, &QTimer::timeout, this, [&] {
+                auto* about = qobject_cast<TAboutForm*>(QApplication::activeModalWidget());
+                if (about == nullptr || !about->isVisible()) {
+                    return;
+                }
+                poll.stop();
+                opened << about;
+                QCOMPARE(about->windowTitle(), QStringLiteral("About"));
+                QVERIFY(about->isModal());
+                about->CloseButton->click();
+            });
+            poll.start();
+            form.Commands().Action(TCommandId::About)->trigger();
+            QCOMPARE(opened.size(), opening + 1);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(opened.last().isNull());
+        }
     }
 
     void addFileFilterInQtNotation() {
