@@ -45,6 +45,10 @@ void TTerminalView::ReportNonSupported(const QString& SourcePath) {
     Report(QStringLiteral("not supported: %1").arg(SourcePath));
 }
 
+void TTerminalView::ReportWorkerLost(const QString& SourcePath, const QString& Reason) {
+    Report(QStringLiteral("%1: %2").arg(SourcePath, Reason));
+}
+
 void TTerminalView::ReportPartlyRead(const QString& SourcePath, const QString& Reason) {
     Report(QStringLiteral("warning: read only in part: %1: %2").arg(SourcePath, Reason));
 }

@@ -11,6 +11,7 @@ class TPathList : public IBatchList {
 public:
     explicit TPathList(QStringList Paths) : FPaths(std::move(Paths)) {}
     int Count() const override { return static_cast<int>(FPaths.size()); }
+    QStringList EntryPaths() const override { return FPaths; }
     QString FirstPath() const override { return FPaths.first(); }
     void DeleteEntry(const QString& Path) override { FPaths.removeOne(Path); }
 
@@ -34,6 +35,7 @@ public:
     void SetStatusLabel3(const QString& Text) override { FLabels[2] = Text; }
     void ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) override;
     void ReportNonSupported(const QString& SourcePath) override;
+    void ReportWorkerLost(const QString& SourcePath, const QString& Reason) override;
     void ReportPartlyRead(const QString& SourcePath, const QString& Reason) override;
     void ProcessMessages() override {}
     bool Idle() const override;

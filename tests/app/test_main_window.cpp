@@ -44,6 +44,7 @@
 #include "platform/Errors.h"
 #include "settings/Settings.h"
 #include "support/TestMain.h"
+#include "support/Workers.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ public:
     std::function<void(int)> OnFirstPath;
 
     int Count() const override { return static_cast<int>(Paths.size()); }
+    QStringList EntryPaths() const override { return Paths; }
     QString FirstPath() const override {
         auto* self = const_cast<TTestList*>(this);
         ++self->Taken;
@@ -251,6 +253,7 @@ private slots:
 
     void menusAndToolbarFollowTheTable() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         const QList<QAction*> menus = form.menuBar()->actions();
         QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
@@ -298,6 +301,7 @@ private slots:
 
     void startsWithItsStatusTextsAndLayout() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.windowTitle(), QStringLiteral("Vellumkite"));
@@ -331,6 +335,7 @@ private slots:
         ini.close();
         Settings = TSettings();
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         ini.remove();
         QCOMPARE(Settings.JPGQuality, 40);
         QVERIFY(!Settings.ProcessThumb);
@@ -340,6 +345,7 @@ private slots:
 
     void hintsGoToPanelZero() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         auto* panel = Control<QLabel>(form, "StatusPanel0");
         QStatusTipEvent enter(CommandEntry(TCommandId::AddFile).Hint);
@@ -355,6 +361,7 @@ private slots:
 
     void pasteFollowsTheClipboard() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         QAction* paste = form.Commands().Action(TCommandId::EditPaste);
         auto* files = new QMimeData;
         files->setData(QStringLiteral("x-special/gnome-copied-files"), "copy\nfile:///tmp/a.png");
@@ -384,6 +391,7 @@ private slots:
             file.write("x");
         }
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         auto* copied = new QMimeData;
         copied->setData(QStringLiteral("x-special/gnome-copied-files"),
                         "copy\n" + QUrl::fromLocalFile(folder.filePath("b.png")).toEncoded());
@@ -430,6 +438,7 @@ private slots:
             listed << QUrl::fromLocalFile(folder.filePath(QLatin1String(name)));
         }
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         auto* copied = new QMimeData;
         copied->setUrls(listed.mid(0, 2));
         QGuiApplication::clipboard()->setMimeData(copied);
@@ -459,6 +468,7 @@ private slots:
 
     void aboutNamesTheProgramAndItsVersion() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TBoxAnswer answer;
         form.Commands().Action(TCommandId::About)->trigger();
         QCOMPARE(answer.Title, QStringLiteral("About Vellumkite"));
@@ -476,6 +486,7 @@ private slots:
     void f1OpensTheHelpPage() {
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl");
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         QApplicationPrivateActivate(form);
         QTest::keyClick(&form, Qt::Key_F1);
@@ -487,6 +498,7 @@ private slots:
 
     void busyWindowRefusesCommandsButClearAll() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TTestList list;
         list.Paths = MakeImages(1);
         form.SetFileList(nullptr, &list);
@@ -507,6 +519,7 @@ private slots:
 
     void clearAllSelectsEveryRowAndPutsTheCursorBack() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         QStandardItemModel rows(3, 4);
         form.SetFileList(&rows, nullptr);
         form.ShowWaitingCount();
@@ -524,6 +537,7 @@ private slots:
 
     void emptyListIsAWarning() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TTestList list;
         form.SetFileList(nullptr, &list);
         TBoxAnswer answer;
@@ -541,6 +555,7 @@ private slots:
 
     void cancelDuringTheSecondOfFiveLeavesThree() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         TTestList list;
         list.Paths = MakeImages(5);
@@ -585,6 +600,7 @@ private slots:
 
     void unwritableOutputsAreCountedApart() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TTestList list;
         list.Paths = MakeImages(2);
         form.SetFileList(nullptr, &list);
@@ -605,6 +621,7 @@ private slots:
 
     void windowServesEventsWhileAFileIsUnderWay() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TWindowBatchView view(form);
         std::atomic<bool> fired = false;
         QTimer::singleShot(10, [&] { fired = true; });
@@ -624,6 +641,7 @@ private slots:
 
     void closeDuringARunWaitsForItsEnd() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         TTestList list;
@@ -647,6 +665,7 @@ private slots:
 
     void runWithoutEngineReturnsToIdle() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TTestList list;
         list.Paths = MakeImages(1);
         form.SetFileList(nullptr, &list);

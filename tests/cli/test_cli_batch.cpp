@@ -205,6 +205,7 @@ private slots:
         QDir().mkpath(Path("bin"));
         const QString program = Path("bin/vellumkite-batch");
         QVERIFY(QFile::copy(QStringLiteral(VK_BATCH_PROGRAM), program));
+        QVERIFY(QFile::link(QStringLiteral(VK_WORKER_PROGRAM), Path("bin/vellumkite-worker")));
         TSettings stored;
         stored.LargeWidth = stored.LargeHeight = 300;
         stored.ProcessThumb = false;
