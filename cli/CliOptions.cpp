@@ -14,6 +14,7 @@ namespace {
 constexpr int kMaxQuality = 100;
 constexpr int kMinSide = 1;
 constexpr int kMaxSide = 2000;
+constexpr int kMaxJobs = 64;
 
 std::optional<int> ParseNumber(const QString& Text, int Low, int High) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
@@ -63,6 +64,13 @@ QString ReadValue(const QString& Option, const QString& Value, TCliOptions& Opti
                 .arg(kMaxQuality)
                 .arg(quoted());
         }
+    } else if (Option == QLatin1String("--jobs")) {
+        Options.Jobs = ParseNumber(Value, 1, kMaxJobs);
+        if (!Options.Jobs) {
+            return QStringLiteral("--jobs must be a whole number from 1 to %1, not %2")
+                .arg(kMaxJobs)
+                .arg(quoted());
+        }
     } else if (Option == QLatin1String("--resize-quality")) {
         if (Value == QLatin1String("high") || Value == QLatin1String("low")) {
             Options.ResizeQualityHigh = Value == QLatin1String("high");
@@ -101,7 +109,8 @@ void ApplySize(const std::optional<TSizeChoice>& Choice, bool& Enabled, std::int
 
 TCliParse ParseCommandLine(const QStringList& Arguments) {
     static const QStringList withValue = {"--output", "--quality", "--resize-quality",
-                                          "--large",  "--medium",  "--thumb"};
+                                          "--large",  "--medium",  "--thumb",
+                                          "--jobs"};
     TCliParse result;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < Arguments.size(); ++i) {
@@ -128,7 +137,10 @@ TCliParse ParseCommandLine(const QStringList& Arguments) {
             continue;
         }
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
-        const QString option = equals < 0 ? argument : argument.left(equals);
+        QString option = equals < 0 ? argument : argument.left(equals);
+        if (option == QLatin1String("-j")) {
+            option = QStringLiteral("--jobs");
+        }
         if (!withValue.contains(option)) {
             result.Error = QStringLiteral("unknown option '%1'").arg(option);
             return result;
@@ -186,6 +198,8 @@ QString UsageText() {
         "  --thumb WxH|off            the Thumbnail box, or off\n"
         "  --strip-metadata           remove location, camera and dates (EXIF, IPTC,\n"
         "                             XMP, comments); the colour profile stays\n"
+        "  -j, --jobs N               work on N files at once, 1 to 64 (by default, as\n"
+        "                             many as the processors this program may use)\n"
         "  --help                     show this text\n"
         "  --version                  show the version\n"
         "\n"
@@ -194,5 +208,5 @@ QString UsageText() {
         "\n"
         "Exit status: 0 when every file was processed, 1 when a file was not supported\n"
         "or an output was not written, 2 on bad usage, 130 when interrupted (Ctrl+C\n"
-        "finishes the file under way first).\n");
+        "finishes the files under way first; a second Ctrl+C stops at once).\n");
 }

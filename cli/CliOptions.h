@@ -28,6 +28,8 @@ struct TCliOptions {
     std::optional<TSizeChoice> Large;
     std::optional<TSizeChoice> Medium;
     std::optional<TSizeChoice> Thumb;
+    // Files worked on at once; unset for as many as the processors the program may use.
+    std::optional<int> Jobs;
     QStringList Paths;
 };
 

@@ -18,7 +18,9 @@ void InstallInterruptHandler() {
     struct sigaction action = {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // Once only: the second Ctrl+C ends the program at once. Outputs are renamed into place
+    // whole, so none is left incomplete under its name.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // Ctrl+C as the Cancel button: the first interrupt only raises a flag that the run reads
-// between two files, so the file under way is finished and the summary still printed.
+// between two files, so the files under way are finished and the summary still printed. A
+// second one ends the program at once.
 void InstallInterruptHandler();
 
 // True once an interrupt has arrived.

@@ -18,6 +18,7 @@
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
 #include "platform/FileNames.h"
+#include "platform/Processors.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -83,7 +84,8 @@ int main(int argc, char** argv) {
         const TEngineModule engine;
         TPathList list(scan.Files);
         TTerminalView view(stderr, isatty(STDERR_FILENO) != 0);
-        const TBatchCounts counts = TBatchRun(list, view, settings, root).Execute();
+        const int jobs = options.Jobs.value_or(UsableProcessorCount());
+        const TBatchCounts counts = TBatchRun(list, view, settings, root, {}, jobs).Execute();
         QStringList summary = view.Summary();
         if (counts.PartlyRead > 0) {
             summary << QStringLiteral("Read only in part: %1").arg(counts.PartlyRead);
