@@ -619,6 +619,32 @@ private slots:
                  QStringLiteral("Files Processed: 0"));
     }
 
+    // A picture that ends its worker costs that file; the window, its list and the run go on.
+    void aWorkerCrashCostsOneFile() {
+        TMainForm form;
+        TWorkerSettings workers = vk_test::TestWorkers();
+        workers.TestTriggers = true;
+        form.SetWorkerSettings(workers);
+        form.show();
+        TTestList list;
+        list.Paths = MakeImages(2);
+        const QString crash = Sources.filePath(QStringLiteral("crash.png"));
+        QFile file(crash);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kCrashTrigger) > 0);
+        file.close();
+        list.Paths.insert(1, crash);
+        form.SetFileList(nullptr, &list);
+        form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
+                 QStringLiteral("Files Processed: 2"));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel2")->text(),
+                 QStringLiteral("Non Supported files: 1"));
+        QVERIFY(list.Paths.isEmpty());
+        QCOMPARE(OutputCount(), 6);
+        QVERIFY(form.isVisible());
+        QVERIFY(form.Idle());
+    }
+
     void windowServesEventsWhileAFileIsUnderWay() {
         TMainForm form;
         form.SetWorkerSettings(vk_test::TestWorkers());
