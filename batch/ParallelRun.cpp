@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -131,9 +132,17 @@ void TParallelRun::Execute(const QStringList& Paths, const std::function<bool()>
     const int jobs = std::min(FJobs, count);
     TExchange exchange;
     TWorkerThreads threads(exchange);
+    // The workers start side by side: each loads the engine and its coders.
+    std::vector<std::unique_ptr<TWorkerClient>> clients;
+    std::vector<std::future<void>> starting;
     for (int i = 0; i < jobs; ++i) {
-        auto client = std::make_unique<TWorkerClient>(FWorkers);
-        client->Start();
+        clients.push_back(std::make_unique<TWorkerClient>(FWorkers));
+        starting.push_back(std::async(std::launch::async, &TWorkerClient::Start, clients.back().get()));
+    }
+    for (std::future<void>& started : starting) {
+        started.get(); // raises what a start raised
+    }
+    for (std::unique_ptr<TWorkerClient>& client : clients) {
         threads.Add(std::move(client));
     }
 

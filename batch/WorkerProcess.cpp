@@ -218,7 +218,7 @@ TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
         return reply;
     }
     FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(FSettings.SecondsPerFile);
-    const std::optional<QByteArray> payload = Await(TWorkerMessage::Outputs, kMaxOutputsPayload);
+    const std::optional<QByteArray> payload = Await(TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan));
     if (payload) {
         reply.Outputs = DecodePhotoOutputs(*payload, Request.Plan);
         if (!reply.Outputs) {

@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -252,4 +253,19 @@ std::optional<TWorkerStart> ParseWorkerArguments(const QStringList& Arguments) {
         start.TestTriggers = true;
     }
     return start;
+}
+
+std::uint64_t MaxOutputsPayload(const TOutputPlan& Plan) {
+    constexpr std::uint64_t ceiling = std::uint64_t{1} << 30;
+    // No side the engine makes is longer than this, so no product below can overflow.
+    constexpr std::uint64_t longestSide = 1 << 16;
+    std::uint64_t bytes = 1 << 20;
+    for (const TOutputRequest& request : Plan.Sizes) {
+        const std::uint64_t width =
+            std::min(static_cast<std::uint64_t>(request.Box.Width), longestSide);
+        const std::uint64_t height =
+            std::min(static_cast<std::uint64_t>(request.Box.Height), longestSide);
+        bytes += 4 * width * height + (1 << 20);
+    }
+    return std::min(bytes, ceiling);
 }

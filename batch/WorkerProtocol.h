@@ -93,10 +93,11 @@ QStringList WorkerArguments(const TWorkerStart& Start);
 // Nothing when the arguments are not those WorkerArguments makes.
 std::optional<TWorkerStart> ParseWorkerArguments(const QStringList& Arguments);
 
-// The largest payload each side accepts: a whole source, with its plan, one way; the encoded
-// outputs of one photograph the other.
+// The largest payload a worker accepts: a whole source, with its plan.
 inline constexpr std::uint64_t kMaxWorkPayload = (std::uint64_t{1} << 32) + (1 << 20);
-inline constexpr std::uint64_t kMaxOutputsPayload = std::uint64_t{1} << 30;
+// The largest answer to Plan the run accepts: per size, four bytes a pixel of its box and room for
+// the metadata, and never above 1 GiB.
+std::uint64_t MaxOutputsPayload(const TOutputPlan& Plan);
 
 // Sources that make a worker started with TestTriggers crash, or hang until it is stopped.
 inline constexpr char kCrashTrigger[] = "VK-TEST-CRASH";

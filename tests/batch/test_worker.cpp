@@ -211,6 +211,28 @@ private slots:
         QVERIFY(!DecodePhotoOutputs(EncodePhotoOutputs(honest) + "x", plan));
     }
 
+    // A worker that lies about its message's length is ended, never believed.
+    void anOversizedMessageIsTheWorkersCrash() {
+        // Ready, then an answer declaring a terabyte.
+        const QString liar = Bytes(
+            QStringLiteral("liar.sh"),
+            "#!/bin/sh\n"
+            "printf 'VKWP\\001\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0\\0\\0"
+            "\\001\\377\\377\\377\\377' >&3\n"
+            "head -c 1 <&3 >/dev/null\n"
+            "printf 'VKWP\\001\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
+            "exec sleep 600\n");
+        QFile::setPermissions(liar, QFile::ReadOwner | QFile::ExeOwner);
+        TWorkerSettings settings;
+        settings.Program = liar;
+        TWorkerProcess worker(settings);
+        QVERIFY(worker.Ready().FileSystemLocked);
+        const TWorkerReply reply = worker.Make({"picture", QStringLiteral("png"), LargeOnlyPlan()});
+        QVERIFY(!reply.Outputs);
+        QCOMPARE(reply.Failure, QStringLiteral("the worker sent a malformed message"));
+        QVERIFY(worker.IsLost());
+    }
+
     void aWorkerReachesNothing() {
         const QString secret = Bytes(QStringLiteral("secret.txt"), "secret");
         const QString marker = Folder.filePath(QStringLiteral("started"));
