@@ -249,6 +249,8 @@ private slots:
         QCOMPARE(::listen(listener, 1), 0);
 
         TWorkerProcess worker(TriggerWorkers());
+        // Where the kernel has no Landlock, the worker says why.
+        QVERIFY(worker.Ready().FileSystemLocked != !worker.Ready().FileSystemNote.isEmpty());
         const std::optional<QStringList> lines = worker.Probe({secret, socketPath, program});
         QVERIFY(lines);
         QCOMPARE(lines->size(), 4);
