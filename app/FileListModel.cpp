@@ -179,6 +179,14 @@ void TFileListModel::SortByColumn(int Column) {
     FSortDirection = -FSortDirection;
 }
 
+QStringList TFileListModel::EntryPaths() const {
+    QStringList paths;
+    for (const FileListEntry& row : FRows) {
+        paths << EntryFullPath(row);
+    }
+    return paths;
+}
+
 QString TFileListModel::FirstPath() const {
     return EntryFullPath(FRows.first());
 }

@@ -51,6 +51,7 @@ public:
 
     // The run's view of the list.
     int Count() const override { return static_cast<int>(FRows.size()); }
+    QStringList EntryPaths() const override;
     QString FirstPath() const override;
     // Deletes the first row whose full path is Path; nothing when none is.
     void DeleteEntry(const QString& Path) override;

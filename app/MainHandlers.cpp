@@ -31,7 +31,7 @@ void TMainForm::ProcessImagesExecute() {
         return;
     }
     TWindowBatchView view(*this);
-    TBatchRun run(*FBatchList, view, Settings, DefaultOutputRoot());
+    TBatchRun run(*FBatchList, view, Settings, DefaultOutputRoot(), FWorkers);
     run.Execute();
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "app/Commands.h"
+#include "batch/WorkerProcess.h"
 
 class IBatchList;
 class QAbstractItemModel;
@@ -37,6 +38,8 @@ public:
 
     // The file list: Model is shown in the list view, List is what a run works through.
     void SetFileList(QAbstractItemModel* Model, IBatchList* List);
+    // How a run starts its worker; by default the worker beside the program.
+    void SetWorkerSettings(const TWorkerSettings& Workers) { FWorkers = Workers; }
 
     // No import or run is under way (Cancel makes it true during a run).
     bool Idle() const { return FIdle; }
@@ -110,6 +113,7 @@ private:
     // The list the window's own commands fill; a run works through FBatchList.
     TFileListModel* FileList = nullptr;
     IBatchList* FBatchList = nullptr;
+    TWorkerSettings FWorkers;
     bool FIdle = false;
     bool FBusy = false;
     bool FCloseRequested = false;

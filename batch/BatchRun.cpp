@@ -1,18 +1,11 @@
 #include "BatchRun.h"
 
-#include <limits>
-#include <optional>
-#include <vector>
+#include <algorithm>
 
+#include "batch/ParallelRun.h"
 #include "engine/MagickImage.h"
-#include "platform/FileNames.h"
-#include "platform/RegularFile.h"
 
 namespace {
-
-// Sources are read whole before decoding; larger ones than the engine's byte count takes are
-// refused, not half read.
-constexpr qint64 kMaxSourceBytes = std::numeric_limits<std::uint32_t>::max();
 
 // Returns the view to idle when a run leaves by an error.
 class TIdleOnError {
@@ -43,8 +36,9 @@ QString NoFilesText() {
 }
 
 TBatchRun::TBatchRun(IBatchList& List, IBatchView& View, const TSettings& RunSettings,
-                     const QString& OutputRoot)
-    : FList(List), FView(View), FSettings(RunSettings), FTree(OutputRoot) {}
+                     const QString& OutputRoot, const TWorkerSettings& Workers, int Jobs)
+    : FList(List), FView(View), FWork(RunSettings, OutputRoot), FWorkerSettings(Workers),
+      FJobs(std::max(Jobs, 1)), FWorker(Workers) {}
 
 TBatchCounts TBatchRun::Execute() {
     TBatchCounts counts;
@@ -59,21 +53,14 @@ TBatchCounts TBatchRun::Execute() {
     FView.SetStatusLabel1(QStringLiteral("Processing..."));
 
     TMagickImage::CheckLibraryLoaded();
-    int position = 0;
-    while (FList.Count() > 0 && !FView.Idle()) {
-        const QString path = FList.FirstPath();
-        const QString subfolder = FList.FirstSubfolder();
-        TFileReport report;
-        FView.RunFileWork([&] { report = ProcessFile(path, subfolder); });
-        ShowReport(path, report, counts);
-        ++position;
-        FView.SetProgress(position);
-        FView.ShowFilesProcessed(position, counts.Total);
-        FList.DeleteEntry(path);
-        FView.ProcessMessages();
+    FPosition = 0;
+    if (FJobs > 1 && counts.Total > 1) {
+        RunInParallel(counts);
+    } else {
+        RunInTurn(counts);
     }
     counts.Cancelled = FList.Count() > 0;
-    counts.FlushError = FTree.FlushToDisk();
+    counts.FlushError = FWork.FlushToDisk();
 
     FView.SetStatusLabel1(QStringLiteral("Files Processed: %1").arg(counts.Processed));
     FView.SetStatusLabel2(QStringLiteral("Non Supported files: %1").arg(counts.NonSupported));
@@ -84,6 +71,51 @@ TBatchCounts TBatchRun::Execute() {
     idleOnError.Disarm();
     FView.SetProcessing(false, 0);
     return counts;
+}
+
+void TBatchRun::RunInTurn(TBatchCounts& Counts) {
+    // The worker itself starts with the first file, off the window's thread.
+    WorkerProgram(FWorkerSettings);
+    while (FList.Count() > 0 && !FView.Idle()) {
+        const QString path = FList.FirstPath();
+        const TListedFile file{path, FList.SubfolderOf(path)};
+        TFileReport report;
+        FView.RunFileWork([&] { report = ProcessFile(file); });
+        Handled(path, report, Counts);
+    }
+}
+
+void TBatchRun::RunInParallel(TBatchCounts& Counts) {
+    TParallelRun run(FWork, FWorkerSettings, FJobs);
+    std::vector<TListedFile> files;
+    for (const QString& path : FList.EntryPaths()) {
+        files.push_back({path, FList.SubfolderOf(path)});
+    }
+    run.Execute(
+        files, [this] { return FView.Idle(); },
+        [&](const QString& Path, const TFileReport& Report) { Handled(Path, Report, Counts); });
+}
+
+TFileReport TBatchRun::ProcessFile(const TListedFile& File) {
+    try {
+        TPreparedFile file = FWork.Prepare(File);
+        if (file.NeedsWorker) {
+            FWork.Finish(file, FWorker.Make(file.Request));
+        }
+        return file.Report;
+    } catch (...) {
+        // Whatever went wrong with this file (out of memory), the run goes on.
+        return {};
+    }
+}
+
+void TBatchRun::Handled(const QString& Path, const TFileReport& Report, TBatchCounts& Counts) {
+    ShowReport(Path, Report, Counts);
+    ++FPosition;
+    FView.SetProgress(FPosition);
+    FView.ShowFilesProcessed(FPosition, Counts.Total);
+    FList.DeleteEntry(Path);
+    FView.ProcessMessages();
 }
 
 void TBatchRun::ShowReport(const QString& Path, const TFileReport& Report, TBatchCounts& Counts) {
@@ -103,84 +135,13 @@ void TBatchRun::ShowReport(const QString& Path, const TFileReport& Report, TBatc
         break;
     case TFileOutcome::NonSupported:
         ++Counts.NonSupported;
+        if (!Report.WorkerFailure.isEmpty()) {
+            FView.ReportWorkerLost(Path, Report.WorkerFailure);
+        }
         FView.ReportNonSupported(Path);
         break;
     case TFileOutcome::NotWritten:
         ++Counts.NotWritten;
         break;
     }
-}
-
-TBatchRun::TFileReport TBatchRun::ProcessFile(const QString& Path, const QString& Subfolder) {
-    TFileReport report;
-    TOutputPlan plan = PlanFor(FSettings);
-    if (plan.Sizes.empty()) {
-        report.Outcome = TFileOutcome::Processed; // nothing asked of this file
-        return report;
-    }
-    try {
-        // Folders first: a size whose folder cannot be made is left out, so the next size is
-        // fitted as if it had not been asked for.
-        const std::size_t asked = plan.Sizes.size();
-        std::vector<SafeWrite::TFolder> folders;
-        OpenFolders(plan, Subfolder, folders, report);
-        bool allWritten = folders.size() == asked;
-        if (folders.empty()) {
-            report.Outcome = TFileOutcome::NotWritten;
-            return report;
-        }
-        const std::optional<QByteArray> source = ReadRegularFile(Path, kMaxSourceBytes);
-        if (!source) {
-            return report;
-        }
-        const TPhotoOutputs made = MakePhotoOutputs(*source, FileExtension(Path), plan);
-        if (!made.Decoded) {
-            return report;
-        }
-        report.PartialReadReason = made.PartialReadReason;
-        for (std::size_t i = 0; i < made.Outputs.size(); ++i) {
-            allWritten =
-                WriteOutput(Path, Subfolder, made.Outputs[i], folders[i], report) && allWritten;
-        }
-        report.Outcome = allWritten ? TFileOutcome::Processed : TFileOutcome::NotWritten;
-    } catch (...) {
-        // Whatever went wrong with this file (a size too large, out of memory), the run goes on.
-        report.Outcome = TFileOutcome::NonSupported;
-    }
-    return report;
-}
-
-void TBatchRun::OpenFolders(TOutputPlan& Plan, const QString& Subfolder,
-                            std::vector<SafeWrite::TFolder>& Folders, TFileReport& Report) const {
-    std::vector<TOutputRequest> kept;
-    for (const TOutputRequest& request : Plan.Sizes) {
-        SafeWrite::TOpenedFolder opened = FTree.OpenSizeFolder(request.Size, Subfolder);
-        if (!opened.Error.isEmpty()) {
-            Report.NotWritten.push_back(
-                {FTree.SizeFolder(request.Size, Subfolder),
-                 QStringLiteral("cannot create the folder: ") + opened.Error});
-            continue;
-        }
-        kept.push_back(request);
-        Folders.push_back(std::move(opened.Folder));
-    }
-    Plan.Sizes = std::move(kept);
-}
-
-bool TBatchRun::WriteOutput(const QString& Path, const QString& Subfolder,
-                            const TEncodedOutput& Output, const SafeWrite::TFolder& Folder,
-                            TFileReport& Report) {
-    const QString outputPath = FTree.OutputPath(Path, Output.Size, Subfolder);
-    QString reason = Output.Error;
-    if (!Output.Jpeg.isEmpty()) {
-        reason =
-            SafeWrite::WriteFileIn(Folder, EncodeFileName(FileNamePart(outputPath)), Output.Jpeg);
-    }
-    if (!reason.isEmpty()) {
-        Report.NotWritten.push_back({outputPath, reason});
-        return false;
-    }
-    FTree.Claim(outputPath, Path);
-    Report.Written.push_back({outputPath, Output.Dimensions, Output.Jpeg.size()});
-    return true;
 }

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
 
-#include "batch/OutputTree.h"
-#include "batch/PhotoOutputs.h"
+#include "batch/FileWork.h"
+#include "batch/WorkerProcess.h"
 #include "settings/Settings.h"
 
 // The file list a run works through: it always takes the entry that is first at that moment and
@@ -15,30 +16,20 @@ class IBatchList {
 public:
     virtual ~IBatchList() = default;
     virtual int Count() const = 0;
+    // The full path of every entry, in list order.
+    virtual QStringList EntryPaths() const = 0;
     // The full path of the first entry.
     virtual QString FirstPath() const = 0;
     // Deletes the entry the run took, once its file is handled: the first entry whose path is
     // Path. The list may have been re-sorted while the file was handled, so it need no longer
     // be the first.
     virtual void DeleteEntry(const QString& Path) = 0;
-    // The folders, ending in "/", that the first entry's outputs go into below each size folder;
-    // empty for the size folder itself.
-    virtual QString FirstSubfolder() const { return {}; }
-};
-
-// What became of one size of one source that was not written.
-struct TSizeOutcome {
-    // The file that could not be written, or the folder that could not be made.
-    QString OutputPath;
-    // Why, in the system's or the engine's words.
-    QString Reason;
-};
-
-// One output written.
-struct TWrittenOutput {
-    QString OutputPath;
-    TDimensions Dimensions;
-    qint64 Bytes = 0;
+    // The folders, ending in "/", that the outputs of the entry Path go into below each size
+    // folder; empty for the size folder itself.
+    virtual QString SubfolderOf(const QString& Path) const {
+        (void)Path;
+        return {};
+    }
 };
 
 // What a run shows and asks of whoever started it: the main window, or the command line.
@@ -66,6 +57,12 @@ public:
     }
     // A file counted as non-supported. The window shows nothing for it; a log may.
     virtual void ReportNonSupported(const QString& SourcePath) { (void)SourcePath; }
+    // The worker was lost over SourcePath (it crashed, hung or went past a limit) and replaced;
+    // the file is reported as non-supported as well.
+    virtual void ReportWorkerLost(const QString& SourcePath, const QString& Reason) {
+        (void)SourcePath;
+        (void)Reason;
+    }
     // A file that held less than it declared (cut short); its outputs show what it held.
     virtual void ReportPartlyRead(const QString& SourcePath, const QString& Reason) {
         (void)SourcePath;
@@ -106,43 +103,37 @@ QString NoFilesText();
 
 // A batch run: works through a file list from the top, makes each enabled size of each file
 // (Large, then Medium, then Thumb, each from the one before), writes them into the output tree
-// and counts the outcomes. Knows no widget: the list and the view stand for the window.
+// and counts the outcomes. The pictures are decoded and encoded by worker processes (one, or
+// Jobs at once); the run reads the sources and writes the outputs itself. Knows no widget: the
+// list and the view stand for the window.
 class TBatchRun {
 public:
     // OutputRoot is the folder the size folders go below ("Resized Images" on the desktop, for
-    // the window). Settings are copied: a run works with the values it started with.
+    // the window). Settings are copied: a run works with the values it started with. With Jobs
+    // above 1 the list is taken as it stands at the start and worked on Jobs files at a time;
+    // everything the view is told comes in list order, as with one.
     TBatchRun(IBatchList& List, IBatchView& View, const TSettings& RunSettings,
-              const QString& OutputRoot);
+              const QString& OutputRoot, const TWorkerSettings& Workers = {}, int Jobs = 1);
 
     // Runs to the end of the list or to Cancel and returns the counts. When the engine is not
-    // loaded, the view is returned to idle and the error raised.
+    // loaded or no worker can be started, the view is returned to idle and the error raised.
     TBatchCounts Execute();
 
 private:
-    enum class TFileOutcome { Processed, NonSupported, NotWritten };
-
-    // What became of one file, for the view.
-    struct TFileReport {
-        TFileOutcome Outcome = TFileOutcome::NonSupported;
-        std::vector<TWrittenOutput> Written;
-        std::vector<TSizeOutcome> NotWritten;
-        QString PartialReadReason;
-    };
-
+    // One file at a time, each taken from the top of the list as it stands then.
+    void RunInTurn(TBatchCounts& Counts);
+    void RunInParallel(TBatchCounts& Counts);
     // The work on one file: touches neither the view nor the list.
-    // Subfolder is where the outputs go below each size folder (see IBatchList).
-    TFileReport ProcessFile(const QString& Path, const QString& Subfolder);
+    TFileReport ProcessFile(const TListedFile& File);
+    // Shows what became of one file, deletes its entry and moves the progress on.
+    void Handled(const QString& Path, const TFileReport& Report, TBatchCounts& Counts);
     void ShowReport(const QString& Path, const TFileReport& Report, TBatchCounts& Counts);
-    // Leaves out of Plan the sizes whose folder cannot be made, noting each in Report; Folders
-    // gets the open folder of every size kept, in the plan's order.
-    void OpenFolders(TOutputPlan& Plan, const QString& Subfolder,
-                     std::vector<SafeWrite::TFolder>& Folders, TFileReport& Report) const;
-    // Writes one output; false when it was not written (noted in Report).
-    bool WriteOutput(const QString& Path, const QString& Subfolder, const TEncodedOutput& Output,
-                     const SafeWrite::TFolder& Folder, TFileReport& Report);
 
     IBatchList& FList;
     IBatchView& FView;
-    TSettings FSettings;
-    TOutputTree FTree;
+    TFileWork FWork;
+    TWorkerSettings FWorkerSettings;
+    int FJobs;
+    TWorkerClient FWorker;
+    int FPosition = 0;
 };

@@ -14,6 +14,7 @@ namespace {
 constexpr int kMaxQuality = 100;
 constexpr int kMinSide = 1;
 constexpr int kMaxSide = 2000;
+constexpr int kMaxJobs = 64;
 
 // Where the descriptions start in the --help list.
 constexpr qsizetype kHelpColumn = 33;
@@ -77,6 +78,16 @@ QString SetQuality(const QString& Value, TCliOptions& Options) {
     return {};
 }
 
+QString SetJobs(const QString& Value, TCliOptions& Options) {
+    Options.Jobs = ParseNumber(Value, 1, kMaxJobs);
+    if (!Options.Jobs) {
+        return QStringLiteral("--jobs must be a whole number from 1 to %1, not %2")
+            .arg(kMaxJobs)
+            .arg(Quoted(Value));
+    }
+    return {};
+}
+
 QString SetResizeQuality(const QString& Value, TCliOptions& Options) {
     if (Value != QLatin1String("high") && Value != QLatin1String("low")) {
         return QStringLiteral("--resize-quality must be high or low, not %1").arg(Quoted(Value));
@@ -129,6 +140,10 @@ const TOptionRow kOptions[] = {
      [](const QString& Value, TCliOptions& Options) {
          return SetSize("--thumb", Value, Options.Thumb);
      }},
+    {"--jobs", 'j', "N",
+     "work on N files at once, 1 to 64 (by default, as\nmany as the processors this program may "
+     "use)",
+     SetJobs},
     {"--keep-folders", 0, nullptr,
      "outputs of a folder keep its subfolders\ninside each size folder",
      [](const QString&, TCliOptions& Options) {
@@ -349,6 +364,6 @@ QString UsageText() {
                "\n"
                "Exit status: 0 when every picture was processed, 1 when a file was not\n"
                "supported, an output was not written or a path could not be used, 2 on bad\n"
-               "usage, 130 when stopped by Ctrl+C and 143 by SIGTERM (the file under way is\n"
-               "finished first; a second Ctrl+C stops at once).\n");
+               "usage, 130 when stopped by Ctrl+C and 143 by SIGTERM (the files under way\n"
+               "are finished first; a second Ctrl+C stops at once).\n");
 }

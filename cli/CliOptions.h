@@ -40,6 +40,8 @@ struct TCliOptions {
     // The outputs of a folder keep its subfolders inside each size folder.
     bool KeepFolders = false;
     TVerbosity Verbosity = TVerbosity::Normal;
+    // Files worked on at once; unset for as many as the processors the program may use.
+    std::optional<int> Jobs;
     QStringList Paths;
 };
 

@@ -17,10 +17,26 @@ QString Prefixed(const QString& Line) {
 
 } // namespace
 
+std::deque<TScannedFile>::const_iterator TPathList::Find(const QString& Path) const {
+    return std::find_if(FFiles.begin(), FFiles.end(),
+                        [&Path](const TScannedFile& File) { return File.Path == Path; });
+}
+
+QStringList TPathList::EntryPaths() const {
+    QStringList paths;
+    for (const TScannedFile& file : FFiles) {
+        paths << file.Path;
+    }
+    return paths;
+}
+
+QString TPathList::SubfolderOf(const QString& Path) const {
+    const auto entry = Find(Path);
+    return entry != FFiles.end() ? entry->Subfolder : QString();
+}
+
 void TPathList::DeleteEntry(const QString& Path) {
-    const auto entry =
-        std::find_if(FFiles.begin(), FFiles.end(),
-                     [&Path](const TScannedFile& File) { return File.Path == Path; });
+    const auto entry = Find(Path);
     if (entry != FFiles.end()) {
         FFiles.erase(entry);
     }
@@ -72,6 +88,10 @@ void TTerminalView::ReportNotWritten(const QString& SourcePath, const TSizeOutco
 
 void TTerminalView::ReportNonSupported(const QString& SourcePath) {
     Print(FErrors, Prefixed(QStringLiteral("not supported: %1").arg(SourcePath)));
+}
+
+void TTerminalView::ReportWorkerLost(const QString& SourcePath, const QString& Reason) {
+    Print(FErrors, Prefixed(QStringLiteral("%1: %2").arg(SourcePath, Reason)));
 }
 
 void TTerminalView::ReportPartlyRead(const QString& SourcePath, const QString& Reason) {

@@ -13,11 +13,14 @@ public:
     explicit TPathList(const std::vector<TScannedFile>& Files)
         : FFiles(Files.begin(), Files.end()) {}
     int Count() const override { return static_cast<int>(FFiles.size()); }
+    QStringList EntryPaths() const override;
     QString FirstPath() const override { return FFiles.front().Path; }
-    QString FirstSubfolder() const override { return FFiles.front().Subfolder; }
+    QString SubfolderOf(const QString& Path) const override;
     void DeleteEntry(const QString& Path) override;
 
 private:
+    std::deque<TScannedFile>::const_iterator Find(const QString& Path) const;
+
     std::deque<TScannedFile> FFiles;
 };
 
@@ -39,6 +42,7 @@ public:
     void ReportWritten(const QString& SourcePath, const TWrittenOutput& Output) override;
     void ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) override;
     void ReportNonSupported(const QString& SourcePath) override;
+    void ReportWorkerLost(const QString& SourcePath, const QString& Reason) override;
     void ReportPartlyRead(const QString& SourcePath, const QString& Reason) override;
     void ProcessMessages() override {}
     bool Idle() const override;

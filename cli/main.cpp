@@ -21,6 +21,7 @@
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
 #include "platform/FileNames.h"
+#include "platform/Processors.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
 
@@ -91,7 +92,8 @@ int Run(const TCliOptions& Options, const TSettings& RunSettings) {
     InstallInterruptHandler(Options.Verbosity != TVerbosity::Quiet);
     TPathList list(scan.Files);
     TTerminalView view(stdout, stderr, Options.Verbosity, isatty(STDERR_FILENO) != 0);
-    tally.Counts = TBatchRun(list, view, RunSettings, tally.OutputRoot).Execute();
+    const int jobs = Options.Jobs.value_or(UsableProcessorCount());
+    tally.Counts = TBatchRun(list, view, RunSettings, tally.OutputRoot, {}, jobs).Execute();
     if (!tally.Counts.FlushError.isEmpty()) {
         Complain(QStringLiteral("cannot flush the outputs to the disk: %1")
                      .arg(tally.Counts.FlushError));

@@ -125,3 +125,13 @@ bool ApplyEngineSecurityPolicy(const TEngineTemporaryFolder& Temporary, bool Wit
         Magick::SetMagickResourceLimit(limit.Type, limit.Value);
     return true;
 }
+
+bool LoadAllowedCoders() {
+    bool all = true;
+    const QByteArray names = QByteArray(kRasterFormats) + ',' + kReadOnlyFormats;
+    for (const QByteArray& name : names.split(',')) {
+        TExceptionRecord exception;
+        all = Magick::GetMagickInfo(name.constData(), exception.get()) != nullptr && all;
+    }
+    return all;
+}

@@ -45,3 +45,8 @@ private:
 // lowers its limits to ours where a system policy left them higher. Without WithRights only the
 // limits are set. False when the engine refused the policy; the engine must not be used then.
 bool ApplyEngineSecurityPolicy(const TEngineTemporaryFolder& Temporary, bool WithRights);
+
+// Loads the coder of every format the rights allow, which the engine would otherwise load when a
+// file first needs it, so that a process can shut the file system before it decodes anything.
+// False when a coder the rights allow could not be loaded.
+bool LoadAllowedCoders();

@@ -195,3 +195,8 @@ void SetEngineRightsForTests(bool Applied) {
 const std::string& DefaultMagickLibraryFileName() {
     return kDefaultLibraryFileName;
 }
+
+void DropEngineTemporaryFolder() {
+    const std::lock_guard lock(MagickLibLock);
+    EngineFolder.reset();
+}

@@ -44,13 +44,17 @@ class QIODevice;
     X(DespeckleImage, DespeckleImage)                                                              \
     X(EdgeImage, EdgeImage)
 
-// Entries this engine generation needs besides: checking the build it is, setting its security
-// policy and limits, clearing errors a frame keeps, the decoder's size hint, flattening, and
+// Entries this engine generation needs besides: checking the build it is, loading its coders and
+// configuration lists ahead of use, setting its security policy and limits, clearing errors a frame keeps, the decoder's size hint, flattening, and
 // preparing a photograph for JPEG (turning it upright, colour conversion, metadata, the warnings
 // a decoder keeps in a frame).
 #define VK_MAGICK_SUPPORT_ENTRIES(X)                                                               \
     X(GetMagickQuantumDepth, GetMagickQuantumDepth)                                                \
     X(GetMagickFeatures, GetMagickFeatures)                                                        \
+    X(GetMagickInfo, GetMagickInfo)                                                                \
+    X(GetMagicInfo, GetMagicInfo)                                                                  \
+    X(GetLocaleInfo_, GetLocaleInfo_)                                                              \
+    X(GetDelegateInfo, GetDelegateInfo)                                                            \
     X(SetMagickSecurityPolicy, SetMagickSecurityPolicy)                                            \
     X(SetMagickResourceLimit, SetMagickResourceLimit)                                              \
     X(ClearMagickException, ClearMagickException)                                                  \
@@ -86,6 +90,9 @@ bool LoadImageMagick(const std::string& Path);
 bool UnloadImageMagick();
 // Frees the library whatever references are still open; the binding's shut-down.
 void ShutDownImageMagickAPI();
+// Removes the engine's private temporary folder now, for a process that will not be allowed to
+// remove it when the engine stops. Decoders that would spill to it fail from then on.
+void DropEngineTemporaryFolder();
 
 // Decodes Length bytes. Null when nothing decodes, and when the first frame holds no pixels (a
 // few bytes of a JPEG header decode to 0 x 0): such a result counts as nothing.

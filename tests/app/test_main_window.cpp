@@ -47,6 +47,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
 #include "support/TestMain.h"
+#include "support/Workers.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ public:
     std::function<void(int)> OnFirstPath;
 
     int Count() const override { return static_cast<int>(Paths.size()); }
+    QStringList EntryPaths() const override { return Paths; }
     QString FirstPath() const override {
         auto* self = const_cast<TTestList*>(this);
         ++self->Taken;
@@ -254,6 +256,7 @@ private slots:
 
     void menusAndToolbarFollowTheTable() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         const QList<QAction*> menus = form.menuBar()->actions();
         QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
@@ -301,6 +304,7 @@ private slots:
 
     void startsWithItsStatusTextsAndLayout() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.windowTitle(), QStringLiteral("Vellumkite"));
@@ -336,6 +340,7 @@ private slots:
         ini.close();
         Settings = TSettings();
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         ini.remove();
         QCOMPARE(Settings.JPGQuality, 40);
         QVERIFY(!Settings.ProcessThumb);
@@ -345,6 +350,7 @@ private slots:
 
     void hintsGoToPanelZero() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         auto* panel = Control<QLabel>(form, "StatusPanel0");
         QStatusTipEvent enter(CommandEntry(TCommandId::AddFile).Hint);
@@ -360,6 +366,7 @@ private slots:
 
     void pasteFollowsTheClipboard() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         QAction* paste = form.Commands().Action(TCommandId::EditPaste);
         auto* files = new QMimeData;
         files->setData(QStringLiteral("x-special/gnome-copied-files"), "copy\nfile:///tmp/a.png");
@@ -389,6 +396,7 @@ private slots:
             file.write("x");
         }
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         auto* copied = new QMimeData;
         copied->setData(QStringLiteral("x-special/gnome-copied-files"),
                         "copy\n" + QUrl::fromLocalFile(folder.filePath("b.png")).toEncoded());
@@ -435,6 +443,7 @@ private slots:
             listed << QUrl::fromLocalFile(folder.filePath(QLatin1String(name)));
         }
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         auto* copied = new QMimeData;
         copied->setUrls(listed.mid(0, 2));
         QGuiApplication::clipboard()->setMimeData(copied);
@@ -502,6 +511,7 @@ private slots:
     void f1OpensTheHelpPage() {
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl");
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         QApplicationPrivateActivate(form);
         QTest::keyClick(&form, Qt::Key_F1);
@@ -546,6 +556,7 @@ private slots:
 
     void busyWindowRefusesCommandsButClearAll() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TTestList list;
         list.Paths = MakeImages(1);
         form.SetFileList(nullptr, &list);
@@ -566,6 +577,7 @@ private slots:
 
     void clearAllSelectsEveryRowAndPutsTheCursorBack() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         QStandardItemModel rows(3, 4);
         form.SetFileList(&rows, nullptr);
         form.ShowWaitingCount();
@@ -583,6 +595,7 @@ private slots:
 
     void emptyListIsAWarning() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TTestList list;
         form.SetFileList(nullptr, &list);
         TBoxAnswer answer;
@@ -600,6 +613,7 @@ private slots:
 
     void cancelDuringTheSecondOfFiveLeavesThree() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         TTestList list;
         list.Paths = MakeImages(5);
@@ -644,6 +658,7 @@ private slots:
 
     void unwritableOutputsAreCountedApart() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TTestList list;
         list.Paths = MakeImages(2);
         form.SetFileList(nullptr, &list);
@@ -662,8 +677,35 @@ private slots:
                  QStringLiteral("Files Processed: 0"));
     }
 
+    // A picture that ends its worker costs that file; the window, its list and the run go on.
+    void aWorkerCrashCostsOneFile() {
+        TMainForm form;
+        TWorkerSettings workers = vk_test::TestWorkers();
+        workers.TestTriggers = true;
+        form.SetWorkerSettings(workers);
+        form.show();
+        TTestList list;
+        list.Paths = MakeImages(2);
+        const QString crash = Sources.filePath(QStringLiteral("crash.png"));
+        QFile file(crash);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kCrashTrigger) > 0);
+        file.close();
+        list.Paths.insert(1, crash);
+        form.SetFileList(nullptr, &list);
+        form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
+                 QStringLiteral("Files Processed: 2"));
+        QCOMPARE(Control<QLabel>(form, "StatusLabel2")->text(),
+                 QStringLiteral("Non Supported files: 1"));
+        QVERIFY(list.Paths.isEmpty());
+        QCOMPARE(OutputCount(), 6);
+        QVERIFY(form.isVisible());
+        QVERIFY(form.Idle());
+    }
+
     void windowServesEventsWhileAFileIsUnderWay() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TWindowBatchView view(form);
         std::atomic<bool> fired = false;
         QTimer::singleShot(10, [&] { fired = true; });
@@ -683,6 +725,7 @@ private slots:
 
     void closeDuringARunWaitsForItsEnd() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         TTestList list;
@@ -706,6 +749,7 @@ private slots:
 
     void runWithoutEngineReturnsToIdle() {
         TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
         TTestList list;
         list.Paths = MakeImages(1);
         form.SetFileList(nullptr, &list);

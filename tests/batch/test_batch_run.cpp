@@ -28,6 +28,7 @@
 #include "support/FileSystems.h"
 #include "support/ImageFiles.h"
 #include "support/TestMain.h"
+#include "support/Workers.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ class TListStub : public IBatchList {
 public:
     QStringList Paths;
     int Count() const override { return static_cast<int>(Paths.size()); }
+    QStringList EntryPaths() const override { return Paths; }
     QString FirstPath() const override { return Paths.first(); }
     void DeleteEntry(const QString& Path) override { Paths.removeOne(Path); }
 };
@@ -133,7 +135,7 @@ class TestBatchRun : public QObject {
                      TListStub* Remaining = nullptr) {
         TListStub list;
         list.Paths = Paths;
-        TBatchRun run(list, View, RunSettings, Out);
+        TBatchRun run(list, View, RunSettings, Out, vk_test::TestWorkers());
         const TBatchCounts counts = run.Execute();
         if (Remaining != nullptr) {
             *Remaining = list;
@@ -258,7 +260,7 @@ private slots:
         TSortingView view(list);
         TSettings thumbOnly;
         thumbOnly.ProcessLarge = thumbOnly.ProcessMedium = false;
-        QCOMPARE(TBatchRun(list, view, thumbOnly, Out).Execute().Processed, 3);
+        QCOMPARE(TBatchRun(list, view, thumbOnly, Out, vk_test::TestWorkers()).Execute().Processed, 3);
         QCOMPARE(view.Handled, (QStringList{paths[0], paths[1], paths[2]}));
         QVERIFY(list.Paths.isEmpty());
     }

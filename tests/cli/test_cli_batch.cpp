@@ -89,6 +89,26 @@ class TestCliBatch : public QObject {
         return path;
     }
 
+    void MakeSources(int Count) {
+        for (int i = 0; i < Count; ++i) {
+            MakeImage(QStringLiteral("in/p%1.png").arg(i, 2, 10, QLatin1Char('0')), 800, 600);
+        }
+    }
+
+    // Every output under a final name is a whole JPEG.
+    void CheckOutputsComplete() {
+        QDirIterator it(Path("out"), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            QFile bytes(file);
+            QVERIFY(bytes.open(QIODevice::ReadOnly));
+            const QByteArray content = bytes.readAll();
+            QVERIFY2(content.startsWith("\xFF\xD8") && content.endsWith("\xFF\xD9"),
+                     qPrintable(file));
+            QVERIFY2(!QImage::fromData(content, "JPEG").isNull(), qPrintable(file));
+        }
+    }
+
 private slots:
     void init() { Work.emplace(); }
 
@@ -413,6 +433,7 @@ private slots:
         QDir().mkpath(Path("bin"));
         const QString program = Path("bin/vellumkite-batch");
         QVERIFY(QFile::copy(QStringLiteral(VK_BATCH_PROGRAM), program));
+        QVERIFY(QFile::link(QStringLiteral(VK_WORKER_PROGRAM), Path("bin/vellumkite-worker")));
         TSettings stored;
         stored.LargeWidth = stored.LargeHeight = 300;
         stored.ProcessThumb = false;
@@ -466,21 +487,22 @@ private slots:
                                  "/vellumkite/vellumkite.ini\n");
     }
 
-    // Ctrl+C or SIGTERM: the file under way is finished, its every size written, and the
+    // Ctrl+C or SIGTERM: the files under way are finished, their every size written, and the
     // summary says how many files were left.
-    void interruptFinishesTheFileUnderWay_data() {
+    void interruptFinishesTheFilesUnderWay_data() {
         QTest::addColumn<int>("signal");
-        QTest::newRow("Ctrl+C") << SIGINT;
-        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::addColumn<QString>("jobs");
+        QTest::newRow("Ctrl+C, one job") << SIGINT << QStringLiteral("1");
+        QTest::newRow("SIGTERM, one job") << SIGTERM << QStringLiteral("1");
+        QTest::newRow("Ctrl+C, three jobs") << SIGINT << QStringLiteral("3");
     }
-    void interruptFinishesTheFileUnderWay() {
+    void interruptFinishesTheFilesUnderWay() {
         QFETCH(int, signal);
-        for (int i = 0; i < 30; ++i) {
-            MakeImage(QStringLiteral("in/p%1.png").arg(i, 2, 10, QLatin1Char('0')), 800, 600);
-        }
+        QFETCH(QString, jobs);
+        MakeSources(30);
         QProcess process;
-        process.start(QStringLiteral(VK_BATCH_PROGRAM),
-                      {"--resize-quality", "high", "--output", Path("out"), Path("in")});
+        process.start(QStringLiteral(VK_BATCH_PROGRAM), {"--jobs", jobs, "--resize-quality", "high",
+                                                         "--output", Path("out"), Path("in")});
         QVERIFY(QTest::qWaitFor([this] { return FileCount(Path("out/Thumbnail")) > 0; }, 60000));
         ::kill(static_cast<pid_t>(process.processId()), signal);
         QVERIFY(process.waitForFinished(60000));
@@ -489,12 +511,15 @@ private slots:
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         const int done = FileCount(Path("out/Large"));
         QVERIFY(done < 30);
+        // Every file started was finished: all three sizes of each, and counted.
         QCOMPARE(FileCount(Path("out/Thumbnail")), done);
         QCOMPARE(
             out,
             Summary({QStringLiteral("Processed: %1 file%2").arg(done).arg(done == 1 ? "" : "s"),
                      QStringLiteral("Interrupted, left: %1 files").arg(30 - done),
                      "Output folder: " + Path("out/")}));
+        QCOMPARE(FileCount(Path("out/Medium")), done);
+        CheckOutputsComplete();
     }
 
     // A run started with Ctrl+C ignored (in the background of a script) is not stopped by it.
@@ -549,6 +574,62 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QVERIFY2(file.readAll().endsWith("\xFF\xD9"), qPrintable(output));
         }
+    }
+
+    // The second Ctrl+C does not wait for the files under way; what it leaves under a final
+    // name is whole.
+    void aSecondInterruptStopsTwoJobsAtOnce() {
+        MakeSources(30);
+        QProcess process;
+        process.start(QStringLiteral(VK_BATCH_PROGRAM), {"--jobs", "2", "--resize-quality", "high",
+                                                         "--output", Path("out"), Path("in")});
+        QVERIFY(QTest::qWaitFor([this] { return FileCount(Path("out/Thumbnail")) > 0; }, 60000));
+        // Again and again, so that a second one arrives after the first was taken (two at once
+        // would be delivered as one).
+        const auto pid = static_cast<pid_t>(process.processId());
+        while (process.state() != QProcess::NotRunning) {
+            ::kill(pid, SIGINT);
+            process.waitForFinished(50);
+        }
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit); // ended by the signal
+        QCOMPARE(process.readAllStandardOutput(), QByteArray()); // no summary
+        QVERIFY(FileCount(Path("out/Large")) < 30);
+        CheckOutputsComplete();
+    }
+
+    // What the user sees does not depend on how many files are worked on at once.
+    void severalJobsPrintWhatOneJobPrints() {
+        // Out of size order; three sources of one name; a file that is not a picture.
+        const QStringList sources = {MakeImage("in/a/x.png", 50, 40), MakeImage("in/b/x.png", 900, 600),
+                                     MakeImage("in/c/x.bmp", 300, 300), MakeImage("in/d.png", 700, 90),
+                                     MakeImage("in/e.png", 20, 20)};
+        QFile text(Path("in/c/broken.jpg")); // looks like a JPEG, but is none
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("\xFF\xD8\xFF not a picture") > 0);
+        text.close();
+        TResult results[2];
+        QStringList trees[2];
+        const char* jobs[2] = {"1", "3"};
+        for (int i = 0; i < 2; ++i) {
+            const QString out = Path(QStringLiteral("out%1").arg(i));
+            results[i] = Run({"-j", jobs[i], "--output", out, Path("in")});
+            QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QString file = it.next();
+                QFile bytes(file);
+                QVERIFY(bytes.open(QIODevice::ReadOnly));
+                trees[i] << QDir(out).relativeFilePath(file) + QLatin1Char(' ') +
+                                QString::fromLatin1(bytes.readAll().toBase64());
+            }
+            trees[i].sort();
+        }
+        QCOMPARE(results[0].Code, 1);
+        QCOMPARE(results[1].Code, results[0].Code);
+        // The summary names each run's own output folder.
+        QCOMPARE(results[1].Out, results[0].Out.replace(Path("out0"), Path("out1")));
+        QCOMPARE(results[1].Err, results[0].Err.replace(Path("out0"), Path("out1")));
+        QCOMPARE(trees[1], trees[0]);
+        QCOMPARE(trees[0].size(), 15);
+        QVERIFY(QFileInfo::exists(Path("out1/Large/Large_x (3).jpg")));
     }
 };
 

@@ -60,6 +60,8 @@ private slots:
         QTest::newRow("unknown short") << QStringList{"-x", "a"} << "'-x'";
         QTest::newRow("unknown among shorts") << QStringList{"-vx", "a"} << "'-x'";
         QTest::newRow("no path") << QStringList{"--quality", "50"} << "no file or folder";
+        QTest::newRow("no jobs") << QStringList{"-j", "0", "a"} << "--jobs";
+        QTest::newRow("too many jobs") << QStringList{"--jobs=65", "a"} << "--jobs";
     }
     void refusals() {
         QFETCH(QStringList, arguments);
@@ -98,6 +100,9 @@ private slots:
         expected.ThumbWidth = 120;  // the last one given counts
         expected.ThumbHeight = 90;
         QVERIFY(fromFile == expected);
+        QVERIFY(!parse.Options.Jobs); // as many as the processors
+        QCOMPARE(ParseCommandLine({"-j", "3", "a"}).Options.Jobs, 3);
+        QCOMPARE(ParseCommandLine({"--jobs=64", "a"}).Options.Jobs, 64);
     }
 
     // The short forms, glued or apart, and options after the paths, as the common tools take

@@ -1,0 +1,86 @@
+#include "WorkerChannel.h"
+
+#include <cerrno>
+
+#include <poll.h>
+#include <sys/socket.h>
+
+namespace {
+
+constexpr int kWaitSliceMilliseconds = 100;
+
+// Waits until Channel has bytes (or is closed); false when KeepWaiting gave up.
+bool AwaitBytes(int Channel, const TKeepWaiting& KeepWaiting) {
+    if (!KeepWaiting) {
+        return true; // the read itself blocks
+    }
+    for (;;) {
+        pollfd watched = {Channel, POLLIN, 0};
+        const int ready = ::poll(&watched, 1, kWaitSliceMilliseconds);
+        if (ready != 0 && !(ready < 0 && errno == EINTR)) {
+            return true; // bytes, an end, or an error the read will meet
+        }
+        if (!KeepWaiting()) {
+            return false;
+        }
+    }
+}
+
+TReceiveStatus ReceiveExactly(int Channel, char* Target, std::uint64_t Count,
+                              const TKeepWaiting& KeepWaiting) {
+    while (Count > 0) {
+        if (!AwaitBytes(Channel, KeepWaiting)) {
+            return TReceiveStatus::GaveUp;
+        }
+        const ssize_t got = ::recv(Channel, Target, Count, 0);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return TReceiveStatus::Closed;
+        }
+        Target += got;
+        Count -= static_cast<std::uint64_t>(got);
+    }
+    return TReceiveStatus::Received;
+}
+
+} // namespace
+
+bool SendMessage(int Channel, TWorkerMessage Kind, const QByteArray& Payload) {
+    const QByteArray frame = FrameMessage(Kind, Payload);
+    const char* next = frame.constData();
+    std::size_t left = static_cast<std::size_t>(frame.size());
+    while (left > 0) {
+        const ssize_t sent = ::send(Channel, next, left, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) {
+            continue;
+        }
+        if (sent <= 0) {
+            return false;
+        }
+        next += sent;
+        left -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+TReceiveResult ReceiveMessage(int Channel, std::uint64_t MaxPayload,
+                              const TKeepWaiting& KeepWaiting) {
+    TReceiveResult result;
+    QByteArray headerBytes(kWorkerHeaderBytes, '\0');
+    result.Status = ReceiveExactly(Channel, headerBytes.data(), kWorkerHeaderBytes, KeepWaiting);
+    if (result.Status != TReceiveStatus::Received) {
+        return result;
+    }
+    const std::optional<TWorkerHeader> header = ParseHeader(headerBytes, MaxPayload);
+    if (!header) {
+        result.Status = TReceiveStatus::Malformed;
+        return result;
+    }
+    result.Message.Kind = header->Kind;
+    result.Message.Payload.resize(static_cast<qsizetype>(header->Length));
+    result.Status =
+        ReceiveExactly(Channel, result.Message.Payload.data(), header->Length, KeepWaiting);
+    return result;
+}

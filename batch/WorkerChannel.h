@@ -1,0 +1,35 @@
+#pragma once
+
+// Sending and receiving whole protocol messages on a stream socket.
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "batch/WorkerProtocol.h"
+
+struct TReceivedMessage {
+    TWorkerMessage Kind = TWorkerMessage::Ready;
+    QByteArray Payload;
+};
+
+// Sends one message; false when the other side is gone. Never raises SIGPIPE.
+bool SendMessage(int Channel, TWorkerMessage Kind, const QByteArray& Payload);
+
+// Called about ten times a second while a message is awaited; returning false gives up.
+using TKeepWaiting = std::function<bool()>;
+
+enum class TReceiveStatus { Received, Closed, Malformed, GaveUp };
+
+struct TReceiveResult {
+    TReceiveStatus Status = TReceiveStatus::Closed;
+    TReceivedMessage Message;
+};
+
+// Receives one message of at most MaxPayload bytes: Closed when the other side closed the
+// channel (before or within a message), Malformed for a malformed header or too long a payload,
+// GaveUp when KeepWaiting gave up. Without KeepWaiting it waits as long as it takes.
+TReceiveResult ReceiveMessage(int Channel, std::uint64_t MaxPayload,
+                              const TKeepWaiting& KeepWaiting = {});

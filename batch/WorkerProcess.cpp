@@ -1,0 +1,305 @@
+#include "WorkerProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "batch/WorkerChannel.h"
+#include "platform/FileNames.h"
+
+namespace {
+
+constexpr int kWorkerChannel = 3;
+// Libraries, thread stacks and the allocator's arenas reserve address space they never touch.
+constexpr std::uint64_t kAddressSpaceHeadroom = std::uint64_t{1} << 30;
+// Starting means loading the engine and its coders.
+constexpr std::chrono::seconds kStartTimeLimit{60};
+
+QString SystemReason(int Error) {
+    return QString::fromLocal8Bit(std::strerror(Error));
+}
+
+// The worker's whole environment: nothing of ours reaches it but the engine's thread count and,
+// in a sanitizer build, the sanitizers' options (a worker's leaks are not checked: it is ended
+// without shutting the engine down).
+std::vector<std::string> WorkerEnvironment(const TWorkerSettings& Settings) {
+    std::vector<std::string> environment;
+    if (Settings.EngineThreads > 0) {
+        environment.push_back("MAGICK_THREAD_LIMIT=" + std::to_string(Settings.EngineThreads));
+    }
+#ifdef VK_SANITIZER_BUILD
+    const QByteArray asan = qgetenv("ASAN_OPTIONS");
+    environment.push_back("ASAN_OPTIONS=" + asan.toStdString() + (asan.isEmpty() ? "" : ":") +
+                          "detect_leaks=0");
+    if (qEnvironmentVariableIsSet("UBSAN_OPTIONS")) {
+        environment.push_back("UBSAN_OPTIONS=" + qgetenv("UBSAN_OPTIONS").toStdString());
+    }
+#endif
+    return environment;
+}
+
+TWorkerStart StartFor(const TWorkerSettings& Settings) {
+    TWorkerStart start;
+#ifndef VK_SANITIZER_BUILD
+    start.AddressSpaceBytes = Settings.MemoryLimitBytes + kAddressSpaceHeadroom;
+#endif
+    start.CpuSecondsPerFile = Settings.SecondsPerFile;
+    start.TestTriggers = Settings.TestTriggers;
+    return start;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& Strings) {
+    std::vector<char*> pointers;
+    for (std::string& text : Strings) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// Frees what posix_spawn was given on every path.
+class TSpawnSetup {
+public:
+    TSpawnSetup() {
+        posix_spawn_file_actions_init(&Actions);
+        posix_spawnattr_init(&Attributes);
+    }
+    ~TSpawnSetup() {
+        posix_spawn_file_actions_destroy(&Actions);
+        posix_spawnattr_destroy(&Attributes);
+    }
+    TSpawnSetup(const TSpawnSetup&) = delete;
+    TSpawnSetup& operator=(const TSpawnSetup&) = delete;
+
+    posix_spawn_file_actions_t Actions;
+    posix_spawnattr_t Attributes;
+};
+
+// Starts Program with its channel as descriptor 3, standard input and output on /dev/null,
+// standard error shared (the sanitizers and the worker's own complaints go there), no other
+// descriptor, every signal at its default and in a process group of its own: Ctrl+C at a
+// terminal is for the run to handle, not for its workers.
+pid_t Spawn(const QString& Program, int Channel, const TWorkerSettings& Settings) {
+    TSpawnSetup setup;
+    posix_spawn_file_actions_adddup2(&setup.Actions, Channel, kWorkerChannel);
+    posix_spawn_file_actions_addopen(&setup.Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&setup.Actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&setup.Actions, kWorkerChannel + 1);
+    sigset_t all;
+    sigfillset(&all);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&setup.Attributes, &all);
+    posix_spawnattr_setsigmask(&setup.Attributes, &none);
+    posix_spawnattr_setpgroup(&setup.Attributes, 0);
+    posix_spawnattr_setflags(&setup.Attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
+                                                    POSIX_SPAWN_SETPGROUP);
+
+    const QByteArray path = EncodeFileName(Program);
+    std::vector<std::string> arguments = {path.toStdString()};
+    for (const QString& argument : WorkerArguments(StartFor(Settings))) {
+        arguments.push_back(argument.toStdString());
+    }
+    std::vector<std::string> environment = WorkerEnvironment(Settings);
+    std::vector<char*> argv = Pointers(arguments);
+    std::vector<char*> envp = Pointers(environment);
+    pid_t pid = -1;
+    const int error = posix_spawn(&pid, path.constData(), &setup.Actions, &setup.Attributes,
+                                  argv.data(), envp.data());
+    if (error != 0) {
+        throw EWorkerStart(QStringLiteral("cannot start %1: %2")
+                               .arg(Program, SystemReason(error))
+                               .toStdString());
+    }
+    return pid;
+}
+
+std::uint64_t ResidentBytes(pid_t Pid) {
+    QFile statm(QStringLiteral("/proc/%1/statm").arg(Pid));
+    if (!statm.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    const QList<QByteArray> fields = statm.readLine().split(' ');
+    if (fields.size() < 2) {
+        return 0;
+    }
+    static const std::uint64_t pageBytes = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    return fields[1].toULongLong() * pageBytes;
+}
+
+QString EndedBy(int Status) {
+    if (WIFSIGNALED(Status)) {
+        return QStringLiteral("the worker stopped: %1")
+            .arg(QString::fromLocal8Bit(strsignal(WTERMSIG(Status))));
+    }
+    return QStringLiteral("the worker ended with status %1").arg(WEXITSTATUS(Status));
+}
+
+} // namespace
+
+QString FindWorkerProgram() {
+    const QString folder = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")))
+                               .absolutePath();
+    for (const QString& candidate :
+         {folder + QStringLiteral("/vellumkite-worker"),
+          folder + QStringLiteral("/../libexec/vellumkite/vellumkite-worker")}) {
+        const QFileInfo file(candidate);
+        if (file.isFile() && file.isExecutable()) {
+            return QDir::cleanPath(file.absoluteFilePath());
+        }
+    }
+    return {};
+}
+
+QString WorkerProgram(const TWorkerSettings& Settings) {
+    const QString program = Settings.Program.isEmpty() ? FindWorkerProgram() : Settings.Program;
+    if (program.isEmpty()) {
+        throw EWorkerStart("vellumkite-worker was not found beside this program");
+    }
+    return program;
+}
+
+TWorkerProcess::TWorkerProcess(const TWorkerSettings& Settings) : FSettings(Settings) {
+    const QString program = WorkerProgram(FSettings);
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+        throw EWorkerStart("cannot make a channel for the worker: " +
+                           SystemReason(errno).toStdString());
+    }
+    FChannel = ends[0];
+    try {
+        FPid = Spawn(program, ends[1], FSettings);
+    } catch (...) {
+        ::close(ends[0]);
+        ::close(ends[1]);
+        throw;
+    }
+    ::close(ends[1]);
+
+    FDeadline = std::chrono::steady_clock::now() + kStartTimeLimit;
+    const std::optional<QByteArray> ready = Await(TWorkerMessage::Ready, 4096);
+    const std::optional<TWorkerReady> decoded = ready ? DecodeReady(*ready) : std::nullopt;
+    if (!decoded) {
+        const QString failure = FFailure.isEmpty() ? QStringLiteral("no answer") : FFailure;
+        Bury();
+        ::close(FChannel);
+        throw EWorkerStart("the worker did not start: " + failure.toStdString());
+    }
+    FReady = *decoded;
+}
+
+TWorkerProcess::~TWorkerProcess() {
+    ::close(FChannel);
+    if (FPid > 0) {
+        int status = 0;
+        ::waitpid(FPid, &status, 0);
+    }
+}
+
+TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
+    TWorkerReply reply;
+    FFailure.clear();
+    if (IsLost() || !SendMessage(FChannel, TWorkerMessage::Work, EncodeWorkRequest(Request))) {
+        Bury();
+        reply.Failure = FFailure;
+        return reply;
+    }
+    FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(FSettings.SecondsPerFile);
+    const std::optional<QByteArray> payload = Await(TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan));
+    if (payload) {
+        reply.Outputs = DecodePhotoOutputs(*payload, Request.Plan);
+        if (!reply.Outputs) {
+            FFailure = QStringLiteral("the worker sent a malformed message");
+            Bury();
+        }
+    }
+    reply.Failure = FFailure;
+    return reply;
+}
+
+std::optional<QStringList> TWorkerProcess::Probe(const TProbeRequest& Request) {
+    if (IsLost() ||
+        !SendMessage(FChannel, TWorkerMessage::Probe, EncodeProbeRequest(Request))) {
+        return std::nullopt;
+    }
+    FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(FSettings.SecondsPerFile);
+    const std::optional<QByteArray> payload = Await(TWorkerMessage::ProbeResult, 1 << 20);
+    return payload ? DecodeProbeResult(*payload) : std::nullopt;
+}
+
+std::optional<QByteArray> TWorkerProcess::Await(TWorkerMessage Kind, std::uint64_t MaxPayload) {
+    const TReceiveResult received =
+        ReceiveMessage(FChannel, MaxPayload, [this] { return WithinLimits(); });
+    const bool malformed = received.Status == TReceiveStatus::Malformed ||
+                           (received.Status == TReceiveStatus::Received &&
+                            received.Message.Kind != Kind);
+    if (malformed) {
+        FFailure = QStringLiteral("the worker sent a malformed message");
+    }
+    if (received.Status != TReceiveStatus::Received || malformed) {
+        Bury();
+        return std::nullopt;
+    }
+    return received.Message.Payload;
+}
+
+bool TWorkerProcess::WithinLimits() {
+    if (std::chrono::steady_clock::now() > FDeadline) {
+        FFailure = QStringLiteral("the worker took longer than %1 seconds")
+                       .arg(FSettings.SecondsPerFile);
+        return false;
+    }
+    if (ResidentBytes(FPid) > FSettings.MemoryLimitBytes) {
+        FFailure = QStringLiteral("the worker went past its memory limit of %1 MB")
+                       .arg(FSettings.MemoryLimitBytes >> 20);
+        return false;
+    }
+    return true;
+}
+
+void TWorkerProcess::Bury() {
+    if (FPid < 0) {
+        return;
+    }
+    // Whatever state it is in, it is not asked again. One that already ended keeps the status it
+    // ended with: the kill does not change that.
+    ::kill(FPid, SIGKILL);
+    int status = 0;
+    ::waitpid(FPid, &status, 0);
+    if (FFailure.isEmpty()) {
+        FFailure = EndedBy(status);
+    }
+    FPid = -1;
+}
+
+void TWorkerClient::Start() {
+    if (!FWorker) {
+        FWorker.emplace(FSettings);
+    }
+}
+
+TWorkerReply TWorkerClient::Make(const TWorkRequest& Request) {
+    try {
+        Start();
+    } catch (const EWorkerStart& error) {
+        return {std::nullopt, QString::fromStdString(error.what())};
+    }
+    TWorkerReply reply = FWorker->Make(Request);
+    if (!reply.Outputs) {
+        FWorker.reset();
+    }
+    return reply;
+}

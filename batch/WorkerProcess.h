@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+
+#include "batch/WorkerProtocol.h"
+
+// How a run's workers are started and bounded.
+struct TWorkerSettings {
+    // The worker program; empty for vellumkite-worker beside this program, or in
+    // ../libexec/vellumkite from its folder (the installed layout).
+    QString Program;
+    // The resident memory a worker may reach. Well above the engine's own pixel limit (2 GiB), so
+    // only what no engine limit covers (a text chunk inflating without end) meets it.
+    std::uint64_t MemoryLimitBytes = std::uint64_t{3} << 30;
+    // The time one photograph may take, on the clock and in CPU time.
+    int SecondsPerFile = 300;
+    // Threads the engine of each worker may use; 0 leaves it to the engine.
+    int EngineThreads = 0;
+    // Test runs only: workers honour the test requests (see TWorkerStart).
+    bool TestTriggers = false;
+};
+
+// Raised when a worker cannot be started at all.
+class EWorkerStart : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// vellumkite-worker beside this program, or in the installed layout; empty when neither exists.
+QString FindWorkerProgram();
+// The program Settings name, or the one found; raises EWorkerStart when there is none.
+QString WorkerProgram(const TWorkerSettings& Settings);
+
+// What a worker made of one photograph, or why the worker was lost over it.
+struct TWorkerReply {
+    // Nothing when the worker crashed, was killed by a limit, hung or sent a malformed message.
+    std::optional<TPhotoOutputs> Outputs;
+    QString Failure;
+};
+
+// One worker process, seen from the run: started locked in, fed one photograph at a time,
+// watched for its memory and time while it works. A worker that fails is ended and reaped at
+// once; it is never asked again.
+class TWorkerProcess {
+public:
+    // Starts the worker and waits until it is locked in. Raises EWorkerStart.
+    explicit TWorkerProcess(const TWorkerSettings& Settings);
+    // Closes the channel, so the worker ends, and reaps it.
+    ~TWorkerProcess();
+    TWorkerProcess(const TWorkerProcess&) = delete;
+    TWorkerProcess& operator=(const TWorkerProcess&) = delete;
+
+    TWorkerReply Make(const TWorkRequest& Request);
+    // Test runs only: what the worker met trying to open File, connect and start Program.
+    std::optional<QStringList> Probe(const TProbeRequest& Request);
+
+    bool IsLost() const { return FPid < 0; }
+    const TWorkerReady& Ready() const { return FReady; }
+
+private:
+    // The reply of kind Kind to the message just sent; nothing when the worker was lost (then
+    // FFailure says why).
+    std::optional<QByteArray> Await(TWorkerMessage Kind, std::uint64_t MaxPayload);
+    // False once the worker has gone past its time or memory (FFailure says which).
+    bool WithinLimits();
+    // Ends the worker and reaps it; FFailure gets what ended it unless it is set already.
+    void Bury();
+
+    TWorkerSettings FSettings;
+    pid_t FPid = -1;
+    int FChannel = -1;
+    TWorkerReady FReady;
+    std::chrono::steady_clock::time_point FDeadline;
+    QString FFailure;
+};
+
+// The worker a run's files go to, one at a time: started on first use, and replaced after a
+// failure, so that a crash costs one file.
+class TWorkerClient {
+public:
+    explicit TWorkerClient(const TWorkerSettings& Settings) : FSettings(Settings) {}
+
+    // Starts the worker now, so that a run that cannot have one stops before its first file.
+    // Raises EWorkerStart.
+    void Start();
+    TWorkerReply Make(const TWorkRequest& Request);
+
+private:
+    TWorkerSettings FSettings;
+    std::optional<TWorkerProcess> FWorker;
+};

@@ -1,0 +1,271 @@
+#include "WorkerProtocol.h"
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr char kMark[4] = {'V', 'K', 'W', 'P'};
+constexpr auto kStreamVersion = QDataStream::Qt_6_4;
+constexpr std::uint32_t kLastKind = static_cast<std::uint32_t>(TWorkerMessage::ProbeResult);
+
+// A reader that reports anything short, long or out of range as malformed.
+class TPayloadReader {
+public:
+    explicit TPayloadReader(const QByteArray& Payload) : FStream(Payload) {
+        FStream.setVersion(kStreamVersion);
+    }
+    template <typename T> TPayloadReader& operator>>(T& Value) {
+        FStream >> Value;
+        return *this;
+    }
+    bool Fine() const { return FStream.status() == QDataStream::Ok; }
+    bool FineAndDone() const { return Fine() && FStream.atEnd(); }
+
+private:
+    QDataStream FStream;
+};
+
+class TPayloadWriter {
+public:
+    TPayloadWriter() : FStream(&FBytes, QIODevice::WriteOnly) { FStream.setVersion(kStreamVersion); }
+    template <typename T> TPayloadWriter& operator<<(const T& Value) {
+        FStream << Value;
+        return *this;
+    }
+    const QByteArray& Bytes() const { return FBytes; }
+
+private:
+    QByteArray FBytes;
+    QDataStream FStream;
+};
+
+bool IsOutputSize(qint32 Value) {
+    return Value >= osThumb && Value <= osLarge;
+}
+
+bool ReadPlan(TPayloadReader& Reader, TOutputPlan& Plan) {
+    quint32 count = 0;
+    Reader >> count;
+    if (!Reader.Fine() || count > 3) {
+        return false;
+    }
+    for (quint32 i = 0; i < count; ++i) {
+        qint32 size = 0;
+        TDimensions box;
+        Reader >> size >> box.Width >> box.Height;
+        if (!IsOutputSize(size) || box.Width < 1 || box.Height < 1) {
+            return false;
+        }
+        Plan.Sizes.push_back({static_cast<TOutputSize>(size), box});
+    }
+    qint32 quality = 0;
+    Reader >> Plan.HighQuality >> quality >> Plan.StripMetadata;
+    Plan.Quality = quality;
+    return Reader.Fine();
+}
+
+void WritePlan(TPayloadWriter& Writer, const TOutputPlan& Plan) {
+    Writer << static_cast<quint32>(Plan.Sizes.size());
+    for (const TOutputRequest& request : Plan.Sizes) {
+        Writer << static_cast<qint32>(request.Size) << request.Box.Width << request.Box.Height;
+    }
+    Writer << Plan.HighQuality << static_cast<qint32>(Plan.Quality) << Plan.StripMetadata;
+}
+
+// An output a worker could honestly have made for Request.
+bool Answers(const TEncodedOutput& Output, const TOutputRequest& Request) {
+    if (Output.Size != Request.Size) {
+        return false;
+    }
+    const TDimensions made = Output.Dimensions;
+    const bool fits = made.Width >= 1 && made.Height >= 1 && made.Width <= Request.Box.Width &&
+                      made.Height <= Request.Box.Height;
+    return Output.Jpeg.isEmpty() ? !Output.Error.isEmpty() : fits;
+}
+
+} // namespace
+
+QByteArray FrameMessage(TWorkerMessage Kind, const QByteArray& Payload) {
+    QByteArray frame(kWorkerHeaderBytes, '\0');
+    char* header = frame.data();
+    std::memcpy(header, kMark, sizeof kMark);
+    qToLittleEndian<std::uint32_t>(kWorkerProtocolVersion, header + 4);
+    qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(Kind), header + 8);
+    qToLittleEndian<std::uint64_t>(static_cast<std::uint64_t>(Payload.size()), header + 12);
+    return frame + Payload;
+}
+
+std::optional<TWorkerHeader> ParseHeader(const QByteArray& Bytes, std::uint64_t MaxPayload) {
+    if (Bytes.size() != static_cast<qsizetype>(kWorkerHeaderBytes) ||
+        std::memcmp(Bytes.constData(), kMark, sizeof kMark) != 0) {
+        return std::nullopt;
+    }
+    const char* header = Bytes.constData();
+    const auto version = qFromLittleEndian<std::uint32_t>(header + 4);
+    const auto kind = qFromLittleEndian<std::uint32_t>(header + 8);
+    const auto length = qFromLittleEndian<std::uint64_t>(header + 12);
+    if (version != kWorkerProtocolVersion || kind < 1 || kind > kLastKind || length > MaxPayload) {
+        return std::nullopt;
+    }
+    return TWorkerHeader{static_cast<TWorkerMessage>(kind), length};
+}
+
+QByteArray EncodeWorkRequest(const TWorkRequest& Request) {
+    TPayloadWriter writer;
+    writer << Request.Source << Request.ExtensionHint;
+    WritePlan(writer, Request.Plan);
+    return writer.Bytes();
+}
+
+std::optional<TWorkRequest> DecodeWorkRequest(const QByteArray& Payload) {
+    TPayloadReader reader(Payload);
+    TWorkRequest request;
+    reader >> request.Source >> request.ExtensionHint;
+    if (!ReadPlan(reader, request.Plan) || !reader.FineAndDone()) {
+        return std::nullopt;
+    }
+    return request;
+}
+
+QByteArray EncodePhotoOutputs(const TPhotoOutputs& Outputs) {
+    TPayloadWriter writer;
+    writer << Outputs.Decoded << Outputs.PartialReadReason
+           << static_cast<quint32>(Outputs.Outputs.size());
+    for (const TEncodedOutput& output : Outputs.Outputs) {
+        writer << static_cast<qint32>(output.Size) << output.Dimensions.Width
+               << output.Dimensions.Height << output.Jpeg << output.Error;
+    }
+    return writer.Bytes();
+}
+
+std::optional<TPhotoOutputs> DecodePhotoOutputs(const QByteArray& Payload,
+                                                const TOutputPlan& Plan) {
+    TPayloadReader reader(Payload);
+    TPhotoOutputs outputs;
+    quint32 count = 0;
+    reader >> outputs.Decoded >> outputs.PartialReadReason >> count;
+    const std::size_t expected = outputs.Decoded ? Plan.Sizes.size() : 0;
+    if (!reader.Fine() || count != expected) {
+        return std::nullopt;
+    }
+    for (quint32 i = 0; i < count; ++i) {
+        TEncodedOutput output;
+        qint32 size = 0;
+        reader >> size >> output.Dimensions.Width >> output.Dimensions.Height >> output.Jpeg >>
+            output.Error;
+        if (!reader.Fine() || !IsOutputSize(size)) {
+            return std::nullopt;
+        }
+        output.Size = static_cast<TOutputSize>(size);
+        if (!Answers(output, Plan.Sizes[i])) {
+            return std::nullopt;
+        }
+        outputs.Outputs.push_back(std::move(output));
+    }
+    if (!reader.FineAndDone()) {
+        return std::nullopt;
+    }
+    return outputs;
+}
+
+QByteArray EncodeReady(const TWorkerReady& Ready) {
+    TPayloadWriter writer;
+    writer << Ready.FileSystemLocked << Ready.FileSystemNote;
+    return writer.Bytes();
+}
+
+std::optional<TWorkerReady> DecodeReady(const QByteArray& Payload) {
+    TPayloadReader reader(Payload);
+    TWorkerReady ready;
+    reader >> ready.FileSystemLocked >> ready.FileSystemNote;
+    if (!reader.FineAndDone()) {
+        return std::nullopt;
+    }
+    return ready;
+}
+
+QByteArray EncodeProbeRequest(const TProbeRequest& Request) {
+    TPayloadWriter writer;
+    writer << Request.File << Request.SocketPath << Request.Program;
+    return writer.Bytes();
+}
+
+std::optional<TProbeRequest> DecodeProbeRequest(const QByteArray& Payload) {
+    TPayloadReader reader(Payload);
+    TProbeRequest request;
+    reader >> request.File >> request.SocketPath >> request.Program;
+    if (!reader.FineAndDone()) {
+        return std::nullopt;
+    }
+    return request;
+}
+
+QByteArray EncodeProbeResult(const QStringList& Lines) {
+    TPayloadWriter writer;
+    writer << Lines;
+    return writer.Bytes();
+}
+
+std::optional<QStringList> DecodeProbeResult(const QByteArray& Payload) {
+    TPayloadReader reader(Payload);
+    QStringList lines;
+    reader >> lines;
+    if (!reader.FineAndDone()) {
+        return std::nullopt;
+    }
+    return lines;
+}
+
+QStringList WorkerArguments(const TWorkerStart& Start) {
+    QStringList arguments = {QStringLiteral("--address-space"),
+                             QString::number(Start.AddressSpaceBytes),
+                             QStringLiteral("--cpu-seconds"),
+                             QString::number(Start.CpuSecondsPerFile)};
+    if (Start.TestTriggers) {
+        arguments << QStringLiteral("--test-triggers");
+    }
+    return arguments;
+}
+
+std::optional<TWorkerStart> ParseWorkerArguments(const QStringList& Arguments) {
+    const qsizetype count = Arguments.size();
+    if ((count != 4 && count != 5) || Arguments[0] != QStringLiteral("--address-space") ||
+        Arguments[2] != QStringLiteral("--cpu-seconds")) {
+        return std::nullopt;
+    }
+    TWorkerStart start;
+    bool addressOk = false;
+    bool cpuOk = false;
+    start.AddressSpaceBytes = Arguments[1].toULongLong(&addressOk);
+    start.CpuSecondsPerFile = Arguments[3].toInt(&cpuOk);
+    if (!addressOk || !cpuOk || start.CpuSecondsPerFile < 1) {
+        return std::nullopt;
+    }
+    if (count == 5) {
+        if (Arguments[4] != QStringLiteral("--test-triggers")) {
+            return std::nullopt;
+        }
+        start.TestTriggers = true;
+    }
+    return start;
+}
+
+std::uint64_t MaxOutputsPayload(const TOutputPlan& Plan) {
+    constexpr std::uint64_t ceiling = std::uint64_t{1} << 30;
+    // No side the engine makes is longer than this, so no product below can overflow.
+    constexpr std::uint64_t longestSide = 1 << 16;
+    std::uint64_t bytes = 1 << 20;
+    for (const TOutputRequest& request : Plan.Sizes) {
+        const std::uint64_t width =
+            std::min(static_cast<std::uint64_t>(request.Box.Width), longestSide);
+        const std::uint64_t height =
+            std::min(static_cast<std::uint64_t>(request.Box.Height), longestSide);
+        bytes += 4 * width * height + (1 << 20);
+    }
+    return std::min(bytes, ceiling);
+}

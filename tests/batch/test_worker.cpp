@@ -1,0 +1,352 @@
+// The worker process: what its lock refuses, what a crash, a hang or a memory bomb costs, and
+// that several workers at once give what one gives.
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <optional>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include "batch/BatchRun.h"
+#include "batch/WorkerChannel.h"
+#include "batch/WorkerProcess.h"
+#include "batch/WorkerProtocol.h"
+#include "engine/MagickRegistration.h"
+#include "settings/Settings.h"
+#include "support/ImageFiles.h"
+#include "support/TestMain.h"
+#include "support/Workers.h"
+
+namespace {
+
+class TListStub : public IBatchList {
+public:
+    QStringList Paths;
+    int Count() const override { return static_cast<int>(Paths.size()); }
+    QStringList EntryPaths() const override { return Paths; }
+    QString FirstPath() const override { return Paths.first(); }
+    void DeleteEntry(const QString& Path) override { Paths.removeOne(Path); }
+};
+
+// Keeps every report in the order the run gave it.
+class TReportView : public IBatchView {
+public:
+    QStringList Reports;
+    bool IsIdle = true;
+
+    void ShowWarning(const QString&) override {}
+    void SetProcessing(bool Busy, int) override { IsIdle = !Busy; }
+    void SetProgress(int) override {}
+    void ShowFilesProcessed(int, int) override {}
+    void SetStatusLabel1(const QString&) override {}
+    void SetStatusLabel2(const QString&) override {}
+    void SetStatusLabel3(const QString&) override {}
+    void ReportNotWritten(const QString& Source, const TSizeOutcome& Outcome) override {
+        Reports << QStringLiteral("not written %1 %2").arg(Source, Outcome.OutputPath);
+    }
+    void ReportNonSupported(const QString& Source) override {
+        Reports << QStringLiteral("not supported %1").arg(Source);
+    }
+    void ReportWorkerLost(const QString& Source, const QString& Reason) override {
+        QVERIFY(!Reason.isEmpty());
+        Reports << QStringLiteral("lost %1").arg(Source);
+    }
+    void ProcessMessages() override {}
+    bool Idle() const override { return IsIdle; }
+};
+
+// A PNG of one grey pixel whose compressed comment inflates to Mebibytes MiB of zeros. Each MiB
+// is deflated once after a full flush, which leaves the stream byte-aligned with an empty
+// dictionary, so the same bytes can stand for every MiB.
+QByteArray TextBombPng(int Mebibytes) {
+    const QByteArray zeros(1 << 20, '\0');
+    z_stream stream = {};
+    deflateInit(&stream, Z_BEST_COMPRESSION);
+    QByteArray buffer(1 << 16, '\0');
+    auto deflateSome = [&](const QByteArray& Input, int Flush) {
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Input.constData()));
+        stream.avail_in = static_cast<uInt>(Input.size());
+        QByteArray out;
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
+            stream.avail_out = static_cast<uInt>(buffer.size());
+            deflate(&stream, Flush);
+            out.append(buffer.constData(), buffer.size() - static_cast<qsizetype>(stream.avail_out));
+        } while (stream.avail_out == 0);
+        return out;
+    };
+    const QByteArray first = deflateSome(zeros, Z_FULL_FLUSH); // with the two-byte header
+    const QByteArray block = deflateSome(zeros, Z_FULL_FLUSH);
+    QByteArray tail = deflateSome(QByteArray(), Z_FINISH);
+    deflateEnd(&stream);
+    uLong checksum = adler32(1, reinterpret_cast<const Bytef*>(zeros.constData()), zeros.size());
+    const uLong one = checksum;
+    for (int i = 1; i < Mebibytes; ++i) {
+        checksum = adler32_combine(checksum, one, zeros.size());
+    }
+    qToBigEndian<quint32>(static_cast<quint32>(checksum), tail.data() + tail.size() - 4);
+    QByteArray text = first;
+    text.reserve(first.size() + block.size() * Mebibytes + tail.size());
+    for (int i = 1; i < Mebibytes; ++i) {
+        text += block;
+    }
+    text += tail;
+
+    auto chunk = [](const char* Type, const QByteArray& Data) {
+        QByteArray bytes(4, '\0');
+        qToBigEndian<quint32>(static_cast<quint32>(Data.size()), bytes.data());
+        const QByteArray body = QByteArray(Type) + Data;
+        QByteArray crc(4, '\0');
+        qToBigEndian<quint32>(static_cast<quint32>(crc32(0, reinterpret_cast<const Bytef*>(
+                                                                 body.constData()),
+                                                         static_cast<uInt>(body.size()))),
+                              crc.data());
+        return bytes + body + crc;
+    };
+    QByteArray header(13, '\0');
+    qToBigEndian<quint32>(1, header.data());
+    qToBigEndian<quint32>(1, header.data() + 4);
+    header[8] = 8; // bit depth; colour type 0 (grey), no interlace
+    const QByteArray pixels = QByteArray::fromHex("789c6360000000020001"); // filter 0, grey 0
+    return QByteArray::fromHex("89504e470d0a1a0a") + chunk("IHDR", header) +
+           chunk("zTXt", QByteArray("Comment\0", 9) + text) /* keyword, deflate */ + chunk("IDAT", pixels) +
+           chunk("IEND", QByteArray());
+}
+
+// Every file below Root with the hash of its bytes, by relative path.
+QStringList TreeDigest(const QString& Root) {
+    QStringList lines;
+    QDirIterator it(Root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        lines << QDir(Root).relativeFilePath(path) + QLatin1Char(' ') +
+                     QCryptographicHash::hash(vk_test::ReadBytes(path), QCryptographicHash::Sha1)
+                         .toHex();
+    }
+    lines.sort();
+    return lines;
+}
+
+TOutputPlan LargeOnlyPlan() {
+    TOutputPlan plan;
+    plan.Sizes.push_back({osLarge, {600, 600}});
+    return plan;
+}
+
+} // namespace
+
+class TestWorker : public QObject {
+    Q_OBJECT
+
+    std::optional<TEngineModule> Engine;
+    QTemporaryDir Folder;
+
+    TWorkerSettings TriggerWorkers() const {
+        TWorkerSettings settings = vk_test::TestWorkers();
+        settings.TestTriggers = true;
+        settings.SecondsPerFile = 3;
+        return settings;
+    }
+
+    QString Picture(const QString& Name, int Width, int Height) {
+        const QString path = Folder.filePath(Name);
+        QDir().mkpath(QFileInfo(path).path());
+        if (!vk_test::CornerImage(Width, Height).save(path)) {
+            qFatal("cannot write %s", qPrintable(path));
+        }
+        return path;
+    }
+
+    QString Bytes(const QString& Name, const QByteArray& Content) {
+        const QString path = Folder.filePath(Name);
+        vk_test::WriteBytes(path, Content);
+        return path;
+    }
+
+private slots:
+    void initTestCase() { Engine.emplace(); }
+    void cleanupTestCase() { Engine.reset(); }
+
+    void headersAreChecked() {
+        const QByteArray good = FrameMessage(TWorkerMessage::Outputs, "abc").left(20);
+        QVERIFY(ParseHeader(good, 3));
+        QVERIFY(!ParseHeader(good, 2)); // longer than that side may send
+        QByteArray otherVersion = good;
+        otherVersion[4] = 2;
+        QVERIFY(!ParseHeader(otherVersion, 3));
+        QByteArray unknownKind = good;
+        unknownKind[8] = 99;
+        QVERIFY(!ParseHeader(unknownKind, 3));
+        QVERIFY(!ParseHeader(QByteArray("XXXX") + good.mid(4), 3));
+    }
+
+    // A worker's outputs are believed only when they answer the plan it was given.
+    void outputsMustAnswerThePlan() {
+        const TOutputPlan plan = LargeOnlyPlan();
+        TPhotoOutputs honest;
+        honest.Decoded = true;
+        honest.Outputs.push_back({osLarge, {600, 450}, "jpeg", QString()});
+        QVERIFY(DecodePhotoOutputs(EncodePhotoOutputs(honest), plan));
+
+        TPhotoOutputs tooLarge = honest;
+        tooLarge.Outputs[0].Dimensions = {601, 450};
+        TPhotoOutputs otherSize = honest;
+        otherSize.Outputs[0].Size = osThumb;
+        TPhotoOutputs extra = honest;
+        extra.Outputs.push_back(honest.Outputs[0]);
+        for (const TPhotoOutputs& lie : {tooLarge, otherSize, extra}) {
+            QVERIFY(!DecodePhotoOutputs(EncodePhotoOutputs(lie), plan));
+        }
+        QVERIFY(!DecodePhotoOutputs(EncodePhotoOutputs(honest).chopped(1), plan));
+        QVERIFY(!DecodePhotoOutputs(EncodePhotoOutputs(honest) + "x", plan));
+    }
+
+    // A worker that lies about its message's length is ended, never believed.
+    void anOversizedMessageIsTheWorkersCrash() {
+        // Ready, then an answer declaring a terabyte.
+        const QString liar = Bytes(
+            QStringLiteral("liar.sh"),
+            "#!/bin/sh\n"
+            "printf 'VKWP\\001\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0\\0\\0"
+            "\\001\\377\\377\\377\\377' >&3\n"
+            "head -c 1 <&3 >/dev/null\n"
+            "printf 'VKWP\\001\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
+            "exec sleep 600\n");
+        QFile::setPermissions(liar, QFile::ReadOwner | QFile::ExeOwner);
+        TWorkerSettings settings;
+        settings.Program = liar;
+        TWorkerProcess worker(settings);
+        QVERIFY(worker.Ready().FileSystemLocked);
+        const TWorkerReply reply = worker.Make({"picture", QStringLiteral("png"), LargeOnlyPlan()});
+        QVERIFY(!reply.Outputs);
+        QCOMPARE(reply.Failure, QStringLiteral("the worker sent a malformed message"));
+        QVERIFY(worker.IsLost());
+    }
+
+    void aWorkerReachesNothing() {
+        const QString secret = Bytes(QStringLiteral("secret.txt"), "secret");
+        const QString marker = Folder.filePath(QStringLiteral("started"));
+        const QString program = Bytes(QStringLiteral("program.sh"),
+                                      "#!/bin/sh\ntouch '" + QFile::encodeName(marker) + "'\n");
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
+        const QString socketPath = Folder.filePath(QStringLiteral("listening"));
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, QFile::encodeName(socketPath).constData(),
+                 sizeof address.sun_path);
+        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(::listen(listener, 1), 0);
+
+        TWorkerProcess worker(TriggerWorkers());
+        // Where the kernel has no Landlock, the worker says why.
+        QVERIFY(worker.Ready().FileSystemLocked != !worker.Ready().FileSystemNote.isEmpty());
+        const std::optional<QStringList> lines = worker.Probe({secret, socketPath, program});
+        QVERIFY(lines);
+        QCOMPARE(lines->size(), 4);
+        for (const QString& line : *lines) {
+            QVERIFY2(!line.endsWith(QStringLiteral("succeeded")), qPrintable(line));
+        }
+        QVERIFY(!QFile::exists(marker));
+        QCOMPARE(::accept(listener, nullptr, nullptr), -1); // nobody knocked
+        ::close(listener);
+
+        // Still working after the attempts.
+        const QByteArray picture = vk_test::ReadBytes(Picture(QStringLiteral("p.png"), 80, 60));
+        const TWorkerReply reply = worker.Make({picture, QStringLiteral("png"), LargeOnlyPlan()});
+        QVERIFY(reply.Outputs && reply.Outputs->Decoded);
+        QCOMPARE(reply.Outputs->Outputs[0].Dimensions, (TDimensions{600, 450}));
+    }
+
+    // A text chunk that inflates without end meets the worker's memory limit, not the machine's.
+    void aTextBombEndsItsWorker() {
+        TWorkerSettings settings = vk_test::TestWorkers();
+        settings.MemoryLimitBytes = std::uint64_t{512} << 20;
+        TWorkerProcess worker(settings);
+        const TWorkerReply reply =
+            worker.Make({TextBombPng(1024), QStringLiteral("png"), LargeOnlyPlan()});
+        QVERIFY(!reply.Outputs);
+        qInfo("%s", qPrintable(reply.Failure));
+        QVERIFY2(reply.Failure.contains(QStringLiteral("memory")) ||
+                     reply.Failure.contains(QStringLiteral("stopped")),
+                 qPrintable(reply.Failure));
+        QVERIFY(worker.IsLost());
+    }
+
+    void aCrashOrAHangCostsOneFile_data() {
+        QTest::addColumn<int>("jobs");
+        QTest::newRow("one job") << 1;
+        QTest::newRow("three jobs") << 3;
+    }
+    void aCrashOrAHangCostsOneFile() {
+        QFETCH(int, jobs);
+        const QString out = Folder.filePath(QStringLiteral("out-%1/").arg(jobs));
+        TListStub list;
+        list.Paths = {Picture(QStringLiteral("a.png"), 80, 60),
+                      Bytes(QStringLiteral("crash.png"), kCrashTrigger),
+                      Picture(QStringLiteral("b.png"), 60, 80),
+                      Bytes(QStringLiteral("hang.png"), kHangTrigger),
+                      Picture(QStringLiteral("c.png"), 50, 50)};
+        const QStringList paths = list.Paths;
+        TReportView view;
+        TSettings settings;
+        const TBatchCounts counts =
+            TBatchRun(list, view, settings, out, TriggerWorkers(), jobs).Execute();
+        QCOMPARE(counts.Total, 5);
+        QCOMPARE(counts.Processed, 3);
+        QCOMPARE(counts.NonSupported, 2);
+        QVERIFY(list.Paths.isEmpty());
+        QCOMPARE(view.Reports, QStringList({QStringLiteral("lost ") + paths[1],
+                                            QStringLiteral("not supported ") + paths[1],
+                                            QStringLiteral("lost ") + paths[3],
+                                            QStringLiteral("not supported ") + paths[3]}));
+        QCOMPARE(QDir(out + QStringLiteral("Thumbnail")).entryList(QDir::Files),
+                 QStringList({QStringLiteral("Thumb_a.jpg"), QStringLiteral("Thumb_b.jpg"),
+                              QStringLiteral("Thumb_c.jpg")}));
+    }
+
+    // Files finish in any order; what the user gets does not show it.
+    void severalJobsGiveWhatOneGives() {
+        QStringList paths;
+        // Sizes out of list order, so the largest-first order differs from it; three sources
+        // write the same names, a text file is not supported, one file is listed twice.
+        paths << Picture(QStringLiteral("one/x.png"), 40, 30)
+              << Picture(QStringLiteral("two/x.png"), 900, 700)
+              << Bytes(QStringLiteral("x.jpg"), "not a picture")
+              << Picture(QStringLiteral("three/x.bmp"), 300, 200)
+              << Picture(QStringLiteral("y.png"), 1200, 300);
+        paths << paths[1] << Picture(QStringLiteral("z.png"), 20, 90);
+        QStringList reports[2];
+        QStringList trees[2];
+        const int jobs[2] = {1, 3};
+        for (int i = 0; i < 2; ++i) {
+            const QString out = Folder.filePath(QStringLiteral("jobs-%1/").arg(jobs[i]));
+            TListStub list;
+            list.Paths = paths;
+            TReportView view;
+            TSettings settings;
+            const TBatchCounts counts =
+                TBatchRun(list, view, settings, out, vk_test::TestWorkers(), jobs[i]).Execute();
+            QCOMPARE(counts.Processed, 6);
+            QCOMPARE(counts.NonSupported, 1);
+            reports[i] = view.Reports;
+            trees[i] = TreeDigest(out);
+        }
+        QCOMPARE(reports[1], reports[0]);
+        QCOMPARE(trees[1], trees[0]);
+        QVERIFY(trees[0].join(QLatin1Char('\n')).contains(QStringLiteral("Large/Large_x (3).jpg")));
+    }
+};
+
+VK_TEST_MAIN(TestWorker)
+#include "test_worker.moc"

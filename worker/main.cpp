@@ -1,0 +1,38 @@
+// vellumkite-worker: turns photographs into their outputs for a run of Vellumkite, locked in so
+// that a hostile picture reaches nothing. Started by the run only, with its channel as
+// descriptor 3.
+
+#include <QStringList>
+
+#include <cstdio>
+
+#include <sys/stat.h>
+
+#include "batch/WorkerServe.h"
+#include "platform/FileNames.h"
+#include "platform/Sandbox.h"
+
+namespace {
+
+constexpr int kChannel = 3;
+
+bool IsSocket(int Descriptor) {
+    struct stat status = {};
+    return ::fstat(Descriptor, &status) == 0 && S_ISSOCK(status.st_mode);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << DecodeFileName(QByteArray(argv[i]));
+    }
+    const std::optional<TWorkerStart> start = ParseWorkerArguments(arguments);
+    if (!start || !IsSocket(kChannel)) {
+        std::fputs("vellumkite-worker: this program is started by Vellumkite\n", stderr);
+        return 2;
+    }
+    CloseDescriptorsFrom(kChannel + 1);
+    return ServeWorker(kChannel, *start);
+}
