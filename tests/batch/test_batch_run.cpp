@@ -27,20 +27,13 @@
 #include "platform/FileNames.h"
 #include "support/FileSystems.h"
 #include "support/ImageFiles.h"
+#include "support/ListStub.h"
 #include "support/TestMain.h"
 #include "support/Workers.h"
 
 namespace {
 
-// The window's file list, as paths.
-class TListStub : public IBatchList {
-public:
-    QStringList Paths;
-    int Count() const override { return static_cast<int>(Paths.size()); }
-    QStringList EntryPaths() const override { return Paths; }
-    QString FirstPath() const override { return Paths.first(); }
-    void DeleteEntry(const QString& Path) override { Paths.removeOne(Path); }
-};
+using vk_test::TListStub;
 
 // Records what the run shows; presses Cancel at the chosen pump.
 class TViewStub : public IBatchView {

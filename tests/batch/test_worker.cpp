@@ -24,19 +24,13 @@
 #include "engine/MagickRegistration.h"
 #include "settings/Settings.h"
 #include "support/ImageFiles.h"
+#include "support/ListStub.h"
 #include "support/TestMain.h"
 #include "support/Workers.h"
 
 namespace {
 
-class TListStub : public IBatchList {
-public:
-    QStringList Paths;
-    int Count() const override { return static_cast<int>(Paths.size()); }
-    QStringList EntryPaths() const override { return Paths; }
-    QString FirstPath() const override { return Paths.first(); }
-    void DeleteEntry(const QString& Path) override { Paths.removeOne(Path); }
-};
+using vk_test::TListStub;
 
 // Keeps every report in the order the run gave it.
 class TReportView : public IBatchView {
