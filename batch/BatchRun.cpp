@@ -70,6 +70,12 @@ TBatchCounts TBatchRun::Execute() {
     FView.ShowFilesProcessed(0, FList.Count());
     idleOnError.Disarm();
     FView.SetProcessing(false, 0);
+    if (!counts.FlushError.isEmpty()) {
+        // The outputs are in place, but a crash of the machine now could still lose them.
+        FView.ShowWarning(
+            QStringLiteral("The resized images could not be flushed to the disk: %1")
+                .arg(counts.FlushError));
+    }
     return counts;
 }
 

@@ -94,10 +94,6 @@ int Run(const TCliOptions& Options, const TSettings& RunSettings) {
     TTerminalView view(stdout, stderr, Options.Verbosity, isatty(STDERR_FILENO) != 0);
     const int jobs = Options.Jobs.value_or(UsableProcessorCount());
     tally.Counts = TBatchRun(list, view, RunSettings, tally.OutputRoot, {}, jobs).Execute();
-    if (!tally.Counts.FlushError.isEmpty()) {
-        Complain(QStringLiteral("cannot flush the outputs to the disk: %1")
-                     .arg(tally.Counts.FlushError));
-    }
     PrintSummary(tally, Options.Verbosity);
     if (Interrupted()) {
         return InterruptedExitStatus();
