@@ -19,6 +19,7 @@
 
 #include "batch/WorkerChannel.h"
 #include "platform/FileNames.h"
+#include "platform/ProgramFolder.h"
 
 namespace {
 
@@ -151,8 +152,7 @@ QString EndedBy(int Status) {
 } // namespace
 
 QString FindWorkerProgram() {
-    const QString folder = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")))
-                               .absolutePath();
+    const QString folder = ProgramFolder();
     for (const QString& candidate :
          {folder + QStringLiteral("/vellumkite-worker"),
           folder + QStringLiteral("/../libexec/vellumkite/vellumkite-worker")}) {

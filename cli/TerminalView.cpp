@@ -17,9 +17,12 @@ QString Prefixed(const QString& Line) {
 
 } // namespace
 
-std::deque<TScannedFile>::const_iterator TPathList::Find(const QString& Path) const {
-    return std::find_if(FFiles.begin(), FFiles.end(),
-                        [&Path](const TScannedFile& File) { return File.Path == Path; });
+TPathList::TPathList(const std::vector<TScannedFile>& Files) : FFiles(Files.begin(), Files.end()) {
+    for (const TScannedFile& file : Files) {
+        if (!file.Subfolder.isEmpty()) {
+            FSubfolders.insert(file.Path, file.Subfolder);
+        }
+    }
 }
 
 QStringList TPathList::EntryPaths() const {
@@ -31,12 +34,14 @@ QStringList TPathList::EntryPaths() const {
 }
 
 QString TPathList::SubfolderOf(const QString& Path) const {
-    const auto entry = Find(Path);
-    return entry != FFiles.end() ? entry->Subfolder : QString();
+    return FSubfolders.value(Path);
 }
 
 void TPathList::DeleteEntry(const QString& Path) {
-    const auto entry = Find(Path);
+    // Files are handed back in list order, so the entry is almost always the first.
+    const auto entry =
+        std::find_if(FFiles.begin(), FFiles.end(),
+                     [&Path](const TScannedFile& File) { return File.Path == Path; });
     if (entry != FFiles.end()) {
         FFiles.erase(entry);
     }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <deque>
 
+#include <QHash>
+
 #include "batch/BatchRun.h"
 #include "cli/CliOptions.h"
 #include "cli/PathScan.h"
@@ -10,8 +12,7 @@
 // The command line's file list: the files in the order gathered.
 class TPathList : public IBatchList {
 public:
-    explicit TPathList(const std::vector<TScannedFile>& Files)
-        : FFiles(Files.begin(), Files.end()) {}
+    explicit TPathList(const std::vector<TScannedFile>& Files);
     int Count() const override { return static_cast<int>(FFiles.size()); }
     QStringList EntryPaths() const override;
     QString FirstPath() const override { return FFiles.front().Path; }
@@ -19,9 +20,9 @@ public:
     void DeleteEntry(const QString& Path) override;
 
 private:
-    std::deque<TScannedFile>::const_iterator Find(const QString& Path) const;
-
     std::deque<TScannedFile> FFiles;
+    // The subfolder of every file that has one: a run over several files at once asks for each.
+    QHash<QString, QString> FSubfolders;
 };
 
 // A run's view on a terminal: a progress bar on standard error when that is a terminal, reports

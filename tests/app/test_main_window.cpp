@@ -46,6 +46,7 @@
 #include "platform/Errors.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
+#include "support/ImageFiles.h"
 #include "support/TestMain.h"
 #include "support/Workers.h"
 
@@ -123,6 +124,17 @@ QStringList MenuTexts(const QMenu* Menu) {
         texts << (action->isSeparator() ? QStringLiteral("-") : action->iconText());
     }
     return texts;
+}
+
+// A one-byte file at each of Names below Folder, with the folders they need.
+bool MakeFiles(const QTemporaryDir& Folder, std::initializer_list<const char*> Names) {
+    for (const char* name : Names) {
+        const QString path = Folder.filePath(QLatin1String(name));
+        if (!QDir().mkpath(QFileInfo(path).path()) || !vk_test::WriteBytes(path, "x")) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -388,13 +400,7 @@ private slots:
     // paste takes them out of the clipboard; a drop comes in the same way; a column click sorts.
     void pasteDropAndSortFillTheList() {
         QTemporaryDir folder;
-        for (const char* name : {"b.png", "a.jpg", "sub/c.gif"}) {
-            const QString path = folder.filePath(QLatin1String(name));
-            QDir().mkpath(QFileInfo(path).path());
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("x");
-        }
+        QVERIFY(MakeFiles(folder, {"b.png", "a.jpg", "sub/c.gif"}));
         TMainForm form;
         form.SetWorkerSettings(vk_test::TestWorkers());
         auto* copied = new QMimeData;
@@ -538,13 +544,7 @@ private slots:
     // as a drop would bring them, once the window is on screen.
     void filesGivenAtStartArriveOnceTheWindowShows() {
         QTemporaryDir folder;
-        for (const char* name : {"b.png", "sub/c.gif"}) {
-            const QString path = folder.filePath(QLatin1String(name));
-            QDir().mkpath(QFileInfo(path).path());
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("x");
-        }
+        QVERIFY(MakeFiles(folder, {"b.png", "sub/c.gif"}));
         TMainForm form;
         form.show();
         form.ImportWhenShown({folder.filePath(QStringLiteral("sub")), folder.filePath("b.png")});
