@@ -66,6 +66,16 @@ public:
         }
         FChanged.notify_all();
     }
+    // The files no worker has taken yet, given back: they are not started.
+    std::vector<int> Withdraw() {
+        const std::lock_guard lock(FMutex);
+        std::vector<int> indexes;
+        for (const auto& [index, file] : FOutgoing) {
+            indexes.push_back(index);
+        }
+        FOutgoing.clear();
+        return indexes;
+    }
     // Waits a little for a returned file; the returned files so far.
     std::map<int, std::pair<TPreparedFile, TWorkerReply>> Collect() {
         std::unique_lock lock(FMutex);
@@ -153,10 +163,18 @@ void TParallelRun::Execute(const std::vector<TListedFile>& Files, const std::fun
     std::size_t nextOut = 0;
     int nextHandled = 0;
     int underWay = 0;
+    // A file waits read for each worker, so that no worker waits while the run reads its next.
+    const int mostUnderWay = 2 * jobs;
     bool stopping = false;
     while (nextHandled < count) {
-        stopping = stopping || Stopped();
-        while (!stopping && underWay < jobs && nextOut < order.size()) {
+        if (!stopping && Stopped()) {
+            stopping = true;
+            for (const int index : exchange.Withdraw()) {
+                started[static_cast<std::size_t>(index)] = false;
+                --underWay;
+            }
+        }
+        while (!stopping && underWay < mostUnderWay && nextOut < order.size()) {
             const int index = order[nextOut++];
             started[static_cast<std::size_t>(index)] = true;
             TPreparedFile file = PrepareGuarded(Files[static_cast<std::size_t>(index)]);

@@ -1,9 +1,11 @@
 #include "WorkerChannel.h"
 
 #include <cerrno>
+#include <vector>
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 
 namespace {
 
@@ -47,20 +49,41 @@ TReceiveStatus ReceiveExactly(int Channel, char* Target, std::uint64_t Count,
 
 } // namespace
 
-bool SendMessage(int Channel, TWorkerMessage Kind, const QByteArray& Payload) {
-    const QByteArray frame = FrameMessage(Kind, Payload);
-    const char* next = frame.constData();
-    std::size_t left = static_cast<std::size_t>(frame.size());
-    while (left > 0) {
-        const ssize_t sent = ::send(Channel, next, left, MSG_NOSIGNAL);
+bool SendMessage(int Channel, TWorkerMessage Kind, std::initializer_list<QByteArrayView> Parts) {
+    std::uint64_t length = 0;
+    for (const QByteArrayView part : Parts) {
+        length += static_cast<std::uint64_t>(part.size());
+    }
+    const QByteArray header = MessageHeader(Kind, length);
+    std::vector<iovec> pieces;
+    pieces.push_back({const_cast<char*>(header.constData()), kWorkerHeaderBytes});
+    for (const QByteArrayView part : Parts) {
+        if (!part.isEmpty()) {
+            pieces.push_back({const_cast<char*>(part.data()), static_cast<std::size_t>(part.size())});
+        }
+    }
+    std::size_t first = 0;
+    while (first < pieces.size()) {
+        msghdr message = {};
+        message.msg_iov = pieces.data() + first;
+        message.msg_iovlen = pieces.size() - first;
+        const ssize_t sent = ::sendmsg(Channel, &message, MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) {
             continue;
         }
         if (sent <= 0) {
             return false;
         }
-        next += sent;
-        left -= static_cast<std::size_t>(sent);
+        // Steps past what went out: whole pieces, then part of the next.
+        auto left = static_cast<std::size_t>(sent);
+        while (first < pieces.size() && left >= pieces[first].iov_len) {
+            left -= pieces[first].iov_len;
+            ++first;
+        }
+        if (left > 0) {
+            pieces[first].iov_base = static_cast<char*>(pieces[first].iov_base) + left;
+            pieces[first].iov_len -= left;
+        }
     }
     return true;
 }

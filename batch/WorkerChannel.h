@@ -3,9 +3,11 @@
 // Sending and receiving whole protocol messages on a stream socket.
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 
 #include "batch/WorkerProtocol.h"
@@ -15,8 +17,9 @@ struct TReceivedMessage {
     QByteArray Payload;
 };
 
-// Sends one message; false when the other side is gone. Never raises SIGPIPE.
-bool SendMessage(int Channel, TWorkerMessage Kind, const QByteArray& Payload);
+// Sends one message whose payload is Parts, one after another, each sent from where it lies;
+// false when the other side is gone. Never raises SIGPIPE.
+bool SendMessage(int Channel, TWorkerMessage Kind, std::initializer_list<QByteArrayView> Parts);
 
 // Called about ten times a second while a message is awaited; returning false gives up.
 using TKeepWaiting = std::function<bool()>;

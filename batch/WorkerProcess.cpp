@@ -212,7 +212,8 @@ TWorkerProcess::~TWorkerProcess() {
 TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
     TWorkerReply reply;
     FFailure.clear();
-    if (IsLost() || !SendMessage(FChannel, TWorkerMessage::Work, EncodeWorkRequest(Request))) {
+    if (IsLost() || !SendMessage(FChannel, TWorkerMessage::Work,
+                                     {Request.Source, WorkRequestTrailer(Request)})) {
         Bury();
         reply.Failure = FFailure;
         return reply;
@@ -232,7 +233,7 @@ TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
 
 std::optional<QStringList> TWorkerProcess::Probe(const TProbeRequest& Request) {
     if (IsLost() ||
-        !SendMessage(FChannel, TWorkerMessage::Probe, EncodeProbeRequest(Request))) {
+        !SendMessage(FChannel, TWorkerMessage::Probe, {EncodeProbeRequest(Request)})) {
         return std::nullopt;
     }
     FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(FSettings.SecondsPerFile);

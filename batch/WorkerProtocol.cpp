@@ -12,6 +12,7 @@ namespace {
 constexpr char kMark[4] = {'V', 'K', 'W', 'P'};
 constexpr auto kStreamVersion = QDataStream::Qt_6_4;
 constexpr std::uint32_t kLastKind = static_cast<std::uint32_t>(TWorkerMessage::ProbeResult);
+constexpr qsizetype kTrailerLengthBytes = 4;
 
 // A reader that reports anything short, long or out of range as malformed.
 class TPayloadReader {
@@ -90,14 +91,14 @@ bool Answers(const TEncodedOutput& Output, const TOutputRequest& Request) {
 
 } // namespace
 
-QByteArray FrameMessage(TWorkerMessage Kind, const QByteArray& Payload) {
-    QByteArray frame(kWorkerHeaderBytes, '\0');
-    char* header = frame.data();
+QByteArray MessageHeader(TWorkerMessage Kind, std::uint64_t Length) {
+    QByteArray bytes(kWorkerHeaderBytes, '\0');
+    char* header = bytes.data();
     std::memcpy(header, kMark, sizeof kMark);
     qToLittleEndian<std::uint32_t>(kWorkerProtocolVersion, header + 4);
     qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(Kind), header + 8);
-    qToLittleEndian<std::uint64_t>(static_cast<std::uint64_t>(Payload.size()), header + 12);
-    return frame + Payload;
+    qToLittleEndian<std::uint64_t>(Length, header + 12);
+    return bytes;
 }
 
 std::optional<TWorkerHeader> ParseHeader(const QByteArray& Bytes, std::uint64_t MaxPayload) {
@@ -115,20 +116,35 @@ std::optional<TWorkerHeader> ParseHeader(const QByteArray& Bytes, std::uint64_t 
     return TWorkerHeader{static_cast<TWorkerMessage>(kind), length};
 }
 
-QByteArray EncodeWorkRequest(const TWorkRequest& Request) {
+QByteArray WorkRequestTrailer(const TWorkRequest& Request) {
     TPayloadWriter writer;
-    writer << Request.Source << Request.ExtensionHint;
+    writer << Request.ExtensionHint;
     WritePlan(writer, Request.Plan);
-    return writer.Bytes();
+    QByteArray trailer = writer.Bytes();
+    char length[kTrailerLengthBytes];
+    qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(trailer.size()), length);
+    return trailer.append(length, kTrailerLengthBytes);
 }
 
-std::optional<TWorkRequest> DecodeWorkRequest(const QByteArray& Payload) {
-    TPayloadReader reader(Payload);
+std::optional<TWorkRequest> DecodeWorkRequest(QByteArray Payload) {
+    if (Payload.size() < kTrailerLengthBytes) {
+        return std::nullopt;
+    }
+    const qsizetype fieldsEnd = Payload.size() - kTrailerLengthBytes;
+    const auto fieldsLength = qFromLittleEndian<std::uint32_t>(Payload.constData() + fieldsEnd);
+    if (fieldsLength > static_cast<std::uint64_t>(fieldsEnd)) {
+        return std::nullopt;
+    }
+    const qsizetype sourceLength = fieldsEnd - static_cast<qsizetype>(fieldsLength);
+    const QByteArray fields = Payload.sliced(sourceLength, fieldsLength);
     TWorkRequest request;
-    reader >> request.Source >> request.ExtensionHint;
+    TPayloadReader reader(fields);
+    reader >> request.ExtensionHint;
     if (!ReadPlan(reader, request.Plan) || !reader.FineAndDone()) {
         return std::nullopt;
     }
+    Payload.truncate(sourceLength);
+    request.Source = std::move(Payload);
     return request;
 }
 

@@ -14,7 +14,7 @@
 
 #include "batch/PhotoOutputs.h"
 
-inline constexpr std::uint32_t kWorkerProtocolVersion = 1;
+inline constexpr std::uint32_t kWorkerProtocolVersion = 2;
 inline constexpr std::size_t kWorkerHeaderBytes = 20;
 
 enum class TWorkerMessage : std::uint32_t {
@@ -36,8 +36,8 @@ struct TWorkerHeader {
     std::uint64_t Length = 0;
 };
 
-// The header and payload of one message.
-QByteArray FrameMessage(TWorkerMessage Kind, const QByteArray& Payload);
+// The header of a message whose payload is Length bytes long.
+QByteArray MessageHeader(TWorkerMessage Kind, std::uint64_t Length);
 // The header in Bytes (kWorkerHeaderBytes of them), or nothing when its mark, version or kind is
 // wrong or its payload is longer than MaxPayload.
 std::optional<TWorkerHeader> ParseHeader(const QByteArray& Bytes, std::uint64_t MaxPayload);
@@ -49,8 +49,12 @@ struct TWorkRequest {
     TOutputPlan Plan;
 };
 
-QByteArray EncodeWorkRequest(const TWorkRequest& Request);
-std::optional<TWorkRequest> DecodeWorkRequest(const QByteArray& Payload);
+// A Work payload is the source's bytes, then this trailer: the request's other fields and, in its
+// last four bytes, their length. The source goes out and comes in where it already lies; neither
+// side copies it to frame or unframe a request.
+QByteArray WorkRequestTrailer(const TWorkRequest& Request);
+// Takes Payload over: the request's Source is the payload itself, cut before the trailer.
+std::optional<TWorkRequest> DecodeWorkRequest(QByteArray Payload);
 
 QByteArray EncodePhotoOutputs(const TPhotoOutputs& Outputs);
 // The outputs, or nothing when the payload is malformed or does not answer Plan: one output per

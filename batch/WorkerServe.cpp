@@ -101,22 +101,22 @@ int ServeWorker(int Channel, const TWorkerStart& Start) {
         return kExitStartFailed;
     }
     if (!SendMessage(Channel, TWorkerMessage::Ready,
-                     EncodeReady({sandbox.FileSystemLocked, sandbox.FileSystemNote}))) {
+                     {EncodeReady({sandbox.FileSystemLocked, sandbox.FileSystemNote})})) {
         return 0;
     }
     for (;;) {
-        const TReceiveResult received = ReceiveMessage(Channel, kMaxWorkPayload);
+        TReceiveResult received = ReceiveMessage(Channel, kMaxWorkPayload);
         if (received.Status == TReceiveStatus::Closed) {
             return 0; // the run is over
         }
         if (received.Status != TReceiveStatus::Received) {
             return kExitMalformedRequest;
         }
-        const TReceivedMessage* message = &received.Message;
+        TReceivedMessage* message = &received.Message;
         QByteArray reply;
         TWorkerMessage replyKind = TWorkerMessage::Outputs;
         if (message->Kind == TWorkerMessage::Work) {
-            const std::optional<TWorkRequest> request = DecodeWorkRequest(message->Payload);
+            const std::optional<TWorkRequest> request = DecodeWorkRequest(std::move(message->Payload));
             if (!request) {
                 return kExitMalformedRequest;
             }
@@ -135,7 +135,7 @@ int ServeWorker(int Channel, const TWorkerStart& Start) {
         } else {
             return kExitMalformedRequest;
         }
-        if (!SendMessage(Channel, replyKind, reply)) {
+        if (!SendMessage(Channel, replyKind, {reply})) {
             return 0;
         }
     }

@@ -19,8 +19,8 @@
 #include "cli/TerminalView.h"
 #include "engine/ImageMagickAPI.h"
 #include "engine/MagickImage.h"
-#include "engine/MagickRegistration.h"
 #include "platform/FileNames.h"
+#include "platform/MemoryReuse.h"
 #include "platform/Processors.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
@@ -76,7 +76,7 @@ int Run(const TCliOptions& Options, const TSettings& RunSettings) {
         return failed;
     }
 
-    const TEngineModule engine;
+    const TEngineLoad engine;
     if (!MagickLoaded) {
         Complain(QStringLiteral("cannot load the image engine (%1); install the Debian package %2")
                      .arg(QString::fromStdString(DefaultMagickLibraryFileName()),
@@ -106,6 +106,8 @@ int Run(const TCliOptions& Options, const TSettings& RunSettings) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Every source is read whole, one after another.
+    ReuseFreedMemory();
     const QCoreApplication application(argc, argv);
     // Arguments are file names: taken as bytes, not through the locale's lossy conversion.
     QStringList arguments;

@@ -18,8 +18,6 @@
 #include "platform/RegularFile.h"
 #include "platform/SafeWrite.h"
 
-bool MagickLoaded = false;
-
 namespace {
 
 // Files are read whole before decoding; larger ones than the engine's byte count takes are
@@ -75,12 +73,6 @@ TMagickImage::~TMagickImage() {
     ReleaseImages();
     if (ImageInfo != nullptr)
         Magick::DestroyImageInfo(ImageInfo);
-}
-
-void TMagickImage::CheckLibraryLoaded() {
-    // The flag says the start-up load worked; the binding says the library is still there.
-    if (!MagickLoaded || !MagickLibState().Loaded)
-        throw EInvalidGraphic("ImageMagick library not loaded");
 }
 
 void TMagickImage::ReleaseImages() {

@@ -25,8 +25,18 @@ enum TMagickFilter : std::uint32_t {
     mfLanczos = 13,
 };
 
-// True when the engine loaded at start-up; set once by RegisterMagickFormats.
+// True when the engine loaded at start-up; set once by RegisterMagickFormats or TEngineLoad.
 extern bool MagickLoaded;
+
+// The engine alone, for a program that registers no picture formats: loaded on construction
+// (MagickLoaded says whether it did), given back and the library freed on destruction.
+class TEngineLoad {
+public:
+    TEngineLoad();
+    ~TEngineLoad();
+    TEngineLoad(const TEngineLoad&) = delete;
+    TEngineLoad& operator=(const TEngineLoad&) = delete;
+};
 
 // One engine image list (all frames of one picture) with its read and write options.
 class TMagickImage : public TGraphic {

@@ -10,6 +10,7 @@
 
 #include "batch/WorkerServe.h"
 #include "platform/FileNames.h"
+#include "platform/MemoryReuse.h"
 #include "platform/Sandbox.h"
 
 namespace {
@@ -34,5 +35,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     CloseDescriptorsFrom(kChannel + 1);
+    ReuseFreedMemory();
     return ServeWorker(kChannel, *start);
 }

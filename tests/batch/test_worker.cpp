@@ -172,16 +172,42 @@ private slots:
     void cleanupTestCase() { Engine.reset(); }
 
     void headersAreChecked() {
-        const QByteArray good = FrameMessage(TWorkerMessage::Outputs, "abc").left(20);
+        const QByteArray good = MessageHeader(TWorkerMessage::Outputs, 3);
         QVERIFY(ParseHeader(good, 3));
         QVERIFY(!ParseHeader(good, 2)); // longer than that side may send
         QByteArray otherVersion = good;
-        otherVersion[4] = 2;
+        otherVersion[4] = 1;
         QVERIFY(!ParseHeader(otherVersion, 3));
         QByteArray unknownKind = good;
         unknownKind[8] = 99;
         QVERIFY(!ParseHeader(unknownKind, 3));
         QVERIFY(!ParseHeader(QByteArray("XXXX") + good.mid(4), 3));
+    }
+
+    // The source travels untouched ahead of the request's fields, whatever bytes it holds; a
+    // trailer that does not add up is refused, never read past.
+    void workRequestsKeepTheirSource() {
+        TWorkRequest request{QByteArray("\0\xff picture", 10), QStringLiteral("jpg"),
+                             LargeOnlyPlan()};
+        request.Plan.HighQuality = true;
+        request.Plan.Quality = 70;
+        const QByteArray trailer = WorkRequestTrailer(request);
+        const std::optional<TWorkRequest> decoded = DecodeWorkRequest(request.Source + trailer);
+        QVERIFY(decoded);
+        QCOMPARE(decoded->Source, request.Source);
+        QCOMPARE(decoded->ExtensionHint, request.ExtensionHint);
+        QCOMPARE(decoded->Plan.Sizes.size(), 1u);
+        QCOMPARE(decoded->Plan.Sizes[0].Box.Width, 600);
+        QVERIFY(decoded->Plan.HighQuality);
+        QCOMPARE(decoded->Plan.Quality, 70);
+        QVERIFY(DecodeWorkRequest(trailer)); // an empty source is the run's to refuse
+
+        QVERIFY(!DecodeWorkRequest(QByteArray()));
+        QVERIFY(!DecodeWorkRequest(trailer.right(3)));
+        QVERIFY(!DecodeWorkRequest(request.Source + trailer.mid(1))); // fields cut short
+        QByteArray tooLong = trailer;
+        tooLong[tooLong.size() - 1] = '\x7f';
+        QVERIFY(!DecodeWorkRequest(request.Source + tooLong));
     }
 
     // A worker's outputs are believed only when they answer the plan it was given.
@@ -211,10 +237,10 @@ private slots:
         const QString liar = Bytes(
             QStringLiteral("liar.sh"),
             "#!/bin/sh\n"
-            "printf 'VKWP\\001\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0\\0\\0"
+            "printf 'VKWP\\002\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0\\0\\0"
             "\\001\\377\\377\\377\\377' >&3\n"
             "head -c 1 <&3 >/dev/null\n"
-            "printf 'VKWP\\001\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
+            "printf 'VKWP\\002\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
             "exec sleep 600\n");
         QFile::setPermissions(liar, QFile::ReadOwner | QFile::ExeOwner);
         TWorkerSettings settings;
@@ -307,6 +333,34 @@ private slots:
         QCOMPARE(QDir(out + QStringLiteral("Thumbnail")).entryList(QDir::Files),
                  QStringList({QStringLiteral("Thumb_a.jpg"), QStringLiteral("Thumb_b.jpg"),
                               QStringLiteral("Thumb_c.jpg")}));
+    }
+
+    // Files read ahead for the workers but not taken by one when the run is stopped are not
+    // started: both workers are held by a hanging picture when the stop comes.
+    void aStopLeavesTheFilesReadAheadUnstarted() {
+        class TStopSoonView : public TReportView {
+        public:
+            bool Idle() const override { return IsIdle || ++Looks >= 2; }
+            mutable int Looks = 0;
+        };
+        const QByteArray hang = QByteArray(kHangTrigger) + QByteArray(10000, ' ');
+        TListStub list;
+        list.Paths = {Bytes(QStringLiteral("hang1.png"), hang),
+                      Picture(QStringLiteral("early/a.png"), 20, 20),
+                      Bytes(QStringLiteral("hang2.png"), hang),
+                      Picture(QStringLiteral("early/b.png"), 20, 20)};
+        TStopSoonView view;
+        TWorkerSettings workers = TriggerWorkers();
+        workers.SecondsPerFile = 1;
+        TSettings settings;
+        const TBatchCounts counts =
+            TBatchRun(list, view, settings, Folder.filePath(QStringLiteral("stopped/")), workers, 2)
+                .Execute();
+        QCOMPARE(counts.Processed, 0);
+        QCOMPARE(counts.NonSupported, 2);
+        QVERIFY(counts.Cancelled);
+        QCOMPARE(list.Paths, QStringList({Folder.filePath(QStringLiteral("early/a.png")),
+                                          Folder.filePath(QStringLiteral("early/b.png"))}));
     }
 
     // Files finish in any order; what the user gets does not show it.
