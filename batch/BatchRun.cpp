@@ -60,7 +60,6 @@ TBatchCounts TBatchRun::Execute() {
         RunInTurn(counts);
     }
     counts.Cancelled = FList.Count() > 0;
-    counts.FlushError = FWork.FlushToDisk();
 
     FView.SetStatusLabel1(QStringLiteral("Files Processed: %1").arg(counts.Processed));
     FView.SetStatusLabel2(QStringLiteral("Non Supported files: %1").arg(counts.NonSupported));
@@ -89,6 +88,7 @@ void TBatchRun::RunInTurn(TBatchCounts& Counts) {
         FView.RunFileWork([&] { report = ProcessFile(file); });
         Handled(path, report, Counts);
     }
+    Counts.FlushError = FWork.FlushToDisk();
 }
 
 void TBatchRun::RunInParallel(TBatchCounts& Counts) {
@@ -99,7 +99,8 @@ void TBatchRun::RunInParallel(TBatchCounts& Counts) {
     }
     run.Execute(
         files, [this] { return FView.Idle(); },
-        [&](const QString& Path, const TFileReport& Report) { Handled(Path, Report, Counts); });
+        [&](const QString& Path, const TFileReport& Report) { Handled(Path, Report, Counts); },
+        [&] { Counts.FlushError = FWork.FlushToDisk(); });
 }
 
 TFileReport TBatchRun::ProcessFile(const TListedFile& File) {

@@ -137,7 +137,8 @@ TParallelRun::TParallelRun(TFileWork& Work, const TWorkerSettings& Workers, int 
 }
 
 void TParallelRun::Execute(const std::vector<TListedFile>& Files, const std::function<bool()>& Stopped,
-                           const std::function<void(const QString&, const TFileReport&)>& Handled) {
+                           const std::function<void(const QString&, const TFileReport&)>& Handled,
+                           const std::function<void()>& AllHandled) {
     const int count = static_cast<int>(Files.size());
     const int jobs = std::min(FJobs, count);
     TExchange exchange;
@@ -211,6 +212,9 @@ void TParallelRun::Execute(const std::vector<TListedFile>& Files, const std::fun
             }
         }
     }
+    // The workers are told to end first: they take a while to give their memory back.
+    exchange.Close();
+    AllHandled();
 }
 
 TPreparedFile TParallelRun::PrepareGuarded(const TListedFile& File) const {

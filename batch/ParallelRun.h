@@ -19,9 +19,11 @@ public:
     // Starts the workers (raises EWorkerStart when one cannot be) and works through Files.
     // Stopped is asked before each file starts: once it is true no file starts and the files
     // under way are finished. Handled is called for every file that was started, in list order,
-    // on the calling thread, which alone touches Work.
+    // on the calling thread, which alone touches Work. AllHandled is called after the last of
+    // them, while the workers end.
     void Execute(const std::vector<TListedFile>& Files, const std::function<bool()>& Stopped,
-                 const std::function<void(const QString&, const TFileReport&)>& Handled);
+                 const std::function<void(const QString&, const TFileReport&)>& Handled,
+                 const std::function<void()>& AllHandled);
 
 private:
     // The steps of the run's own part; a file whose step raises is counted as non-supported.
