@@ -136,7 +136,8 @@ TParallelRun::TParallelRun(TFileWork& Work, const TWorkerSettings& Workers, int 
     }
 }
 
-void TParallelRun::Execute(const std::vector<TListedFile>& Files, const std::function<bool()>& Stopped,
+void TParallelRun::Execute(const std::vector<TListedFile>& Files,
+                           const std::function<bool()>& Stopped,
                            const std::function<void(const QString&, const TFileReport&)>& Handled,
                            const std::function<void()>& AllHandled) {
     const int count = static_cast<int>(Files.size());

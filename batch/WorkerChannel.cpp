@@ -59,7 +59,8 @@ bool SendMessage(int Channel, TWorkerMessage Kind, std::initializer_list<QByteAr
     pieces.push_back({const_cast<char*>(header.constData()), kWorkerHeaderBytes});
     for (const QByteArrayView part : Parts) {
         if (!part.isEmpty()) {
-            pieces.push_back({const_cast<char*>(part.data()), static_cast<std::size_t>(part.size())});
+            pieces.push_back(
+                {const_cast<char*>(part.data()), static_cast<std::size_t>(part.size())});
         }
     }
     std::size_t first = 0;

@@ -116,7 +116,8 @@ int ServeWorker(int Channel, const TWorkerStart& Start) {
         QByteArray reply;
         TWorkerMessage replyKind = TWorkerMessage::Outputs;
         if (message->Kind == TWorkerMessage::Work) {
-            const std::optional<TWorkRequest> request = DecodeWorkRequest(std::move(message->Payload));
+            const std::optional<TWorkRequest> request =
+                DecodeWorkRequest(std::move(message->Payload));
             if (!request) {
                 return kExitMalformedRequest;
             }

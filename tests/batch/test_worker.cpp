@@ -234,14 +234,14 @@ private slots:
     // A worker that lies about its message's length is ended, never believed.
     void anOversizedMessageIsTheWorkersCrash() {
         // Ready, then an answer declaring a terabyte.
-        const QString liar = Bytes(
-            QStringLiteral("liar.sh"),
-            "#!/bin/sh\n"
-            "printf 'VKWP\\002\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0\\0\\0"
-            "\\001\\377\\377\\377\\377' >&3\n"
-            "head -c 1 <&3 >/dev/null\n"
-            "printf 'VKWP\\002\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
-            "exec sleep 600\n");
+        const QString liar =
+            Bytes(QStringLiteral("liar.sh"),
+                  "#!/bin/sh\n"
+                  "printf 'VKWP\\002\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0\\0\\0"
+                  "\\001\\377\\377\\377\\377' >&3\n"
+                  "head -c 1 <&3 >/dev/null\n"
+                  "printf 'VKWP\\002\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
+                  "exec sleep 600\n");
         QFile::setPermissions(liar, QFile::ReadOwner | QFile::ExeOwner);
         TWorkerSettings settings;
         settings.Program = liar;
