@@ -5,13 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include "app/FileListMime.h"
 #include "app/FileListModel.h"
 #include "app/FileListScan.h"
 #include "platform/FileNames.h"
+#include "platform/SafeWrite.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ public:
             error = errno;
         if (error != 0) {
             Reason = QStringLiteral("Cannot open file \"%1\". %2")
-                         .arg(Path, QString::fromLocal8Bit(std::strerror(error)));
+                         .arg(Path, SafeWrite::ReasonText(error));
             return std::nullopt;
         }
         return static_cast<qint64>(status.st_size);

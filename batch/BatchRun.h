@@ -4,7 +4,6 @@
 #include <QStringList>
 
 #include <functional>
-#include <vector>
 
 #include "batch/FileWork.h"
 #include "batch/WorkerProcess.h"

@@ -16,14 +16,14 @@ constexpr qint64 kMaxSourceBytes = std::numeric_limits<std::uint32_t>::max();
 } // namespace
 
 TFileWork::TFileWork(const TSettings& RunSettings, const QString& OutputRoot)
-    : FSettings(RunSettings), FTree(OutputRoot) {}
+    : FPlan(PlanFor(RunSettings)), FTree(OutputRoot) {}
 
 TPreparedFile TFileWork::Prepare(const TListedFile& File) const {
     const QString& Path = File.Path;
     TPreparedFile file;
     file.Path = Path;
     file.Subfolder = File.Subfolder;
-    file.Request.Plan = PlanFor(FSettings);
+    file.Request.Plan = FPlan;
     if (file.Request.Plan.Sizes.empty()) {
         file.Report.Outcome = TFileOutcome::Processed; // nothing asked of this file
         return file;
@@ -67,9 +67,12 @@ void TFileWork::Finish(TPreparedFile& File, const TWorkerReply& Reply) {
 
 void TFileWork::OpenFolders(TOutputPlan& Plan, const QString& Subfolder,
                             std::vector<SafeWrite::TFolder>& Folders, TFileReport& Report) const {
+    // The root once for all sizes.
+    const SafeWrite::TOpenedFolder root = FTree.OpenRoot();
     std::vector<TOutputRequest> kept;
     for (const TOutputRequest& request : Plan.Sizes) {
-        SafeWrite::TOpenedFolder opened = FTree.OpenSizeFolder(request.Size, Subfolder);
+        SafeWrite::TOpenedFolder opened =
+            TOutputTree::OpenSizeFolderIn(root, request.Size, Subfolder);
         if (!opened.Error.isEmpty()) {
             Report.NotWritten.push_back(
                 {FTree.SizeFolder(request.Size, Subfolder),

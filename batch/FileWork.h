@@ -60,7 +60,7 @@ struct TPreparedFile {
 // at a time would give them.
 class TFileWork {
 public:
-    // Settings are copied: a run works with the values it started with.
+    // The run works with the settings it started with: its plan is made here.
     TFileWork(const TSettings& RunSettings, const QString& OutputRoot);
 
     TPreparedFile Prepare(const TListedFile& File) const;
@@ -78,6 +78,7 @@ private:
     bool WriteOutput(const TPreparedFile& File, const TEncodedOutput& Output,
                      const SafeWrite::TFolder& Folder, TFileReport& Report);
 
-    TSettings FSettings;
+    // What the run makes of every file; each file's copy loses the sizes it cannot write.
+    TOutputPlan FPlan;
     TOutputTree FTree;
 };

@@ -2,6 +2,9 @@
 
 #include <climits>
 #include <cstdlib>
+#include <optional>
+
+#include <fcntl.h>
 
 #include <QDir>
 
@@ -26,24 +29,33 @@ QString TOutputTree::SizeFolder(TOutputSize Size, const QString& Subfolder) cons
     return FRoot + SizeFolderName(Size) + QLatin1Char('/') + Subfolder;
 }
 
-SafeWrite::TOpenedFolder TOutputTree::OpenSizeFolder(TOutputSize Size,
-                                                     const QString& Subfolder) const {
+SafeWrite::TOpenedFolder TOutputTree::OpenRoot() const {
     SafeWrite::TOpenedFolder root = SafeWrite::MakeAndOpenFolder(EncodeFileName(FRoot));
-    if (!root.Error.isEmpty()) {
-        return {SafeWrite::TFolder(), root.Error};
+    if (root.Error.isEmpty() && !FRootFolder.IsOpen()) {
+        FRootFolder = SafeWrite::TFolder(::fcntl(root.Folder.Descriptor(), F_DUPFD_CLOEXEC, 0));
+    }
+    return root;
+}
+
+SafeWrite::TOpenedFolder TOutputTree::OpenSizeFolderIn(const SafeWrite::TOpenedFolder& Root,
+                                                       TOutputSize Size, const QString& Subfolder) {
+    if (!Root.Error.isEmpty()) {
+        return {SafeWrite::TFolder(), Root.Error};
     }
     SafeWrite::TOpenedFolder folder =
-        SafeWrite::MakeAndOpenSubfolder(root.Folder, EncodeFileName(SizeFolderName(Size)));
+        SafeWrite::MakeAndOpenSubfolder(Root.Folder, EncodeFileName(SizeFolderName(Size)));
     for (const QString& level : Subfolder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (!folder.Error.isEmpty()) {
             break;
         }
         folder = SafeWrite::MakeAndOpenSubfolder(folder.Folder, EncodeFileName(level));
     }
-    if (!FRootFolder.IsOpen()) {
-        FRootFolder = std::move(root.Folder);
-    }
     return folder;
+}
+
+SafeWrite::TOpenedFolder TOutputTree::OpenSizeFolder(TOutputSize Size,
+                                                     const QString& Subfolder) const {
+    return OpenSizeFolderIn(OpenRoot(), Size, Subfolder);
 }
 
 QString TOutputTree::FlushToDisk() const {
@@ -78,11 +90,15 @@ QStringList TOutputTree::OwnFolders() const {
 }
 
 QString TOutputTree::MakeSizeFolders(const TSettings& RunSettings) const {
+    std::optional<SafeWrite::TOpenedFolder> root; // made with the first size switched on
     for (const TOutputSize size : RunOrder) {
         if (!SizeEnabled(RunSettings, size)) {
             continue;
         }
-        const SafeWrite::TOpenedFolder folder = OpenSizeFolder(size);
+        if (!root) {
+            root = OpenRoot();
+        }
+        const SafeWrite::TOpenedFolder folder = OpenSizeFolderIn(*root, size);
         if (!folder.Error.isEmpty()) {
             return SizeFolder(size) + QStringLiteral(": ") + folder.Error;
         }

@@ -26,10 +26,16 @@ public:
     // The root followed by the size's folder name and "/", then Subfolder: relative folders
     // ending in "/" that a source's outputs go into, or empty.
     QString SizeFolder(TOutputSize Size, const QString& Subfolder = {}) const;
-    // Makes the root (with every missing level), the size's folder in it and each level of
-    // Subfolder below that (names of real folders, never "." or ".."), and opens the last. A
-    // link planted at any of these folders is replaced by a real folder, never followed out of
-    // the root. On failure the result holds the system's reason.
+    // Makes the root (with every missing level) and opens it. On failure the result holds the
+    // system's reason.
+    SafeWrite::TOpenedFolder OpenRoot() const;
+    // Makes the size's folder in Root, as OpenRoot gave it, and each level of Subfolder below
+    // that (names of real folders, never "." or ".."), and opens the last. A link planted at any
+    // of these folders is replaced by a real folder, never followed out of the root. On failure,
+    // the root's included, the result holds the system's reason.
+    static SafeWrite::TOpenedFolder OpenSizeFolderIn(const SafeWrite::TOpenedFolder& Root,
+                                                     TOutputSize Size, const QString& Subfolder = {});
+    // OpenRoot, then OpenSizeFolderIn it.
     SafeWrite::TOpenedFolder OpenSizeFolder(TOutputSize Size, const QString& Subfolder = {}) const;
     // Brings everything written below the root to the disk, once for a whole run: outputs are
     // not flushed one by one. Empty when that succeeded or the root was never made; otherwise

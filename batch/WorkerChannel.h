@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
-#include <optional>
 
 #include "batch/WorkerProtocol.h"
 

@@ -20,6 +20,7 @@
 #include "batch/WorkerChannel.h"
 #include "platform/FileNames.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeWrite.h"
 
 namespace {
 
@@ -28,10 +29,6 @@ constexpr int kWorkerChannel = 3;
 constexpr std::uint64_t kAddressSpaceHeadroom = std::uint64_t{1} << 30;
 // Starting means loading the engine and its coders.
 constexpr std::chrono::seconds kStartTimeLimit{60};
-
-QString SystemReason(int Error) {
-    return QString::fromLocal8Bit(std::strerror(Error));
-}
 
 // The worker's whole environment: nothing of ours reaches it but the allocator's setting, the
 // engine's thread count and, in a sanitizer build, the sanitizers' options (a worker's leaks are
@@ -124,7 +121,7 @@ pid_t Spawn(const QString& Program, int Channel, const TWorkerSettings& Settings
                                   argv.data(), envp.data());
     if (error != 0) {
         throw EWorkerStart(QStringLiteral("cannot start %1: %2")
-                               .arg(Program, SystemReason(error))
+                               .arg(Program, SafeWrite::ReasonText(error))
                                .toStdString());
     }
     return pid;
@@ -179,7 +176,7 @@ TWorkerProcess::TWorkerProcess(const TWorkerSettings& Settings) : FSettings(Sett
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
         throw EWorkerStart("cannot make a channel for the worker: " +
-                           SystemReason(errno).toStdString());
+                           SafeWrite::ReasonText(errno).toStdString());
     }
     FChannel = ends[0];
     try {

@@ -13,6 +13,7 @@
 #include "batch/WorkerChannel.h"
 #include "engine/EnginePreload.h"
 #include "platform/FileNames.h"
+#include "platform/SafeWrite.h"
 #include "platform/Sandbox.h"
 
 namespace {
@@ -27,7 +28,7 @@ void Complain(const char* Text) {
 QString Outcome(const char* Attempt, bool Succeeded, int Error) {
     return QStringLiteral("%1: %2").arg(QLatin1String(Attempt),
                                         Succeeded ? QStringLiteral("succeeded")
-                                                  : QString::fromLocal8Bit(std::strerror(Error)));
+                                                  : SafeWrite::ReasonText(Error));
 }
 
 // Tries, from inside the lock, each way out a hostile picture would want.

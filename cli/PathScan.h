@@ -5,13 +5,11 @@
 
 #include <vector>
 
-// One file a run is to handle.
-struct TScannedFile {
-    QString Path;
-    // The folders between the scanned folder and the file, ending in "/", when the outputs keep
-    // them; empty otherwise.
-    QString Subfolder;
-};
+#include "batch/FileWork.h"
+
+// One file a run is to handle; its Subfolder holds the folders between the scanned folder and
+// the file when the outputs keep them.
+using TScannedFile = TListedFile;
 
 // How the command line's paths are gathered.
 struct TPathScanOptions {

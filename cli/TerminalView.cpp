@@ -17,8 +17,9 @@ QString Prefixed(const QString& Line) {
 
 } // namespace
 
-TPathList::TPathList(const std::vector<TScannedFile>& Files) : FFiles(Files.begin(), Files.end()) {
+TPathList::TPathList(const std::vector<TScannedFile>& Files) {
     for (const TScannedFile& file : Files) {
+        FFiles.push_back(file.Path);
         if (!file.Subfolder.isEmpty()) {
             FSubfolders.insert(file.Path, file.Subfolder);
         }
@@ -26,11 +27,7 @@ TPathList::TPathList(const std::vector<TScannedFile>& Files) : FFiles(Files.begi
 }
 
 QStringList TPathList::EntryPaths() const {
-    QStringList paths;
-    for (const TScannedFile& file : FFiles) {
-        paths << file.Path;
-    }
-    return paths;
+    return QStringList(FFiles.begin(), FFiles.end());
 }
 
 QString TPathList::SubfolderOf(const QString& Path) const {
@@ -39,9 +36,7 @@ QString TPathList::SubfolderOf(const QString& Path) const {
 
 void TPathList::DeleteEntry(const QString& Path) {
     // Files are handed back in list order, so the entry is almost always the first.
-    const auto entry =
-        std::find_if(FFiles.begin(), FFiles.end(),
-                     [&Path](const TScannedFile& File) { return File.Path == Path; });
+    const auto entry = std::find(FFiles.begin(), FFiles.end(), Path);
     if (entry != FFiles.end()) {
         FFiles.erase(entry);
     }

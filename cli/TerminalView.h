@@ -15,12 +15,12 @@ public:
     explicit TPathList(const std::vector<TScannedFile>& Files);
     int Count() const override { return static_cast<int>(FFiles.size()); }
     QStringList EntryPaths() const override;
-    QString FirstPath() const override { return FFiles.front().Path; }
+    QString FirstPath() const override { return FFiles.front(); }
     QString SubfolderOf(const QString& Path) const override;
     void DeleteEntry(const QString& Path) override;
 
 private:
-    std::deque<TScannedFile> FFiles;
+    std::deque<QString> FFiles;
     // The subfolder of every file that has one: a run over several files at once asks for each.
     QHash<QString, QString> FSubfolders;
 };

@@ -28,6 +28,10 @@ enum TMagickFilter : std::uint32_t {
 // True when the engine loaded at start-up; set once by RegisterMagickFormats or TEngineLoad.
 extern bool MagickLoaded;
 
+// Gives the start-up's reference to the engine back and frees the library, whatever references
+// are still open; MagickLoaded becomes false.
+void ShutDownEngine();
+
 // The engine alone, for a program that registers no picture formats: loaded on construction
 // (MagickLoaded says whether it did), given back and the library freed on destruction.
 class TEngineLoad {

@@ -17,8 +17,12 @@ TEngineLoad::TEngineLoad() {
     MagickLoaded = LoadImageMagick("");
 }
 
-TEngineLoad::~TEngineLoad() {
+void ShutDownEngine() {
     MagickLoaded = false;
     UnloadImageMagick();
     ShutDownImageMagickAPI();
+}
+
+TEngineLoad::~TEngineLoad() {
+    ShutDownEngine();
 }

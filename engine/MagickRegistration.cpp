@@ -40,15 +40,11 @@ TEngineModule::TEngineModule() {
         RegisterMagickFormats();
     } catch (...) {
         // A module that failed to start is not shut down by its destructor.
-        MagickLoaded = false;
-        UnloadImageMagick();
-        ShutDownImageMagickAPI();
+        ShutDownEngine();
         throw;
     }
 }
 
 TEngineModule::~TEngineModule() {
-    MagickLoaded = false;
-    UnloadImageMagick();
-    ShutDownImageMagickAPI();
+    ShutDownEngine();
 }

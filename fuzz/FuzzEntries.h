@@ -32,7 +32,6 @@ inline void VersionBlockInput(const std::uint8_t* Data, std::size_t Size) {
 // copied to a buffer of its own size, so that the sanitizer sees any read past its end.
 inline void ExecutableImageInput(const std::uint8_t* Data, std::size_t Size) {
     const std::span<const std::uint8_t> image(Data, Size);
-    (void)ExecutableImage::IsExecutableImage(image);
     for (const auto& found :
          {ExecutableImage::FindPeVersionResource(image),
           ExecutableImage::FindElfSection(image, ExecutableImage::VersionSectionName),

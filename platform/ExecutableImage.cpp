@@ -118,16 +118,13 @@ struct TElfLayout {
 
 constexpr std::uint32_t SectionTypeNoBits = 8;
 
-} // namespace
-
+// "\x7f" "ELF" at the start.
 bool IsElfImage(TBytes Image) {
     return Image.size() >= 4 && Image[0] == 0x7F && Image[1] == 'E' && Image[2] == 'L' &&
            Image[3] == 'F';
 }
 
-bool IsPeImage(TBytes Image) { return PeHeaderOffset(TReader{Image}).has_value(); }
-
-bool IsExecutableImage(TBytes Image) { return IsElfImage(Image) || IsPeImage(Image); }
+} // namespace
 
 std::optional<TBytes> FindPeVersionResource(TBytes Bytes) {
     const TReader image{Bytes};

@@ -16,13 +16,6 @@ using VersionBlock::TBytes;
 // The section the build puts the program's version block in.
 inline constexpr std::string_view VersionSectionName = ".vk_version";
 
-// "\x7f" "ELF" at the start.
-bool IsElfImage(TBytes Image);
-// "MZ" at the start and "PE\0\0" where e_lfanew points.
-bool IsPeImage(TBytes Image);
-// Either of the two: what the program calls an executable.
-bool IsExecutableImage(TBytes Image);
-
 // The data of the first RT_VERSION (16) resource: first name, first language. The resource
 // directory is found through the optional header (PE32 or PE32+) and every RVA is mapped to the
 // file through the section table.

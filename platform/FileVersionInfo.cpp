@@ -111,8 +111,6 @@ void ReadVersionBlockFields(std::span<const std::uint8_t> Block, TFileVersionInf
 }
 
 void ReadExecutableImageFields(std::span<const std::uint8_t> Image, TFileVersionInfo& Info) {
-    if (!ExecutableImage::IsExecutableImage(Image))
-        return;
     if (const auto block = ExecutableImage::FindVersionBlock(Image))
         ReadVersionBlockFields(*block, Info);
 }

@@ -55,6 +55,10 @@ QStringList VisibleSubfolderNames(const QString& Folder) {
         names.append(DecodeFileName(QByteArray(Name)));
         return true;
     });
+    const QCollator collator = FileManagerCollator();
+    std::stable_sort(names.begin(), names.end(), [&collator](const QString& A, const QString& B) {
+        return collator.compare(A, B) < 0;
+    });
     return names;
 }
 
@@ -82,11 +86,4 @@ QCollator FileManagerCollator() {
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     return collator;
-}
-
-void SortAsFileManager(QStringList& Names) {
-    const QCollator collator = FileManagerCollator();
-    std::stable_sort(Names.begin(), Names.end(), [&collator](const QString& A, const QString& B) {
-        return collator.compare(A, B) < 0;
-    });
 }

@@ -19,7 +19,8 @@ enum class TEntryKind {
 };
 TEntryKind FolderEntryKind(DIR* Folder, const dirent& Entry);
 
-// The names of Folder's visible subfolders (links to folders included), unsorted.
+// The names of Folder's visible subfolders (links to folders included), sorted with
+// FileManagerCollator.
 QStringList VisibleSubfolderNames(const QString& Folder);
 // Whether Folder has at least one visible subfolder; stops at the first one it meets.
 bool HasVisibleSubfolder(const QString& Folder);
@@ -29,5 +30,3 @@ bool IsExistingFolder(const QString& Path);
 QString ChildPath(const QString& Folder, const QString& Name);
 // Compares names as a file manager does: letter case aside, digit runs by their value.
 QCollator FileManagerCollator();
-// Sorts Names in place with FileManagerCollator.
-void SortAsFileManager(QStringList& Names);

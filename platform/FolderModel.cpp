@@ -112,9 +112,7 @@ void TFolderModel::ListDesktop() {
     for (const TVolume& volume : volumes)
         FDesktop->Add(TKind::Volume, volume.Name, volume.Path);
 
-    QStringList names = VisibleSubfolderNames(FDesktop->Path);
-    SortAsFileManager(names);
-    for (const QString& name : names)
+    for (const QString& name : VisibleSubfolderNames(FDesktop->Path))
         FDesktop->Add(TKind::Folder, name, ChildPath(FDesktop->Path, name));
     FDesktop->Listed = true;
 }
@@ -164,8 +162,6 @@ QVariant TFolderModel::data(const QModelIndex& Index, int Role) const {
     case Qt::EditRole:
     case Qt::ToolTipRole:
         return Role == Qt::ToolTipRole ? node->Path : node->Name;
-    case PathRole:
-        return node->Path;
     case KindRole:
         return static_cast<int>(node->Kind);
     default:
@@ -203,10 +199,9 @@ void TFolderModel::fetchMore(const QModelIndex& Parent) {
     if (node == nullptr || node->Listed)
         return;
     node->Listed = true;
-    QStringList names = VisibleSubfolderNames(node->Path);
+    const QStringList names = VisibleSubfolderNames(node->Path);
     if (names.isEmpty())
         return;
-    SortAsFileManager(names);
     beginInsertRows(Parent, 0, static_cast<int>(names.size()) - 1);
     for (const QString& name : names)
         node->Add(TKind::Folder, name, ChildPath(node->Path, name));

@@ -19,10 +19,8 @@ class TFolderModel : public QAbstractItemModel {
 public:
     enum class TKind { Desktop, Home, FileSystemRoot, Volume, Folder };
     enum TRole {
-        // The node's path, without a final "/" (the file-system root is "/").
-        PathRole = Qt::UserRole + 1,
         // The node's TKind, as an int.
-        KindRole,
+        KindRole = Qt::UserRole + 2,
     };
 
     explicit TFolderModel(QObject* Parent = nullptr);

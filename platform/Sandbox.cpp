@@ -1,7 +1,6 @@
 #include "Sandbox.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <linux/landlock.h>
@@ -13,11 +12,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace {
+#include "platform/SafeWrite.h"
 
-QString SystemReason(int Error) {
-    return QString::fromLocal8Bit(std::strerror(Error));
-}
+namespace {
 
 bool SetLimit(int Resource, rlim_t Value) {
     const rlimit limit = {Value, Value};
@@ -28,10 +25,10 @@ bool SetLimit(int Resource, rlim_t Value) {
 // beyond the bound. (A process limit would stop its threads as well: the filter stops processes.)
 QString SetResourceLimits(const TSandboxRules& Rules) {
     if (!SetLimit(RLIMIT_CORE, 0) || !SetLimit(RLIMIT_FSIZE, 0)) {
-        return QStringLiteral("cannot set the resource limits: ") + SystemReason(errno);
+        return QStringLiteral("cannot set the resource limits: ") + SafeWrite::ReasonText(errno);
     }
     if (Rules.AddressSpaceBytes > 0 && !SetLimit(RLIMIT_AS, Rules.AddressSpaceBytes)) {
-        return QStringLiteral("cannot limit the address space: ") + SystemReason(errno);
+        return QStringLiteral("cannot limit the address space: ") + SafeWrite::ReasonText(errno);
     }
     return {};
 }
@@ -42,7 +39,7 @@ void LockFileSystem(TSandboxState& State) {
     const long abi = ::syscall(SYS_landlock_create_ruleset, nullptr, 0,
                                LANDLOCK_CREATE_RULESET_VERSION);
     if (abi < 1) {
-        State.FileSystemNote = QStringLiteral("Landlock: ") + SystemReason(errno);
+        State.FileSystemNote = QStringLiteral("Landlock: ") + SafeWrite::ReasonText(errno);
         return;
     }
     landlock_ruleset_attr attributes = {};
@@ -53,11 +50,11 @@ void LockFileSystem(TSandboxState& State) {
     const long ruleset =
         ::syscall(SYS_landlock_create_ruleset, &attributes, sizeof attributes, 0);
     if (ruleset < 0) {
-        State.FileSystemNote = QStringLiteral("Landlock: ") + SystemReason(errno);
+        State.FileSystemNote = QStringLiteral("Landlock: ") + SafeWrite::ReasonText(errno);
         return;
     }
     const bool locked = ::syscall(SYS_landlock_restrict_self, ruleset, 0) == 0;
-    State.FileSystemNote = locked ? QString() : QStringLiteral("Landlock: ") + SystemReason(errno);
+    State.FileSystemNote = locked ? QString() : QStringLiteral("Landlock: ") + SafeWrite::ReasonText(errno);
     ::close(static_cast<int>(ruleset));
     State.FileSystemLocked = locked;
 }
@@ -84,7 +81,7 @@ public:
         }
         const int result = seccomp_load(FContext);
         return result == 0 ? QString() : QStringLiteral("cannot load the system-call filter: ") +
-                                             SystemReason(-result);
+                                             SafeWrite::ReasonText(-result);
     }
 
 private:
@@ -94,7 +91,7 @@ private:
                                                   Conditions.begin());
         if (result != 0 && FError.isEmpty()) {
             FError = QStringLiteral("cannot build the system-call filter: ") +
-                     SystemReason(-result);
+                     SafeWrite::ReasonText(-result);
         }
     }
 
@@ -190,7 +187,7 @@ TSandboxState EnterSandbox(const TSandboxRules& Rules) {
     // Neither this process nor anything it could start gains rights again (set-user-ID
     // programs); the kernel requires it before an unprivileged filter.
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
-        state.Error = QStringLiteral("cannot drop privileges: ") + SystemReason(errno);
+        state.Error = QStringLiteral("cannot drop privileges: ") + SafeWrite::ReasonText(errno);
         return state;
     }
     state.Error = SetResourceLimits(Rules);

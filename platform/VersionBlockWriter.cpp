@@ -41,6 +41,9 @@ std::vector<std::uint8_t> WriteNode(const TNodeToWrite& Node) {
     return bytes;
 }
 
+namespace {
+
+// A text value node (wType 1) holding Text and its NUL.
 TNodeToWrite TextNode(std::u16string Key, std::u16string_view Text) {
     TNodeToWrite node;
     node.Key = std::move(Key);
@@ -51,6 +54,7 @@ TNodeToWrite TextNode(std::u16string Key, std::u16string_view Text) {
     return node;
 }
 
+// The bytes of a fixed file information.
 std::vector<std::uint8_t> FixedFileInfoBytes(const TFixedFileInfo& Fixed) {
     std::vector<std::uint8_t> bytes;
     for (const std::uint32_t value :
@@ -60,6 +64,8 @@ std::vector<std::uint8_t> FixedFileInfoBytes(const TFixedFileInfo& Fixed) {
         PutDWord(bytes, value);
     return bytes;
 }
+
+} // namespace
 
 TNodeToWrite ResourceNode(const TVersionResource& Resource) {
     TNodeToWrite root;

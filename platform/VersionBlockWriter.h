@@ -26,9 +26,6 @@ struct TNodeToWrite {
 
 std::vector<std::uint8_t> WriteNode(const TNodeToWrite& Node);
 
-// A text value node (wType 1) holding Text and its NUL.
-TNodeToWrite TextNode(std::u16string Key, std::u16string_view Text);
-
 // The usual shape: the fixed file information, one string table and one translation entry.
 struct TVersionResource {
     TFixedFileInfo Fixed;
@@ -42,8 +39,5 @@ struct TVersionResource {
 
 TNodeToWrite ResourceNode(const TVersionResource& Resource);
 std::vector<std::uint8_t> WriteVersionResource(const TVersionResource& Resource);
-
-// The bytes of a fixed file information.
-std::vector<std::uint8_t> FixedFileInfoBytes(const TFixedFileInfo& Fixed);
 
 } // namespace VersionBlock

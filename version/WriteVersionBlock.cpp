@@ -6,7 +6,6 @@
 // build. The source defines one array in the ELF section ".vk_version", marked used so that
 // neither the compiler nor the linker drops it; ReadFileVersionInfo finds it there.
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>

@@ -5,15 +5,12 @@
 #include <algorithm>
 
 #include "batch/DecodedSize.h"
+#include "support/BatchValues.h"
 #include "support/TestMain.h"
 
-Q_DECLARE_METATYPE(TDimensions)
+using vk_test::Text;
 
 namespace {
-
-QByteArray Text(TDimensions Size) {
-    return QByteArray::number(Size.Width) + 'x' + QByteArray::number(Size.Height);
-}
 
 } // namespace
 

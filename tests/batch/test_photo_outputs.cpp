@@ -18,24 +18,14 @@
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
 #include "support/ImageFiles.h"
+#include "support/BatchValues.h"
 #include "support/TestMain.h"
 
 using vk_test::ReadBytes;
 
-Q_DECLARE_METATYPE(TDimensions)
+using vk_test::Text;
 
 namespace {
-
-QByteArray Text(TDimensions Size) {
-    return QByteArray::number(Size.Width) + 'x' + QByteArray::number(Size.Height);
-}
-
-TOutputPlan LargeOnly(TDimensions Box, bool High) {
-    TOutputPlan plan;
-    plan.Sizes = {{osLarge, Box}};
-    plan.HighQuality = High;
-    return plan;
-}
 
 } // namespace
 
@@ -196,7 +186,7 @@ private slots:
         QFETCH(QByteArray, large);
         const QByteArray source = Make(name, stored.Width, stored.Height, orientation);
         const TPhotoOutputs made =
-            MakePhotoOutputs(source, name.section(QLatin1Char('.'), -1), LargeOnly(box, high));
+            MakePhotoOutputs(source, name.section(QLatin1Char('.'), -1), vk_test::LargeOnlyPlan(box, high));
         QVERIFY(made.Decoded);
         QCOMPARE(Text(made.DecodedSize), decoded);
         QCOMPARE(made.Outputs.size(), std::size_t{1});

@@ -23,13 +23,17 @@
 #include "batch/WorkerProtocol.h"
 #include "engine/MagickRegistration.h"
 #include "settings/Settings.h"
+#include "support/BatchValues.h"
 #include "support/ImageFiles.h"
 #include "support/ListStub.h"
+#include "support/PngFiles.h"
 #include "support/TestMain.h"
 #include "support/Workers.h"
 
 namespace {
 
+using vk_test::LargeOnlyPlan;
+using vk_test::PngChunk;
 using vk_test::TListStub;
 
 // Keeps every report in the order the run gave it.
@@ -96,25 +100,14 @@ QByteArray TextBombPng(int Mebibytes) {
     }
     text += tail;
 
-    auto chunk = [](const char* Type, const QByteArray& Data) {
-        QByteArray bytes(4, '\0');
-        qToBigEndian<quint32>(static_cast<quint32>(Data.size()), bytes.data());
-        const QByteArray body = QByteArray(Type) + Data;
-        QByteArray crc(4, '\0');
-        qToBigEndian<quint32>(static_cast<quint32>(crc32(0, reinterpret_cast<const Bytef*>(
-                                                                 body.constData()),
-                                                         static_cast<uInt>(body.size()))),
-                              crc.data());
-        return bytes + body + crc;
-    };
     QByteArray header(13, '\0');
     qToBigEndian<quint32>(1, header.data());
     qToBigEndian<quint32>(1, header.data() + 4);
     header[8] = 8; // bit depth; colour type 0 (grey), no interlace
     const QByteArray pixels = QByteArray::fromHex("789c6360000000020001"); // filter 0, grey 0
-    return QByteArray::fromHex("89504e470d0a1a0a") + chunk("IHDR", header) +
-           chunk("zTXt", QByteArray("Comment\0", 9) + text) /* keyword, deflate */ + chunk("IDAT", pixels) +
-           chunk("IEND", QByteArray());
+    return QByteArray::fromHex("89504e470d0a1a0a") + PngChunk("IHDR", header) +
+           PngChunk("zTXt", QByteArray("Comment\0", 9) + text) /* keyword, deflate */ +
+           PngChunk("IDAT", pixels) + PngChunk("IEND", QByteArray());
 }
 
 // Every file below Root with the hash of its bytes, by relative path.
@@ -129,12 +122,6 @@ QStringList TreeDigest(const QString& Root) {
     }
     lines.sort();
     return lines;
-}
-
-TOutputPlan LargeOnlyPlan() {
-    TOutputPlan plan;
-    plan.Sizes.push_back({osLarge, {600, 600}});
-    return plan;
 }
 
 } // namespace

@@ -24,11 +24,6 @@
 
 namespace {
 
-// Lets a window closed outside a modal loop free itself.
-void FreeClosed() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // Runs Act on the About window once AboutExecute has shown it, and keeps the window.
 class TAboutWatch : public QObject {
 public:
@@ -83,7 +78,7 @@ private slots:
     void cleanup() {
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-        FreeClosed();
+        vk_test::FreeClosed();
     }
 
     void fixedClientAreaCentredOnTheDesktop() {
@@ -269,7 +264,7 @@ private slots:
         });
         AboutExecute();
         QVERIFY(watch.WasVisible);
-        FreeClosed();
+        vk_test::FreeClosed();
         QVERIFY(watch.Form.isNull());
         QVERIFY(OpenedUrls.isEmpty());
     }
@@ -282,7 +277,7 @@ private slots:
                 Form.CloseButton->click();
             });
             AboutExecute();
-            FreeClosed();
+            vk_test::FreeClosed();
             QVERIFY(watch.Form.isNull());
         }
         QCOMPARE(seen, 2);

@@ -21,10 +21,6 @@
 
 namespace {
 
-QString Desktop() {
-    return QDir::homePath() + QStringLiteral("/Desktop");
-}
-
 // Runs Act on the Add-folder dialog once SelectFolder shows it.
 void WhenShown(const std::function<void(TAddFolderForm&)>& Act) {
     QTimer::singleShot(0, [Act] {
@@ -32,11 +28,6 @@ void WhenShown(const std::function<void(TAddFolderForm&)>& Act) {
         QVERIFY(form != nullptr);
         Act(*form);
     });
-}
-
-// Lets a closed dialog free itself, as the main window's event loop would.
-void FreeClosed() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QModelIndex DesktopChild(const TAddFolderForm& Form, int Row) {
@@ -48,7 +39,7 @@ QModelIndex DesktopFolder(const TAddFolderForm& Form, const QString& Name) {
     const QModelIndex desktop = Form.Folders->DesktopIndex();
     for (int row = 0; row < Form.Folders->rowCount(desktop); ++row) {
         const QModelIndex child = Form.Folders->index(row, 0, desktop);
-        if (Form.Folders->Path(child) == Desktop() + u'/' + Name)
+        if (Form.Folders->Path(child) == vk_test::Desktop() + u'/' + Name)
             return child;
     }
     return {};
@@ -71,10 +62,10 @@ private slots:
         });
         QString path = QStringLiteral("before");
         QVERIFY(SelectFolder(path));
-        QCOMPARE(path, Desktop() + u'/');
+        QCOMPARE(path, vk_test::Desktop() + u'/');
         // Freed once the modal loop has returned.
         QVERIFY(!shown.isNull());
-        FreeClosed();
+        vk_test::FreeClosed();
         QVERIFY(shown.isNull());
     }
 
@@ -86,7 +77,7 @@ private slots:
         QString path;
         QVERIFY(SelectFolder(path));
         QCOMPARE(path, QStringLiteral("//"));
-        FreeClosed();
+        vk_test::FreeClosed();
     }
 
     void CancelEscAndTheCloseBoxLeaveThePath() {
@@ -103,16 +94,16 @@ private slots:
             QString path = QStringLiteral("unchanged");
             QVERIFY(!SelectFolder(path));
             QCOMPARE(path, QStringLiteral("unchanged"));
-            FreeClosed();
+            vk_test::FreeClosed();
         }
     }
 
     void OKIsEnabledOnlyForAFolderThatIsThere() {
-        QVERIFY(QDir(Desktop()).mkpath(QStringLiteral("Soon gone")));
+        QVERIFY(QDir(vk_test::Desktop()).mkpath(QStringLiteral("Soon gone")));
         TAddFolderForm form;
         const QModelIndex gone = DesktopFolder(form, QStringLiteral("Soon gone"));
         QVERIFY(gone.isValid());
-        QVERIFY(QDir(Desktop() + "/Soon gone").removeRecursively());
+        QVERIFY(QDir(vk_test::Desktop() + "/Soon gone").removeRecursively());
         form.ShellTV->setCurrentIndex(gone);
         QVERIFY(!form.OKButton->isEnabled());
         form.ShellTV->setCurrentIndex(DesktopChild(form, 0));
@@ -136,8 +127,8 @@ private slots:
               static_cast<QWidget*>(form.CancelButton)})
             QVERIFY(!control->accessibleName().isEmpty());
         // The current node shows the open folder, the others the closed one.
-        QVERIFY(QDir(Desktop()).mkpath(QStringLiteral("A")));
-        QVERIFY(QDir(Desktop()).mkpath(QStringLiteral("B")));
+        QVERIFY(QDir(vk_test::Desktop()).mkpath(QStringLiteral("A")));
+        QVERIFY(QDir(vk_test::Desktop()).mkpath(QStringLiteral("B")));
         TAddFolderForm listed;
         const QModelIndex a = DesktopFolder(listed, QStringLiteral("A"));
         const QModelIndex b = DesktopFolder(listed, QStringLiteral("B"));
@@ -149,7 +140,7 @@ private slots:
     }
 
     void ARightClickOrTheMenuKeyOpensTheFolderMenu() {
-        QVERIFY(QDir(Desktop()).mkpath(QStringLiteral("Clicked")));
+        QVERIFY(QDir(vk_test::Desktop()).mkpath(QStringLiteral("Clicked")));
         TAddFolderForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -185,8 +176,8 @@ private slots:
     }
 
     void ARefusedRenameSaysSo() {
-        QVERIFY(QDir(Desktop()).mkpath(QStringLiteral("Mine")));
-        QVERIFY(QDir(Desktop()).mkpath(QStringLiteral("Theirs")));
+        QVERIFY(QDir(vk_test::Desktop()).mkpath(QStringLiteral("Mine")));
+        QVERIFY(QDir(vk_test::Desktop()).mkpath(QStringLiteral("Theirs")));
         QStringList reports;
         TAddFolderForm form(nullptr,
                             [&reports](QWidget*, const QString& Text) { reports << Text; });
@@ -201,7 +192,7 @@ private slots:
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_COMPARE(reports, QStringList{QStringLiteral("Rename to Theirs failed")});
         QCOMPARE(mine.data().toString(), QStringLiteral("Mine"));
-        QVERIFY(QDir(Desktop() + "/Mine").exists());
+        QVERIFY(QDir(vk_test::Desktop() + "/Mine").exists());
     }
 };
 

@@ -63,11 +63,6 @@ TSettings Loaded(const QString& Ini) {
     return settings;
 }
 
-// Lets a dialog closed without exec() free itself.
-void FreeClosed() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // Clicks a check box or radio button on its indicator: the middle of a wide one is no hit.
 void Tick(QAbstractButton* Button) {
     QTest::mouseClick(Button, Qt::LeftButton, {},
@@ -128,7 +123,7 @@ private slots:
                                   "PROCESS_LARGE=1\nRQ_HIGH=1\nSTRIP_METADATA=1\n");
         QCOMPARE(f.Record.ThumbWidth, 2000);
         QVERIFY(f.Reports.isEmpty());
-        FreeClosed();
+        vk_test::FreeClosed();
         QVERIFY(form.isNull());
     }
 
@@ -150,7 +145,7 @@ private slots:
         expected.RQHigh = true;
         QVERIFY(f.Record == expected);
         QVERIFY(Loaded(f.Ini) == expected);
-        FreeClosed();
+        vk_test::FreeClosed();
     }
 
     void enterInAnEditClampsItAndPressesOk() {
@@ -163,7 +158,7 @@ private slots:
         QCOMPARE(f.Record.LargeHeight, 2000);
         QCOMPARE(Loaded(f.Ini).LargeHeight, 2000);
         QVERIFY(f.Questions.isEmpty());
-        FreeClosed();
+        vk_test::FreeClosed();
         QVERIFY(form.isNull());
     }
 
@@ -189,7 +184,7 @@ private slots:
         QVERIFY(!form || !form->isVisible());
         QVERIFY(f.Record == TSettings());
         QVERIFY(!QFile::exists(f.Ini));
-        FreeClosed();
+        vk_test::FreeClosed();
         QVERIFY(form.isNull());
     }
 
@@ -209,7 +204,7 @@ private slots:
         QVERIFY(f.Record == before);
         QCOMPARE(form->JPGQualitySE->text(), QStringLiteral("55"));
         form->close();
-        FreeClosed();
+        vk_test::FreeClosed();
     }
 
     void restoreAnsweredYesStoresAndShowsTheDefaultsAndCancelKeepsThem() {
@@ -233,7 +228,7 @@ private slots:
         QTest::mouseClick(form->CancelButton, Qt::LeftButton);
         QVERIFY(f.Record == TSettings());
         QCOMPARE(Contents(f.Ini), DefaultFile);
-        FreeClosed();
+        vk_test::FreeClosed();
     }
 
     void unwritableFileIsReportedAndTheDialogStaysOpen() {
@@ -246,7 +241,7 @@ private slots:
         QTest::mouseClick(form->OKButton, Qt::LeftButton);
         const QString error = QStringLiteral("Unable to write to %1").arg(f.Ini);
         QCOMPARE(f.Reports, QStringList{error});
-        FreeClosed();
+        vk_test::FreeClosed();
         QVERIFY(form && form->isVisible());
         QCOMPARE(f.Record.JPGQuality, 85);
         QVERIFY(!f.Record.ProcessMedium);
@@ -258,7 +253,7 @@ private slots:
         QCOMPARE(form->JPGQualitySE->text(), QStringLiteral("85"));
         QVERIFY(QFileInfo(f.Ini).isDir());
         form->close();
-        FreeClosed();
+        vk_test::FreeClosed();
     }
 
     void arrowsStepByTheIncrementWithinTheRange_data() {
@@ -310,7 +305,7 @@ private slots:
         form->ThumbHeightSE->setFocus();
         QCOMPARE(form->JPGQualitySE->text(), QStringLiteral("0"));
         form->close();
-        FreeClosed();
+        vk_test::FreeClosed();
     }
 
     void aTextThatIsNoNumberReadsAsTheMinimum() {
@@ -325,7 +320,7 @@ private slots:
         QCOMPARE(f.Record.JPGQuality, 0);
         QCOMPARE(f.Record.ThumbHeight, 1);
         form->close();
-        FreeClosed();
+        vk_test::FreeClosed();
     }
 
     void everyControlIsNamedAndTabFollowsTheLayout() {
@@ -353,7 +348,7 @@ private slots:
         QCOMPARE(form->windowTitle(), QStringLiteral("Defaults"));
         QCOMPARE(form->minimumSize(), form->maximumSize());
         form->close();
-        FreeClosed();
+        vk_test::FreeClosed();
     }
 
     void defaultsExecuteShowsTheDialogModallyAndItFreesItself() {

@@ -39,11 +39,6 @@ struct TWarnings {
     }
 };
 
-// Lets windows closed outside an event loop free themselves.
-void FreeClosed() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 QList<TPreviewForm*> OpenPreviews() {
     QList<TPreviewForm*> open;
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -82,7 +77,7 @@ private slots:
         for (TPreviewForm* preview : OpenPreviews()) {
             preview->close();
         }
-        FreeClosed();
+        vk_test::FreeClosed();
     }
 
     void theLongerSideBecomes300WithTiesToEven_data() {
@@ -162,7 +157,7 @@ private slots:
         QCOMPARE(ShowPreview(path, &owner, warnings.Sink()), nullptr);
         QCOMPARE(warnings.Texts, QStringList{CannotPreview});
         QCOMPARE(warnings.Parents, QList<QWidget*>{&owner});
-        FreeClosed();
+        vk_test::FreeClosed();
         QVERIFY(OpenPreviews().isEmpty());
         QVERIFY(owner.findChildren<TPreviewForm*>().isEmpty());
     }
@@ -199,12 +194,12 @@ private slots:
         QCOMPARE(second->size(), QSize(300, 300));
 
         QTest::keyClick(first, Qt::Key_Escape);
-        FreeClosed();
+        vk_test::FreeClosed();
         QVERIFY(first.isNull());
         QVERIFY(second && second->isVisible());
 
         second->close();
-        FreeClosed();
+        vk_test::FreeClosed();
         QVERIFY(second.isNull());
     }
 

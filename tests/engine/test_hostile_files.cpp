@@ -17,7 +17,11 @@
 #include "engine/MagickImage.h"
 #include "support/EngineStart.h"
 #include "support/ImageFiles.h"
+#include "support/PngFiles.h"
 #include "support/TestMain.h"
+
+using vk_test::BigEndian32;
+using vk_test::PngChunk;
 
 namespace {
 
@@ -50,20 +54,6 @@ private:
     int Queue;
     int Watch;
 };
-
-QByteArray BigEndian32(quint32 value) {
-    QByteArray bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<char>((value >> (24 - 8 * i)) & 0xff);
-    return bytes;
-}
-
-QByteArray PngChunk(const QByteArray& type, const QByteArray& data) {
-    const QByteArray body = type + data;
-    const auto crc = static_cast<quint32>(
-        crc32(0, reinterpret_cast<const Bytef*>(body.constData()), static_cast<uInt>(body.size())));
-    return BigEndian32(static_cast<quint32>(data.size())) + body + BigEndian32(crc);
-}
 
 // A valid PNG header that declares a picture of the given size, with almost no pixel data.
 QByteArray PngDeclaring(quint32 width, quint32 height) {

@@ -16,10 +16,6 @@
 
 namespace {
 
-QString Desktop() {
-    return QDir::homePath() + QStringLiteral("/Desktop");
-}
-
 void MakeFolders(const QString& Base, const QStringList& Paths) {
     for (const QString& path : Paths)
         QVERIFY(QDir(Base).mkpath(path));
@@ -62,17 +58,17 @@ class TestFolderModel : public QObject {
 
 private slots:
     void init() {
-        QVERIFY(QDir(Desktop()).removeRecursively());
-        QVERIFY(QDir().mkpath(Desktop()));
+        QVERIFY(QDir(vk_test::Desktop()).removeRecursively());
+        QVERIFY(QDir().mkpath(vk_test::Desktop()));
     }
 
     void TheDesktopHoldsHomeRootVolumesAndItsOwnFolders() {
-        MakeFolders(Desktop(), {"Photos", ".hidden", "archive 2"});
-        MakeFile(Desktop() + "/notes.txt");
+        MakeFolders(vk_test::Desktop(), {"Photos", ".hidden", "archive 2"});
+        MakeFile(vk_test::Desktop() + "/notes.txt");
         TFolderModel model;
         QCOMPARE(model.rowCount(), 1);
         const QModelIndex desktop = model.DesktopIndex();
-        QCOMPARE(model.Path(desktop), Desktop());
+        QCOMPARE(model.Path(desktop), vk_test::Desktop());
         QCOMPARE(desktop.data().toString(), QStringLiteral("Desktop"));
         QVERIFY(!model.canFetchMore(desktop));
 
@@ -90,9 +86,9 @@ private slots:
     }
 
     void ChildrenAreListedOnceSortedAsAFileManagerDoes() {
-        MakeFolders(Desktop() + "/Sorted",
+        MakeFolders(vk_test::Desktop() + "/Sorted",
                     {"item10", "Item2", "banana", "Apple", "cherry", ".cache", "item1"});
-        MakeFile(Desktop() + "/Sorted/zebra.jpg");
+        MakeFile(vk_test::Desktop() + "/Sorted/zebra.jpg");
         TFolderModel model;
         const QModelIndex sorted = DesktopChild(model, "Sorted");
         QVERIFY(model.canFetchMore(sorted));
@@ -102,10 +98,10 @@ private slots:
         model.fetchMore(sorted);
         const QStringList expected{"Apple", "banana", "cherry", "item1", "Item2", "item10"};
         QCOMPARE(Names(model, sorted), expected);
-        QCOMPARE(model.Path(model.index(4, 0, sorted)), Desktop() + "/Sorted/Item2");
+        QCOMPARE(model.Path(model.index(4, 0, sorted)), vk_test::Desktop() + "/Sorted/Item2");
 
         // Asked again, the tree keeps what it listed and does not follow the disk.
-        MakeFolders(Desktop() + "/Sorted", {"added"});
+        MakeFolders(vk_test::Desktop() + "/Sorted", {"added"});
         QVERIFY(!model.canFetchMore(sorted));
         model.fetchMore(sorted);
         QCOMPARE(Names(model, sorted), expected);
@@ -113,9 +109,9 @@ private slots:
     }
 
     void AnExpandButtonOnlyWhereThereAreSubfolders() {
-        MakeFolders(Desktop(), {"Deep/inner", "OnlyHidden/.git", "Files", "Empty"});
-        MakeFile(Desktop() + "/Files/a.jpg");
-        QVERIFY(QFile::link(Desktop() + "/Deep", Desktop() + "/Files/link to deep"));
+        MakeFolders(vk_test::Desktop(), {"Deep/inner", "OnlyHidden/.git", "Files", "Empty"});
+        MakeFile(vk_test::Desktop() + "/Files/a.jpg");
+        QVERIFY(QFile::link(vk_test::Desktop() + "/Deep", vk_test::Desktop() + "/Files/link to deep"));
         TFolderModel model;
         QVERIFY(model.hasChildren(DesktopChild(model, "Deep")));
         QVERIFY(!model.hasChildren(DesktopChild(model, "OnlyHidden")));
@@ -129,8 +125,8 @@ private slots:
 
     void ANameThatIsNotUtf8KeepsItsBytes() {
         const QByteArray name("caf\xe9 \xff");
-        QVERIFY(::mkdir(EncodeFileName(Desktop() + "/Odd").constData(), 0755) == 0);
-        const QByteArray odd = EncodeFileName(Desktop() + "/Odd/") + name;
+        QVERIFY(::mkdir(EncodeFileName(vk_test::Desktop() + "/Odd").constData(), 0755) == 0);
+        const QByteArray odd = EncodeFileName(vk_test::Desktop() + "/Odd/") + name;
         QVERIFY(::mkdir(odd.constData(), 0755) == 0);
         TFolderModel model;
         const QModelIndex folder = Listed(model, DesktopChild(model, "Odd"));
@@ -141,10 +137,10 @@ private slots:
     }
 
     void AFolderThatCannotBeListedShowsNothing() {
-        MakeFolders(Desktop(), {"Gone/inner", "Locked/inner"});
+        MakeFolders(vk_test::Desktop(), {"Gone/inner", "Locked/inner"});
         TFolderModel model;
         const QModelIndex gone = DesktopChild(model, "Gone");
-        QVERIFY(QDir(Desktop() + "/Gone").removeRecursively());
+        QVERIFY(QDir(vk_test::Desktop() + "/Gone").removeRecursively());
         QVERIFY(!model.hasChildren(gone));
         model.fetchMore(gone);
         QCOMPARE(model.rowCount(gone), 0);
@@ -153,20 +149,20 @@ private slots:
         if (::geteuid() == 0)
             QSKIP("root reads a folder whatever its mode");
         const QModelIndex locked = DesktopChild(model, "Locked");
-        QVERIFY(::chmod(EncodeFileName(Desktop() + "/Locked").constData(), 0) == 0);
+        QVERIFY(::chmod(EncodeFileName(vk_test::Desktop() + "/Locked").constData(), 0) == 0);
         QVERIFY(!model.hasChildren(locked));
         model.fetchMore(locked);
         QCOMPARE(model.rowCount(locked), 0);
-        ::chmod(EncodeFileName(Desktop() + "/Locked").constData(), 0755);
+        ::chmod(EncodeFileName(vk_test::Desktop() + "/Locked").constData(), 0755);
     }
 
     void AFolderRemovedWhileOpenKeepsItsNodes() {
-        MakeFolders(Desktop(), {"Trip/Day 1/raw", "Trip/Day 2"});
+        MakeFolders(vk_test::Desktop(), {"Trip/Day 1/raw", "Trip/Day 2"});
         TFolderModel model;
         const QModelIndex trip = Listed(model, DesktopChild(model, "Trip"));
         const QModelIndex day1 = model.index(0, 0, trip);
         QVERIFY(model.hasChildren(day1));
-        QVERIFY(QDir(Desktop() + "/Trip").removeRecursively());
+        QVERIFY(QDir(vk_test::Desktop() + "/Trip").removeRecursively());
 
         QCOMPARE(Names(model, trip), (QStringList{"Day 1", "Day 2"}));
         model.fetchMore(day1);
@@ -179,7 +175,7 @@ private slots:
     }
 
     void ARenameMovesTheFolderAndWhatIsListedBelowIt() {
-        MakeFolders(Desktop(), {"Old/inner/deeper", "Taken"});
+        MakeFolders(vk_test::Desktop(), {"Old/inner/deeper", "Taken"});
         TFolderModel model;
         const QModelIndex old = DesktopChild(model, "Old");
         const QModelIndex inner = Listed(model, model.index(0, 0, Listed(model, old)));
@@ -187,8 +183,8 @@ private slots:
         QVERIFY(model.flags(old).testFlag(Qt::ItemIsEditable));
         QVERIFY(model.setData(old, QStringLiteral("New")));
         QCOMPARE(old.data().toString(), QStringLiteral("New"));
-        QVERIFY(QDir(Desktop() + "/New/inner/deeper").exists());
-        QCOMPARE(model.Path(model.index(0, 0, inner)), Desktop() + "/New/inner/deeper");
+        QVERIFY(QDir(vk_test::Desktop() + "/New/inner/deeper").exists());
+        QCOMPARE(model.Path(model.index(0, 0, inner)), vk_test::Desktop() + "/New/inner/deeper");
 
         // The same name, or none, changes nothing and reports nothing.
         QSignalSpy refused(&model, &TFolderModel::RenameRefused);
@@ -200,8 +196,8 @@ private slots:
         QVERIFY(!model.setData(old, QStringLiteral("a/b")));
         QCOMPARE(refused.count(), 2);
         QCOMPARE(refused.at(0).at(0).toString(), QStringLiteral("Taken"));
-        QVERIFY(QDir(Desktop() + "/New/inner").exists());
-        QVERIFY(QDir(Desktop() + "/Taken").exists());
+        QVERIFY(QDir(vk_test::Desktop() + "/New/inner").exists());
+        QVERIFY(QDir(vk_test::Desktop() + "/Taken").exists());
     }
 
     void TheDesktopHomeAndRootKeepTheirNames() {
@@ -213,7 +209,7 @@ private slots:
             QVERIFY(!model.flags(index).testFlag(Qt::ItemIsEditable));
             QVERIFY(!model.setData(index, QStringLiteral("Other")));
         }
-        QVERIFY(QDir(Desktop()).exists());
+        QVERIFY(QDir(vk_test::Desktop()).exists());
     }
 
     void OnlyVolumesAUserWorksWithAreShown() {

@@ -28,12 +28,19 @@ public:
         QFile::setPermissions(Folder.path() + QStringLiteral("/.runtime"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    QString Path() const { return Folder.path(); }
-    QString Desktop() const { return Folder.path() + QStringLiteral("/Desktop"); }
-
 private:
     QTemporaryDir Folder;
 };
+
+// The private HOME's desktop folder.
+inline QString Desktop() {
+    return QDir::homePath() + QStringLiteral("/Desktop");
+}
+
+// Lets windows closed outside an event loop free themselves, as the main window's loop would.
+inline void FreeClosed() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 } // namespace vk_test
 
