@@ -16,6 +16,10 @@ struct FileListEntry {
     QString Folder;
     // 0 to 5, from IconIndexForExtension.
     int IconIndex = 5;
+    // Given by the list, and never given to another of its entries: a run finds the entry by it.
+    quint64 Key = 0;
+    // Taken by a run, which deletes the entry once the file is handled.
+    bool UnderWay = false;
 };
 
 // The entry of the file at Path, of Size bytes. A name that ends in its only dot ("notes.") has

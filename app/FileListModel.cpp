@@ -4,6 +4,8 @@
 #include <numeric>
 #include <vector>
 
+#include <QFont>
+
 #include "platform/FileNames.h"
 
 namespace {
@@ -88,6 +90,13 @@ QVariant TFileListModel::data(const QModelIndex& Index, int Role) const {
         return {};
     case IconIndexRole:
         return entry.IconIndex;
+    case Qt::FontRole:
+        if (entry.UnderWay) {
+            QFont underWay;
+            underWay.setItalic(true);
+            return underWay;
+        }
+        return {};
     default:
         return {};
     }
@@ -112,6 +121,8 @@ bool TFileListModel::removeRows(int Row, int Count, const QModelIndex& Parent) {
     if (Parent.isValid() || Row < 0 || Count <= 0 || Row + Count > FRows.size())
         return false;
     beginRemoveRows(QModelIndex(), Row, Row + Count - 1);
+    for (int row = Row; row < Row + Count; ++row)
+        FUnderWay -= FRows[row].UnderWay ? 1 : 0;
     FRows.remove(Row, Count);
     endRemoveRows();
     return true;
@@ -126,6 +137,8 @@ void TFileListModel::SetRowIcons(const QList<QIcon>& Icons) {
 
 void TFileListModel::StageEntry(const FileListEntry& Entry) {
     FStaged.append(Entry);
+    FStaged.back().Key = FNextKey++;
+    FStaged.back().UnderWay = false;
 }
 
 void TFileListModel::CommitStaged() {
@@ -152,6 +165,7 @@ void TFileListModel::RemoveRowSet(QList<int> Rows) {
 void TFileListModel::Clear() {
     beginResetModel();
     FRows.clear();
+    FUnderWay = 0;
     endResetModel();
 }
 
@@ -159,7 +173,8 @@ void TFileListModel::SortByColumn(int Column) {
     CommitStaged();
     FSortColumn = std::clamp<int>(Column, FileNameColumn, FolderColumn);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<int> order = SortedOrder(FRows, FSortColumn, FSortDirection);
+    std::vector<int> order = SortedOrder(FRows, FSortColumn, FSortDirection);
+    std::stable_partition(order.begin(), order.end(), [this](int Row) { return FRows[Row].UnderWay; });
     std::vector<int> newRowOf(order.size());
     QList<FileListEntry> sorted;
     sorted.reserve(FRows.size());
@@ -179,23 +194,29 @@ void TFileListModel::SortByColumn(int Column) {
     FSortDirection = -FSortDirection;
 }
 
-QStringList TFileListModel::EntryPaths() const {
-    QStringList paths;
-    for (const FileListEntry& row : FRows) {
-        paths << EntryFullPath(row);
-    }
-    return paths;
-}
-
-QString TFileListModel::FirstPath() const {
-    return EntryFullPath(FRows.first());
-}
-
-void TFileListModel::DeleteEntry(const QString& Path) {
+std::optional<TListedFile> TFileListModel::TakeNext() {
+    // Rows under way stay at the top, so the first waiting row is found at once.
     for (int row = 0; row < Count(); ++row) {
-        if (EntryFullPath(FRows[row]) == Path) {
-            removeRows(row, 1);
-            return;
+        FileListEntry& entry = FRows[row];
+        if (!entry.UnderWay) {
+            entry.UnderWay = true;
+            ++FUnderWay;
+            emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::FontRole});
+            return TListedFile{entry.Key, EntryFullPath(entry), QString()};
         }
     }
+    return std::nullopt;
+}
+
+void TFileListModel::DeleteEntry(quint64 Key) {
+    if (const int row = RowOfKey(Key); row >= 0)
+        removeRows(row, 1);
+}
+
+int TFileListModel::RowOfKey(quint64 Key) const {
+    for (int row = 0; row < Count(); ++row) {
+        if (FRows[row].Key == Key)
+            return row;
+    }
+    return -1;
 }

@@ -5,11 +5,12 @@
 #include <QList>
 
 #include "app/FileListEntry.h"
-#include "batch/BatchRun.h"
+#include "batch/BatchList.h"
 
 // The file list: the rows waiting to be processed, in the order the view shows them. Rows are
 // appended by the import, reordered only by SortByColumn, and leave through removal, Clear and
-// the batch run. Knows no widget; the window's list view shows it.
+// the batch run; the rows a run has taken stay at the top, shown in italics, until their files
+// are handled. Knows no widget; the window's list view shows it.
 class TFileListModel : public QAbstractTableModel, public IBatchList {
     Q_OBJECT
 
@@ -45,21 +46,26 @@ public:
 
     // Sorts by Column in the current direction, then turns the direction round for the next
     // sort, whatever column that is. Equal rows keep their order; staged rows are sorted in.
+    // Rows under way stay at the top: only the waiting rows are sorted.
     void SortByColumn(int Column);
     int SortColumn() const { return FSortColumn; }
     int SortDirection() const { return FSortDirection; }
 
+    int Count() const { return static_cast<int>(FRows.size()); }
+
     // The run's view of the list.
-    int Count() const override { return static_cast<int>(FRows.size()); }
-    QStringList EntryPaths() const override;
-    QString FirstPath() const override;
-    // Deletes the first row whose full path is Path; nothing when none is.
-    void DeleteEntry(const QString& Path) override;
+    int WaitingCount() const override { return Count() - FUnderWay; }
+    std::optional<TListedFile> TakeNext() override;
+    void DeleteEntry(quint64 Key) override;
 
 private:
+    int RowOfKey(quint64 Key) const;
+
     QList<FileListEntry> FRows;
     QList<FileListEntry> FStaged;
     QList<QIcon> FRowIcons;
     int FSortColumn = FileNameColumn;
     int FSortDirection = 1;
+    quint64 FNextKey = 1;
+    int FUnderWay = 0;
 };

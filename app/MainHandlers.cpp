@@ -13,10 +13,7 @@
 #include "app/FileListImport.h"
 #include "app/FileListModel.h"
 #include "app/OpenPictureDialog.h"
-#include "app/WindowBatchView.h"
 #include "app/WindowListView.h"
-#include "batch/BatchRun.h"
-#include "batch/OutputTree.h"
 #include "dialogs/AboutUnit.h"
 #include "dialogs/AddFolderUnit.h"
 #include "dialogs/DefaultsUnit.h"
@@ -24,16 +21,6 @@
 #include "platform/WaitCursor.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
-
-void TMainForm::ProcessImagesExecute() {
-    if (FBatchList == nullptr) { // no list yet: as good as an empty one
-        ShowWarning(NoFilesText());
-        return;
-    }
-    TWindowBatchView view(*this);
-    TBatchRun run(*FBatchList, view, Settings, DefaultOutputRoot(), FWorkers);
-    run.Execute();
-}
 
 void TMainForm::AddFileExecute() {
     const QStringList paths = ChoosePictureFiles(this);

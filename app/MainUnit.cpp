@@ -28,7 +28,6 @@
 #include "app/FileListMime.h"
 #include "app/FileListModel.h"
 #include "app/Icons.h"
-#include "batch/BatchRun.h"
 #include "dialogs/MessageDialogs.h"
 #include "platform/WaitCursor.h"
 #include "settings/Settings.h"
@@ -272,8 +271,6 @@ void TMainForm::SetFileList(QAbstractItemModel* Model, IBatchList* List) {
 
 TCommandState TMainForm::CommandState() const {
     const QItemSelectionModel* selection = ListView->selectionModel();
-    // Cancel makes Idle true while the file under way is still being written, so the commands
-    // wait for the run itself to end.
     return {FIdle && !FBusy, selection != nullptr && selection->hasSelection(), FClipboardHasFiles};
 }
 
@@ -288,11 +285,6 @@ void TMainForm::SetLabelText(QLabel* Label, const QString& Text) {
     Label->setVisible(!Text.isEmpty());
 }
 
-void TMainForm::ShowFilesProcessed(int Done, int Total) {
-    StatusPanels[1]->setText(FilesProcessedText(Done, Total));
-    statusBar()->repaint();
-}
-
 void TMainForm::ShowWaitingCount() {
     SetLabelText(StatusLabel1, QStringLiteral("Images wating to be processed: %1").arg(RowCount()));
     SetLabelText(StatusLabel2, QString());
@@ -302,32 +294,6 @@ void TMainForm::ShowProgressInStatusBar() {
     ProgressBar->setParent(statusBar());
     ProgressBar->setGeometry(StatusPanels[2]->geometry());
     ProgressBar->show();
-}
-
-void TMainForm::SetProcessing(bool Busy, int Total) {
-    const std::array<QWidget*, 3> waiting{ToolBar, StatusGB, ListView};
-    if (Busy) {
-        ProgressBar->setRange(0, Total);
-        ProgressBar->setValue(0);
-        ShowProgressInStatusBar();
-        SetLabelText(StatusLabel1, QStringLiteral("Processing..."));
-        for (QWidget* control : waiting) {
-            control->setCursor(Qt::WaitCursor);
-        }
-        CancelButton->setCursor(Qt::ArrowCursor);
-        FNotWritten.clear();
-    } else {
-        ProgressBar->hide();
-        ProgressBar->setValue(0);
-        for (QWidget* control : waiting) {
-            control->unsetCursor();
-        }
-        CancelButton->unsetCursor();
-    }
-    SetBusy(Busy);
-    Animate->SetPlaying(Busy);
-    CancelButton->setVisible(Busy);
-    CancelButton->repaint();
 }
 
 void TMainForm::SetBusy(bool Busy) {
@@ -394,10 +360,6 @@ void TMainForm::dropEvent(QDropEvent* Event) {
     }
     Event->acceptProposedAction();
     FilesDropped(*Event->mimeData());
-}
-
-void TMainForm::CancelButtonClick() {
-    FIdle = true;
 }
 
 void TMainForm::HelpExecute() {

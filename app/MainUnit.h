@@ -7,7 +7,7 @@
 #include <QStringList>
 
 #include "app/Commands.h"
-#include "batch/WorkerProcess.h"
+#include "batch/BatchJob.h"
 
 class IBatchList;
 class QAbstractItemModel;
@@ -21,7 +21,6 @@ class QToolBar;
 class QTreeView;
 class TCopyAnimation;
 class TFileListModel;
-class TWindowBatchView;
 class TWindowListView;
 
 // The program's main window: toolbar, file list, status group and status bar, and the command
@@ -41,7 +40,7 @@ public:
     // How a run starts its worker; by default the worker beside the program.
     void SetWorkerSettings(const TWorkerSettings& Workers) { FWorkers = Workers; }
 
-    // No import or run is under way (Cancel makes it true during a run).
+    // No import or run is under way.
     bool Idle() const { return FIdle; }
     TCommandList& Commands() { return *FCommands; }
     TCommandState CommandState() const;
@@ -64,7 +63,6 @@ protected:
     void dropEvent(QDropEvent* Event) override;
 
 private:
-    friend class TWindowBatchView;
     friend class TWindowListView;
 
     void FormCreate();
@@ -89,6 +87,10 @@ private:
     void ListViewColumnClick(int Column);
     void FilesDropped(const QMimeData& Data);
     void CancelButtonClick();
+    // A run's events.
+    void RunProgress(int Done, int Total);
+    void RunFileHandled(const TListedFile& File, const TFileReport& Report);
+    void RunFinished(const TBatchCounts& Counts);
     void ApplicationEventsHint(const QString& Hint);
 
     // An import or run begins or ends; a close asked for meanwhile happens once it has ended.
@@ -114,6 +116,8 @@ private:
     TFileListModel* FileList = nullptr;
     IBatchList* FBatchList = nullptr;
     TWorkerSettings FWorkers;
+    // The run under way; it stays until it has finished, Cancel or not.
+    TBatchJob* FRun = nullptr;
     bool FIdle = false;
     bool FBusy = false;
     bool FCloseRequested = false;

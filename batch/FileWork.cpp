@@ -1,54 +1,53 @@
 #include "FileWork.h"
 
-#include <cstdint>
-#include <limits>
 #include <optional>
+
+#include <sys/stat.h>
 
 #include "platform/FileNames.h"
 #include "platform/RegularFile.h"
 
 namespace {
 
-// Sources are read whole before decoding; larger ones than the engine's byte count takes are
-// refused, not half read.
-constexpr qint64 kMaxSourceBytes = std::numeric_limits<std::uint32_t>::max();
-
-} // namespace
-
-TFileWork::TFileWork(const TSettings& RunSettings, const QString& OutputRoot)
-    : FPlan(PlanFor(RunSettings)), FTree(OutputRoot) {}
-
-TPreparedFile TFileWork::Prepare(const TListedFile& File) const {
-    const QString& Path = File.Path;
-    TPreparedFile file;
-    file.Path = Path;
-    file.Subfolder = File.Subfolder;
-    file.Request.Plan = FPlan;
-    if (file.Request.Plan.Sizes.empty()) {
-        file.Report.Outcome = TFileOutcome::Processed; // nothing asked of this file
-        return file;
+// Reads the source of File whole, or says in its report why not.
+std::optional<QByteArray> ReadSource(TPreparedFile& File, qint64 MaxSourceBytes) {
+    struct stat status = {};
+    const QByteArray path = EncodeFileName(File.Listed.Path);
+    if (::stat(path.constData(), &status) == 0 && status.st_size > MaxSourceBytes) {
+        File.Report.Failure =
+            QStringLiteral("the file is larger than the %1 MB a file may have in this run")
+                .arg(MaxSourceBytes >> 20);
+        return std::nullopt;
     }
-    // Folders first: a size whose folder cannot be made is left out, so the next size is fitted
-    // as if it had not been asked for.
-    OpenFolders(file.Request.Plan, file.Subfolder, file.Folders, file.Report);
-    if (file.Folders.empty()) {
-        file.Report.Outcome = TFileOutcome::NotWritten;
-        return file;
-    }
-    std::optional<QByteArray> source = ReadRegularFile(Path, kMaxSourceBytes);
+    std::optional<QByteArray> source = ReadRegularFile(File.Listed.Path, MaxSourceBytes);
     if (!source || source->isEmpty()) {
-        return file; // not supported
+        return std::nullopt; // not supported
     }
-    file.Request.Source = std::move(*source);
-    file.Request.ExtensionHint = FileExtension(Path);
-    file.NeedsWorker = true;
-    return file;
+    return source;
 }
 
-void TFileWork::Finish(TPreparedFile& File, const TWorkerReply& Reply) {
+// Writes one output; false when it was not written (noted in Report).
+bool WriteOutput(const QString& OutputPath, const TEncodedOutput& Output,
+                 const SafeWrite::TFolder& Folder, TFileReport& Report) {
+    QString reason = Output.Error;
+    if (!Output.Jpeg.isEmpty()) {
+        reason =
+            SafeWrite::WriteFileIn(Folder, EncodeFileName(FileNamePart(OutputPath)), Output.Jpeg);
+    }
+    if (!reason.isEmpty()) {
+        Report.NotWritten.push_back({OutputPath, reason});
+        return false;
+    }
+    Report.Written.push_back({OutputPath, Output.Dimensions, Output.Jpeg.size()});
+    return true;
+}
+
+// Writes what the worker made of File and completes its report.
+void Finish(TPreparedFile& File, const TWorkerReply& Reply) {
     TFileReport& report = File.Report;
     if (!Reply.Outputs) {
-        report.WorkerFailure = Reply.Failure;
+        report.Failure = Reply.Failure;
+        report.WorkerLost = true;
         report.Outcome = TFileOutcome::NonSupported;
         return;
     }
@@ -60,45 +59,74 @@ void TFileWork::Finish(TPreparedFile& File, const TWorkerReply& Reply) {
     report.PartialReadReason = made.PartialReadReason;
     bool allWritten = report.NotWritten.empty();
     for (std::size_t i = 0; i < made.Outputs.size(); ++i) {
-        allWritten = WriteOutput(File, made.Outputs[i], File.Folders[i], report) && allWritten;
+        allWritten = WriteOutput(File.OutputPaths[static_cast<qsizetype>(i)], made.Outputs[i],
+                                 File.Folders[i], report) &&
+                     allWritten;
     }
     report.Outcome = allWritten ? TFileOutcome::Processed : TFileOutcome::NotWritten;
 }
 
-void TFileWork::OpenFolders(TOutputPlan& Plan, const QString& Subfolder,
-                            std::vector<SafeWrite::TFolder>& Folders, TFileReport& Report) const {
-    // The root once for all sizes.
-    const SafeWrite::TOpenedFolder root = FTree.OpenRoot();
+} // namespace
+
+TFileWork::TFileWork(const TSettings& RunSettings, const QString& OutputRoot)
+    : FPlan(PlanFor(RunSettings)), FTree(OutputRoot) {}
+
+TPreparedFile TFileWork::Prepare(const TListedFile& File) {
+    TPreparedFile file;
+    file.Listed = File;
+    file.Request.Plan = FPlan;
+    if (file.Request.Plan.Sizes.empty()) {
+        file.Report.Outcome = TFileOutcome::Processed; // nothing asked of this file
+        return file;
+    }
+    // Folders first: a size whose folder cannot be made is left out, so the next size is fitted
+    // as if it had not been asked for.
+    OpenFolders(file);
+    if (file.Folders.empty()) {
+        file.Report.Outcome = TFileOutcome::NotWritten;
+        return file;
+    }
+    file.Request.ExtensionHint = FileExtension(File.Path);
+    file.NeedsWorker = true;
+    return file;
+}
+
+void TFileWork::Complete(TPreparedFile& File, TWorkerClient& Worker, qint64 MaxSourceBytes) {
+    try {
+        std::optional<QByteArray> source = ReadSource(File, MaxSourceBytes);
+        if (!source) {
+            return; // not supported
+        }
+        File.Request.Source = std::move(*source);
+        const TWorkerReply reply = Worker.Make(File.Request);
+        File.Request.Source.clear(); // the bytes are not needed any more
+        Finish(File, reply);
+    } catch (...) {
+        // Whatever went wrong with this file (out of memory), the run goes on.
+        File.Request.Source.clear();
+        File.Report.Outcome = TFileOutcome::NonSupported;
+    }
+}
+
+void TFileWork::OpenFolders(TPreparedFile& File) {
+    if (!FRoot.Folder.IsOpen()) {
+        FRoot = FTree.OpenRoot();
+    }
+    const QString& subfolder = File.Listed.Subfolder;
     std::vector<TOutputRequest> kept;
-    for (const TOutputRequest& request : Plan.Sizes) {
-        SafeWrite::TOpenedFolder opened =
-            TOutputTree::OpenSizeFolderIn(root, request.Size, Subfolder);
+    for (const TOutputRequest& request : File.Request.Plan.Sizes) {
+        SafeWrite::TOpenedFolder opened = TOutputTree::OpenSizeFolderIn(FRoot, request.Size, subfolder);
         if (!opened.Error.isEmpty()) {
-            Report.NotWritten.push_back(
-                {FTree.SizeFolder(request.Size, Subfolder),
+            File.Report.NotWritten.push_back(
+                {FTree.SizeFolder(request.Size, subfolder),
                  QStringLiteral("cannot create the folder: ") + opened.Error});
             continue;
         }
+        const QString outputPath = FTree.OutputPath(File.Listed.Path, request.Size, subfolder);
+        FTree.Claim(outputPath, File.Listed.Path);
         kept.push_back(request);
-        Folders.push_back(std::move(opened.Folder));
+        File.Folders.push_back(std::move(opened.Folder));
+        File.OutputPaths << outputPath;
     }
-    Plan.Sizes = std::move(kept);
-}
-
-bool TFileWork::WriteOutput(const TPreparedFile& File, const TEncodedOutput& Output,
-                            const SafeWrite::TFolder& Folder, TFileReport& Report) {
-    const QString& Path = File.Path;
-    const QString outputPath = FTree.OutputPath(Path, Output.Size, File.Subfolder);
-    QString reason = Output.Error;
-    if (!Output.Jpeg.isEmpty()) {
-        reason =
-            SafeWrite::WriteFileIn(Folder, EncodeFileName(FileNamePart(outputPath)), Output.Jpeg);
-    }
-    if (!reason.isEmpty()) {
-        Report.NotWritten.push_back({outputPath, reason});
-        return false;
-    }
-    FTree.Claim(outputPath, Path);
-    Report.Written.push_back({outputPath, Output.Dimensions, Output.Jpeg.size()});
-    return true;
+    File.Request.Plan.Sizes = std::move(kept);
 }

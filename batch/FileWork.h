@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
+#include "batch/BatchList.h"
 #include "batch/OutputTree.h"
 #include "batch/WorkerProcess.h"
 #include "settings/Settings.h"
@@ -25,60 +27,60 @@ struct TWrittenOutput {
 
 enum class TFileOutcome { Processed, NonSupported, NotWritten };
 
-// What became of one file, for the view.
+// What became of one file, for whoever shows the run.
 struct TFileReport {
     TFileOutcome Outcome = TFileOutcome::NonSupported;
     std::vector<TWrittenOutput> Written;
     std::vector<TSizeOutcome> NotWritten;
     QString PartialReadReason;
-    // Why the worker was lost over this file (it crashed, hung, or went past a limit).
-    QString WorkerFailure;
+    // Why the file is not supported, when more is known than that the engine could not read
+    // it: the worker was lost over it (it crashed, hung or went past a limit), or the source was
+    // refused unread.
+    QString Failure;
+    // The worker was lost over this file and replaced.
+    bool WorkerLost = false;
 };
 
-// A file of the list and the folders, ending in "/", that its outputs go into below each size
-// folder (empty for the size folder itself).
-struct TListedFile {
-    QString Path;
-    QString Subfolder;
-};
-
-// One file between the run's steps: its folders open, its bytes read, its request for the worker.
+// One file between the run's steps: its folders open and its outputs named, then its bytes read
+// and handed to a worker, then its outputs written.
 struct TPreparedFile {
-    QString Path;
-    QString Subfolder;
+    TListedFile Listed;
     TWorkRequest Request;
     // The open folder of each size of the request's plan, in its order.
     std::vector<SafeWrite::TFolder> Folders;
+    // The file each size of the plan goes to, in its order; decided when the file was taken.
+    QStringList OutputPaths;
     TFileReport Report;
-    // False when the file is handled already (nothing asked of it, no folder, nothing to read).
+    // False when the file is handled already (nothing asked of it, no folder to write in).
     bool NeedsWorker = false;
 };
 
-// The run's own part of the work on one file, around the worker's: before it, make the size
-// folders and read the source; after it, write the outputs under their names. The names are
-// decided when the outputs are written, so files finished in list order get the names one file
-// at a time would give them.
+// The run's own part of the work on one file, around the worker's: make the size folders and
+// name the outputs when the file is taken, in list order, so that any number of files at once
+// gives the names one at a time gives; then, on any thread, read the source, have the worker
+// make the outputs and write them.
 class TFileWork {
 public:
     // The run works with the settings it started with: its plan is made here.
     TFileWork(const TSettings& RunSettings, const QString& OutputRoot);
 
-    TPreparedFile Prepare(const TListedFile& File) const;
-    // Writes what the worker made of File and completes its report.
-    void Finish(TPreparedFile& File, const TWorkerReply& Reply);
+    // Opens the output root the first time (and holds it for the run: a link swapped in for it
+    // later receives nothing), the size folders below it, and claims the outputs' names.
+    TPreparedFile Prepare(const TListedFile& File);
+    // Reads the source (refused unread when larger than MaxSourceBytes), has Worker make the
+    // outputs and writes them. Touches nothing of the run but File, so files complete side by
+    // side.
+    static void Complete(TPreparedFile& File, TWorkerClient& Worker, qint64 MaxSourceBytes);
     // Brings the run's outputs to the disk at its end; empty, or the system's reason.
     QString FlushToDisk() const { return FTree.FlushToDisk(); }
 
 private:
-    // Leaves out of Plan the sizes whose folder cannot be made, noting each in Report; Folders
-    // gets the open folder of every size kept, in the plan's order.
-    void OpenFolders(TOutputPlan& Plan, const QString& Subfolder,
-                     std::vector<SafeWrite::TFolder>& Folders, TFileReport& Report) const;
-    // Writes one output; false when it was not written (noted in Report).
-    bool WriteOutput(const TPreparedFile& File, const TEncodedOutput& Output,
-                     const SafeWrite::TFolder& Folder, TFileReport& Report);
+    // Leaves out of File's plan the sizes whose folder cannot be made, noting each in its
+    // report; opens the folder and names the output of every size kept.
+    void OpenFolders(TPreparedFile& File);
 
     // What the run makes of every file; each file's copy loses the sizes it cannot write.
     TOutputPlan FPlan;
     TOutputTree FTree;
+    SafeWrite::TOpenedFolder FRoot;
 };

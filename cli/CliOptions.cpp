@@ -141,8 +141,8 @@ const TOptionRow kOptions[] = {
          return SetSize("--thumb", Value, Options.Thumb);
      }},
     {"--jobs", 'j', "N",
-     "work on N files at once, 1 to 64 (by default, as\nmany as the processors this program may "
-     "use)",
+     "work on N files at once, 1 to 64 (by default,\nFILES_AT_ONCE of the settings file, else as "
+     "many\nas the processors this program may use)",
      SetJobs},
     {"--keep-folders", 0, nullptr,
      "outputs of a folder keep its subfolders\ninside each size folder",

@@ -42,7 +42,7 @@ void ScanFolder(const QString& Folder, const TPathScanOptions& Options, TPathSca
             continue;
         }
         Result.Files.push_back(
-            {path, Options.KeepFolders ? SubfolderBelow(root, path) : QString()});
+            {0, path, Options.KeepFolders ? SubfolderBelow(root, path) : QString()});
     }
 }
 
@@ -64,7 +64,7 @@ TPathScan CollectPaths(const QStringList& Paths, const TPathScanOptions& Options
             result.Problems
                 << QStringLiteral("cannot read %1: %2").arg(path, SafeWrite::ReasonText(errno));
         } else {
-            result.Files.push_back({path, QString()});
+            result.Files.push_back({0, path, QString()});
         }
     }
     return result;

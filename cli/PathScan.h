@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "batch/FileWork.h"
+#include "batch/BatchList.h"
 
-// One file a run is to handle; its Subfolder holds the folders between the scanned folder and
+// One file a run is to handle (its key given by the list); its Subfolder holds the folders between the scanned folder and
 // the file when the outputs keep them.
 using TScannedFile = TListedFile;
 

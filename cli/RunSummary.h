@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "batch/BatchRun.h"
+#include "batch/BatchJob.h"
 
 // What one command-line run came to: the batch's counts and what the gathering of paths found.
 struct TRunTally {

@@ -1,10 +1,7 @@
 #include "TerminalView.h"
 
-#include <algorithm>
-
 #include <QLocale>
 
-#include "cli/Interrupt.h"
 #include "platform/FileNames.h"
 
 namespace {
@@ -17,48 +14,33 @@ QString Prefixed(const QString& Line) {
 
 } // namespace
 
-TPathList::TPathList(const std::vector<TScannedFile>& Files) {
-    for (const TScannedFile& file : Files) {
-        FFiles.push_back(file.Path);
-        if (!file.Subfolder.isEmpty()) {
-            FSubfolders.insert(file.Path, file.Subfolder);
-        }
-    }
-}
-
-QStringList TPathList::EntryPaths() const {
-    return QStringList(FFiles.begin(), FFiles.end());
-}
-
-QString TPathList::SubfolderOf(const QString& Path) const {
-    return FSubfolders.value(Path);
-}
-
-void TPathList::DeleteEntry(const QString& Path) {
-    // Files are handed back in list order, so the entry is almost always the first.
-    const auto entry = std::find(FFiles.begin(), FFiles.end(), Path);
-    if (entry != FFiles.end()) {
-        FFiles.erase(entry);
-    }
-}
-
 TTerminalView::TTerminalView(std::FILE* Output, std::FILE* Errors, TVerbosity Verbosity,
                              bool ShowBar)
     : FOutput(Output), FErrors(Errors), FVerbosity(Verbosity),
       FShowBar(ShowBar && Verbosity == TVerbosity::Normal) {}
 
-void TTerminalView::ShowWarning(const QString& Text) {
-    Print(FErrors, Prefixed(Text));
+void TTerminalView::Follow(const TBatchJob& Job) {
+    QObject::connect(&Job, &TBatchJob::FileHandled,
+                     [this](const TListedFile& File, const TFileReport& FileReport) {
+                         Report(File, FileReport);
+                     });
+    QObject::connect(&Job, &TBatchJob::Progress, [this](int Done, int) { Progress(Done); });
+    QObject::connect(&Job, &TBatchJob::Finished, [this](const TBatchCounts&) { End(); });
 }
 
-void TTerminalView::SetProcessing(bool Busy, int Total) {
-    if (Busy) {
-        FBusy = true;
-        FTotal = Total;
-        FPosition = 0;
-        DrawBar();
-        return;
-    }
+void TTerminalView::Begin(int Total) {
+    FBusy = true;
+    FTotal = Total;
+    FPosition = 0;
+    DrawBar();
+}
+
+void TTerminalView::Progress(int Done) {
+    FPosition = Done;
+    DrawBar();
+}
+
+void TTerminalView::End() {
     if (FBusy && FShowBar) {
         std::fputs("\n", FErrors);
         std::fflush(FErrors);
@@ -66,44 +48,35 @@ void TTerminalView::SetProcessing(bool Busy, int Total) {
     FBusy = false;
 }
 
-void TTerminalView::SetProgress(int Position) {
-    FPosition = Position;
-    DrawBar();
+void TTerminalView::Warn(const QString& Text) {
+    Print(FErrors, Prefixed(Text));
 }
 
-void TTerminalView::ReportWritten(const QString&, const TWrittenOutput& Output) {
+void TTerminalView::Report(const TListedFile& File, const TFileReport& Report) {
+    const QString& source = File.Path;
     if (FVerbosity == TVerbosity::Verbose) {
-        Print(FOutput, QStringLiteral("wrote %1 (%2x%3, %4)")
-                           .arg(Output.OutputPath)
-                           .arg(Output.Dimensions.Width)
-                           .arg(Output.Dimensions.Height)
-                           .arg(QLocale::c().formattedDataSize(Output.Bytes, 1)));
+        for (const TWrittenOutput& written : Report.Written) {
+            Print(FOutput, QStringLiteral("wrote %1 (%2x%3, %4)")
+                               .arg(written.OutputPath)
+                               .arg(written.Dimensions.Width)
+                               .arg(written.Dimensions.Height)
+                               .arg(QLocale::c().formattedDataSize(written.Bytes, 1)));
+        }
     }
-}
-
-void TTerminalView::ReportNotWritten(const QString& SourcePath, const TSizeOutcome& Outcome) {
-    Print(FErrors, Prefixed(QStringLiteral("not written: %1 (from %2): %3")
-                                .arg(Outcome.OutputPath, SourcePath, Outcome.Reason)));
-}
-
-void TTerminalView::ReportNonSupported(const QString& SourcePath) {
-    Print(FErrors, Prefixed(QStringLiteral("not supported: %1").arg(SourcePath)));
-}
-
-void TTerminalView::ReportWorkerLost(const QString& SourcePath, const QString& Reason) {
-    Print(FErrors, Prefixed(QStringLiteral("%1: %2").arg(SourcePath, Reason)));
-}
-
-void TTerminalView::ReportPartlyRead(const QString& SourcePath, const QString& Reason) {
-    if (FVerbosity != TVerbosity::Quiet) {
-        Print(
-            FErrors,
-            Prefixed(QStringLiteral("warning: read only in part: %1: %2").arg(SourcePath, Reason)));
+    for (const TSizeOutcome& notWritten : Report.NotWritten) {
+        Print(FErrors, Prefixed(QStringLiteral("not written: %1 (from %2): %3")
+                                    .arg(notWritten.OutputPath, source, notWritten.Reason)));
     }
-}
-
-bool TTerminalView::Idle() const {
-    return Interrupted();
+    if (!Report.PartialReadReason.isEmpty() && FVerbosity != TVerbosity::Quiet) {
+        Print(FErrors, Prefixed(QStringLiteral("warning: read only in part: %1: %2")
+                                    .arg(source, Report.PartialReadReason)));
+    }
+    if (Report.Outcome == TFileOutcome::NonSupported) {
+        if (!Report.Failure.isEmpty()) {
+            Print(FErrors, Prefixed(QStringLiteral("%1: %2").arg(source, Report.Failure)));
+        }
+        Print(FErrors, Prefixed(QStringLiteral("not supported: %1").arg(source)));
+    }
 }
 
 void TTerminalView::Print(std::FILE* Stream, const QString& Line) {

@@ -3,17 +3,19 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <exception>
 
 #include <unistd.h>
 
-#include "batch/BatchRun.h"
+#include "batch/BatchJob.h"
 #include "batch/OutputTree.h"
 #include "batch/PhotoOutputs.h"
 #include "cli/CliOptions.h"
 #include "cli/Interrupt.h"
+#include "cli/PathList.h"
 #include "cli/PathScan.h"
 #include "cli/RunSummary.h"
 #include "cli/TerminalView.h"
@@ -21,7 +23,6 @@
 #include "engine/MagickImage.h"
 #include "platform/FileNames.h"
 #include "platform/MemoryReuse.h"
-#include "platform/Processors.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
 
@@ -29,6 +30,7 @@ namespace {
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kInterruptCheckMilliseconds = 100;
 
 // The Debian package that holds the engine's library.
 constexpr const char* kEnginePackage = "libmagickcore-6.q16-6";
@@ -64,7 +66,7 @@ int Run(const TCliOptions& Options, const TSettings& RunSettings) {
     TRunTally tally;
     tally.OutputRoot = OutputRootFor(Options);
     const TOutputTree outputs(tally.OutputRoot);
-    const TPathScan scan = CollectPaths(Options.Paths, {Options.KeepFolders, outputs.OwnFolders()});
+    TPathScan scan = CollectPaths(Options.Paths, {Options.KeepFolders, outputs.OwnFolders()});
     for (const QString& problem : scan.Problems) {
         Complain(problem);
     }
@@ -90,10 +92,35 @@ int Run(const TCliOptions& Options, const TSettings& RunSettings) {
     }
 
     InstallInterruptHandler(Options.Verbosity != TVerbosity::Quiet);
-    TPathList list(scan.Files);
+    TPathList list(std::move(scan.Files));
     TTerminalView view(stdout, stderr, Options.Verbosity, isatty(STDERR_FILENO) != 0);
-    const int jobs = Options.Jobs.value_or(UsableProcessorCount());
-    tally.Counts = TBatchRun(list, view, RunSettings, tally.OutputRoot, {}, jobs).Execute();
+    TJobOptions jobOptions;
+    jobOptions.Jobs = Options.Jobs.value_or(JobsFor(RunSettings));
+    TBatchJob job(list, RunSettings, tally.OutputRoot, jobOptions);
+    view.Follow(job);
+    QObject::connect(&job, &TBatchJob::Finished, QCoreApplication::instance(),
+                     &QCoreApplication::quit);
+    // Ctrl+C is the run's Cancel: the signal handler can only note it, so it is looked for.
+    QTimer interruptWatch;
+    QObject::connect(&interruptWatch, &QTimer::timeout, [&job] {
+        if (Interrupted()) {
+            job.Stop();
+        }
+    });
+    interruptWatch.start(kInterruptCheckMilliseconds);
+    job.Start();
+    view.Begin(list.WaitingCount());
+    QCoreApplication::exec();
+    tally.Counts = job.Counts();
+    if (!tally.Counts.StartError.isEmpty()) {
+        Complain(tally.Counts.StartError);
+        return kExitFailed;
+    }
+    if (!tally.Counts.FlushError.isEmpty()) {
+        // The outputs are in place, but a crash of the machine now could still lose them.
+        view.Warn(QStringLiteral("The resized images could not be flushed to the disk: %1")
+                      .arg(tally.Counts.FlushError));
+    }
     PrintSummary(tally, Options.Verbosity);
     if (Interrupted()) {
         return InterruptedExitStatus();

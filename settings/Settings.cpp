@@ -10,6 +10,7 @@
 #include "platform/Errors.h"
 #include "platform/FileNames.h"
 #include "platform/PrivateProfile.h"
+#include "platform/Processors.h"
 #include "platform/SafeWrite.h"
 
 TSettings Settings;
@@ -52,6 +53,7 @@ constexpr TField Fields[] = {
     Flag("PROCESS_LARGE", &TSettings::ProcessLarge, true),
     Flag("RQ_HIGH", &TSettings::RQHigh, false),
     Flag("STRIP_METADATA", &TSettings::StripMetadata, false),
+    Number("FILES_AT_ONCE", &TSettings::FilesAtOnce, 0),
 };
 
 void Put(TSettings& Target, const TField& Field, std::int32_t Value) {
@@ -119,6 +121,10 @@ std::optional<std::int32_t> ParseInteger(QStringView Text) {
 TSettings::TSettings() {
     for (const TField& field : Fields)
         Put(*this, field, field.Default);
+}
+
+int JobsFor(const TSettings& Source) {
+    return Source.FilesAtOnce > 0 ? Source.FilesAtOnce : UsableProcessorCount();
 }
 
 TSettingsFile::TSettingsFile(QString FilePath, QString SystemDefaultsPath)

@@ -20,9 +20,13 @@ struct TSettings {
     bool ProcessLarge;
     bool RQHigh;
     bool StripMetadata; // outputs keep only the colour profile of the source's metadata
+    std::int32_t FilesAtOnce; // files a run works on at once; 0 or less for one per processor
 
     bool operator==(const TSettings&) const = default;
 };
+
+// The files a run works on at once: FilesAtOnce, or one per processor the program may use.
+int JobsFor(const TSettings& Source);
 
 // The program's one record, filled at start-up. Code that can be handed a record takes one.
 extern TSettings Settings;

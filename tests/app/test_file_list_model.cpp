@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPersistentModelIndex>
 #include <QPixmap>
+#include <QFont>
 #include <QTest>
 
 #include "app/FileListModel.h"
@@ -145,21 +146,26 @@ private slots:
         QCOMPARE(list.rowCount(), 0);
     }
 
-    // The run takes the first row, and deletes the entry it took even when the user re-sorted
-    // the list meanwhile; of two equal rows only one goes.
+    // The run takes the first waiting row, which stays at the top in italics through a sort,
+    // and deletes the entry it took wherever it stands; of two equal rows only one goes.
     void theRunsList() {
         TFileListModel list;
         Fill(list, {{"/p/README", 2}, {"/p/b.jpg", 1}, {"/p/a.jpg", 3}, {"/p/README", 2}});
         IBatchList& run = list;
-        QCOMPARE(run.Count(), 4);
-        const QString taken = run.FirstPath();
-        QCOMPARE(taken, QStringLiteral("/p/README"));
+        QCOMPARE(run.WaitingCount(), 4);
+        const std::optional<TListedFile> first = run.TakeNext();
+        QCOMPARE(first->Path, QStringLiteral("/p/README"));
+        QVERIFY(list.index(0, 0).data(Qt::FontRole).value<QFont>().italic());
         list.SortByColumn(TFileListModel::FileNameColumn);
-        QCOMPARE(run.FirstPath(), QStringLiteral("/p/a.jpg"));
-        run.DeleteEntry(taken);
+        QCOMPARE(Paths(list), QStringList({"/p/README", "/p/a.jpg", "/p/b.jpg", "/p/README"}));
+        const std::optional<TListedFile> second = run.TakeNext();
+        QCOMPARE(second->Path, QStringLiteral("/p/a.jpg"));
+        QCOMPARE(run.WaitingCount(), 2);
+        run.DeleteEntry(first->Key);
         QCOMPARE(Paths(list), QStringList({"/p/a.jpg", "/p/b.jpg", "/p/README"}));
-        run.DeleteEntry(QStringLiteral("/p/gone.jpg"));
-        QCOMPARE(run.Count(), 3);
+        run.DeleteEntry(first->Key);
+        QCOMPARE(list.Count(), 3);
+        QVERIFY(!list.index(1, 0).data(Qt::FontRole).isValid());
     }
 };
 

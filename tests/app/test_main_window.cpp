@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
@@ -22,6 +23,7 @@
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -39,7 +41,6 @@
 #include "app/Icons.h"
 #include "app/MainUnit.h"
 #include "app/OpenPictureDialog.h"
-#include "app/WindowBatchView.h"
 #include "dialogs/AboutUnit.h"
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
@@ -47,30 +48,13 @@
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
 #include "support/ImageFiles.h"
+#include "support/ListStub.h"
 #include "support/TestMain.h"
 #include "support/Workers.h"
 
 namespace {
 
-// The window's file list as paths; OnFirstPath runs each time the run takes a file.
-class TTestList : public IBatchList {
-public:
-    QStringList Paths;
-    int Taken = 0;
-    std::function<void(int)> OnFirstPath;
-
-    int Count() const override { return static_cast<int>(Paths.size()); }
-    QStringList EntryPaths() const override { return Paths; }
-    QString FirstPath() const override {
-        auto* self = const_cast<TTestList*>(this);
-        ++self->Taken;
-        if (OnFirstPath) {
-            OnFirstPath(self->Taken);
-        }
-        return Paths.first();
-    }
-    void DeleteEntry(const QString& Path) override { Paths.removeOne(Path); }
-};
+using vk_test::TListStub;
 
 // Answers the next message box with its default button and keeps what it said.
 class TBoxAnswer : public QObject {
@@ -110,6 +94,11 @@ QStringList RowTexts(const TMainForm& Form) {
                     model->index(row, 1).data().toString();
     }
     return rows;
+}
+
+// Serves events until the window's run has ended; false when it does not end in time.
+bool AwaitRunEnd(const TMainForm& Form) {
+    return QTest::qWaitFor([&] { return Form.Idle(); }, 120000);
 }
 
 void FallIdle() {
@@ -166,6 +155,22 @@ class TestMainWindow : public QObject {
             paths << path;
         }
         return paths;
+    }
+
+    // Every output below the desktop's output folder with a digest of its bytes.
+    static QStringList OutputDigest() {
+        const QDir root(QDir::homePath() + QStringLiteral("/Desktop/Resized Images"));
+        QStringList lines;
+        QDirIterator it(root.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            lines << root.relativeFilePath(path) + QLatin1Char(' ') +
+                         QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex();
+        }
+        lines.sort();
+        return lines;
     }
 
     static int OutputCount() {
@@ -471,6 +476,7 @@ private slots:
             accepted = enter.isAccepted() || drop.isAccepted();
         });
         form.Commands().Execute(TCommandId::ProcessImages);
+        QVERIFY(AwaitRunEnd(form));
         QVERIFY(dropSeen);
         QVERIFY(!accepted);
         QCOMPARE(RowTexts(form), QStringList());
@@ -557,14 +563,13 @@ private slots:
     void busyWindowRefusesCommandsButClearAll() {
         TMainForm form;
         form.SetWorkerSettings(vk_test::TestWorkers());
-        TTestList list;
-        list.Paths = MakeImages(1);
+        TListStub list(MakeImages(1));
         form.SetFileList(nullptr, &list);
         QAction* process = form.Commands().Action(TCommandId::ProcessImages);
         form.SetProcessing(true, 1);
         QVERIFY(process->isEnabled()); // the loop has not fallen idle yet
         process->trigger();
-        QCOMPARE(list.Count(), 1);
+        QCOMPARE(list.Paths().size(), 1);
         QCOMPARE(OutputCount(), 0);
         FallIdle();
         QVERIFY(!process->isEnabled());
@@ -596,7 +601,7 @@ private slots:
     void emptyListIsAWarning() {
         TMainForm form;
         form.SetWorkerSettings(vk_test::TestWorkers());
-        TTestList list;
+        TListStub list;
         form.SetFileList(nullptr, &list);
         TBoxAnswer answer;
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
@@ -615,12 +620,12 @@ private slots:
         TMainForm form;
         form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
-        TTestList list;
-        list.Paths = MakeImages(5);
+        TListStub list(MakeImages(5));
         form.SetFileList(nullptr, &list);
+        Settings.FilesAtOnce = 1;
         auto* cancel = Control<QPushButton>(form, "CancelButton");
         QStringList during;
-        list.OnFirstPath = [&](int Taken) {
+        list.OnTake = [&](int Taken) {
             if (Taken != 2) {
                 return;
             }
@@ -637,10 +642,12 @@ private slots:
             QTimer::singleShot(0, cancel, [cancel] { QTest::mouseClick(cancel, Qt::LeftButton); });
         };
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        QVERIFY(AwaitRunEnd(form));
+        Settings = TSettings();
         QCOMPARE(during, (QStringList{"0", "1", "1", "5", "1", "Processing...",
                                       QString::number(Qt::WaitCursor),
                                       QString::number(Qt::ArrowCursor), "1"}));
-        QCOMPARE(list.Count(), 3);
+        QCOMPARE(list.Paths().size(), 3);
         QCOMPARE(OutputCount(), 6);
         QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
                  QStringLiteral("Files Processed: 2"));
@@ -659,8 +666,7 @@ private slots:
     void unwritableOutputsAreCountedApart() {
         TMainForm form;
         form.SetWorkerSettings(vk_test::TestWorkers());
-        TTestList list;
-        list.Paths = MakeImages(2);
+        TListStub list(MakeImages(2));
         form.SetFileList(nullptr, &list);
         // A file where the Large folder should go.
         const QString root = QDir::homePath() + QStringLiteral("/Desktop/Resized Images");
@@ -669,6 +675,7 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        QVERIFY(AwaitRunEnd(form));
         auto* notWritten = Control<QLabel>(form, "StatusLabel3");
         QCOMPARE(notWritten->text(), QStringLiteral("Not written: 2"));
         QVERIFY(!notWritten->isHidden());
@@ -684,43 +691,71 @@ private slots:
         workers.TestTriggers = true;
         form.SetWorkerSettings(workers);
         form.show();
-        TTestList list;
-        list.Paths = MakeImages(2);
+        QStringList paths = MakeImages(2);
         const QString crash = Sources.filePath(QStringLiteral("crash.png"));
         QFile file(crash);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kCrashTrigger) > 0);
         file.close();
-        list.Paths.insert(1, crash);
+        paths.insert(1, crash);
+        TListStub list(paths);
         form.SetFileList(nullptr, &list);
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        QVERIFY(AwaitRunEnd(form));
         QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
                  QStringLiteral("Files Processed: 2"));
         QCOMPARE(Control<QLabel>(form, "StatusLabel2")->text(),
                  QStringLiteral("Non Supported files: 1"));
-        QVERIFY(list.Paths.isEmpty());
+        QVERIFY(list.Paths().isEmpty());
         QCOMPARE(OutputCount(), 6);
         QVERIFY(form.isVisible());
         QVERIFY(form.Idle());
     }
 
-    void windowServesEventsWhileAFileIsUnderWay() {
+    // Several files at once give the outputs and names one at a time gives, with no event loop
+    // of the window's own; Cancel leaves exactly the files not started.
+    void severalFilesAtOnceAsOne() {
+        QStringList paths = MakeImages(4);
+        QDir().mkpath(Sources.filePath(QStringLiteral("again")));
+        QVERIFY(QFile::copy(paths[0], Sources.filePath(QStringLiteral("again/photo0.png"))));
+        paths.insert(2, Sources.filePath(QStringLiteral("again/photo0.png")));
+        paths << paths[1];
+        QStringList trees[2];
+        const int jobs[2] = {1, 3};
+        for (int i = 0; i < 2; ++i) {
+            TMainForm form;
+            form.SetWorkerSettings(vk_test::TestWorkers());
+            Settings.FilesAtOnce = jobs[i];
+            TListStub list(paths);
+            form.SetFileList(nullptr, &list);
+            int deepestLoop = 0;
+            list.OnTake = [&](int) {
+                deepestLoop = std::max(deepestLoop, QThread::currentThread()->loopLevel());
+            };
+            form.Commands().Action(TCommandId::ProcessImages)->trigger();
+            QVERIFY(AwaitRunEnd(form));
+            QCOMPARE(deepestLoop, 0);
+            QVERIFY(list.Paths().isEmpty());
+            trees[i] = OutputDigest();
+            cleanup();
+        }
+        QCOMPARE(trees[1], trees[0]);
+        QVERIFY(trees[0].join(QLatin1Char('\n')).contains(QStringLiteral("Large_photo0 (2).jpg")));
+
         TMainForm form;
         form.SetWorkerSettings(vk_test::TestWorkers());
-        TWindowBatchView view(form);
-        std::atomic<bool> fired = false;
-        QTimer::singleShot(10, [&] { fired = true; });
-        bool sawTimer = false;
-        view.RunFileWork([&] {
-            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (!fired && std::chrono::steady_clock::now() < until) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        form.show();
+        TListStub list(paths);
+        form.SetFileList(nullptr, &list);
+        list.OnTake = [&](int Taken) {
+            if (Taken == 3) {
+                QTest::mouseClick(Control<QPushButton>(form, "CancelButton"), Qt::LeftButton);
             }
-            sawTimer = fired;
-        });
-        QVERIFY(sawTimer);
-        // An error of the work reaches the caller on the window's thread.
-        QVERIFY_THROWS_EXCEPTION(Exception,
-                                 view.RunFileWork([] { throw Exception("cannot read"); }));
+        };
+        form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        QVERIFY(AwaitRunEnd(form));
+        Settings = TSettings();
+        QCOMPARE(list.Paths(), paths.mid(3));
+        QCOMPARE(OutputCount(), 9);
     }
 
     void closeDuringARunWaitsForItsEnd() {
@@ -728,11 +763,10 @@ private slots:
         form.SetWorkerSettings(vk_test::TestWorkers());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        TTestList list;
-        list.Paths = MakeImages(3);
+        TListStub list(MakeImages(3));
         form.SetFileList(nullptr, &list);
         bool visibleAfterClose = false;
-        list.OnFirstPath = [&](int Taken) {
+        list.OnTake = [&](int Taken) {
             if (Taken == 1) {
                 QTimer::singleShot(0, &form, [&] {
                     form.close();
@@ -741,17 +775,16 @@ private slots:
             }
         };
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
+        QVERIFY(AwaitRunEnd(form));
         QVERIFY(visibleAfterClose);
-        QCOMPARE(list.Count(), 0); // the run went on to the end of its list
-        QVERIFY(form.isVisible());
+        QCOMPARE(list.Paths().size(), 0); // the run went on to the end of its list
         QTRY_VERIFY(!form.isVisible());
     }
 
     void runWithoutEngineReturnsToIdle() {
         TMainForm form;
         form.SetWorkerSettings(vk_test::TestWorkers());
-        TTestList list;
-        list.Paths = MakeImages(1);
+        TListStub list(MakeImages(1));
         form.SetFileList(nullptr, &list);
         MagickLoaded = false;
         TBoxAnswer answer;
@@ -760,7 +793,7 @@ private slots:
         QCOMPARE(answer.Text, QStringLiteral("ImageMagick library not loaded"));
         QVERIFY(form.Idle());
         QVERIFY(Control<QWidget>(form, "CancelButton")->isHidden());
-        QCOMPARE(list.Count(), 1);
+        QCOMPARE(list.Paths().size(), 1);
     }
 
     void escapedErrorIsReportedAndTheProgramGoesOn() {

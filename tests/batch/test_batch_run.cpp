@@ -19,7 +19,7 @@
 
 #include <sys/stat.h>
 
-#include "batch/BatchRun.h"
+#include "batch/BatchJob.h"
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
 #include "platform/DesktopFolder.h"
@@ -27,6 +27,7 @@
 #include "platform/FileNames.h"
 #include "support/FileSystems.h"
 #include "support/ImageFiles.h"
+#include "support/JobRun.h"
 #include "support/ListStub.h"
 #include "support/TestMain.h"
 #include "support/Workers.h"
@@ -35,62 +36,8 @@ namespace {
 
 using vk_test::TListStub;
 
-// Records what the run shows; presses Cancel at the chosen pump.
-class TViewStub : public IBatchView {
-public:
-    QStringList Calls;
-    QString Label1, Label2, Label3 = QStringLiteral("(untouched)");
-    QStringList NotWritten;
-    QStringList PartlyRead;
-    int CancelAtPump = -1;
-    int Pumps = 0;
-    bool IsIdle = true;
-
-    void ShowWarning(const QString& Text) override { Calls << QStringLiteral("warn ") + Text; }
-    void SetProcessing(bool Busy, int Total) override {
-        IsIdle = !Busy;
-        Calls << QStringLiteral("processing %1 %2").arg(Busy).arg(Total);
-    }
-    void SetProgress(int) override {}
-    void ShowFilesProcessed(int Done, int Total) override {
-        Calls << FilesProcessedText(Done, Total);
-    }
-    void SetStatusLabel1(const QString& Text) override { Label1 = Text; }
-    void SetStatusLabel2(const QString& Text) override { Label2 = Text; }
-    void SetStatusLabel3(const QString& Text) override { Label3 = Text; }
-    void ReportNotWritten(const QString& Source, const TSizeOutcome& Outcome) override {
-        QVERIFY(!Outcome.Reason.isEmpty());
-        NotWritten << QFileInfo(Source).fileName() + QStringLiteral(" -> ") +
-                          QFileInfo(QDir::cleanPath(Outcome.OutputPath)).fileName();
-    }
-    void ReportPartlyRead(const QString& Source, const QString& Reason) override {
-        QVERIFY(!Reason.isEmpty());
-        PartlyRead << Source;
-    }
-    void ProcessMessages() override {
-        if (++Pumps == CancelAtPump) {
-            IsIdle = true; // what the Cancel button does
-        }
-    }
-    bool Idle() const override { return IsIdle; }
-};
-
-// Sorts the list by name, as a column click does, while the first file is under way.
-class TSortingView : public TViewStub {
-public:
-    explicit TSortingView(TListStub& List) : FList(List) {}
-    QStringList Handled;
-    void RunFileWork(const std::function<void()>& Work) override {
-        Handled << FList.FirstPath();
-        if (Handled.size() == 1) {
-            FList.Paths.sort();
-        }
-        Work();
-    }
-
-private:
-    TListStub& FList;
-};
+// What a run's events told.
+using TRecord = vk_test::TRunRecord;
 
 QString SizeOf(const QString& Path) {
     const QSize size = QImageReader(Path).size();
@@ -124,16 +71,21 @@ class TestBatchRun : public QObject {
         return path;
     }
 
-    TBatchCounts Run(const QStringList& Paths, const TSettings& RunSettings, TViewStub& View,
-                     TListStub* Remaining = nullptr) {
-        TListStub list;
-        list.Paths = Paths;
-        TBatchRun run(list, View, RunSettings, Out, vk_test::TestWorkers());
-        const TBatchCounts counts = run.Execute();
+    // Runs Paths to the end, or to a Cancel pressed as the file CancelAtTake is taken.
+    TBatchCounts Run(const QStringList& Paths, const TSettings& RunSettings, TRecord& Record,
+                     TListStub* Remaining = nullptr, int CancelAtTake = -1) {
+        TListStub list(Paths);
+        TBatchJob job(list, RunSettings, Out, {vk_test::TestWorkers()});
+        list.OnTake = [&](int Taken) {
+            if (Taken == CancelAtTake) {
+                job.Stop();
+            }
+        };
+        Record = vk_test::RunToEnd(job);
         if (Remaining != nullptr) {
             *Remaining = list;
         }
-        return counts;
+        return Record.Counts;
     }
 
     QStringList Written() const {
@@ -162,30 +114,27 @@ private slots:
         QDir(Out).removeRecursively();
     }
 
-    void emptyListOnlyWarns() {
-        TViewStub view;
+    void emptyListFinishesAtOnce() {
+        TRecord view;
         const TBatchCounts counts = Run({}, TSettings(), view);
-        QCOMPARE(view.Calls, QStringList{QStringLiteral("warn There are no image files loaded")});
         QCOMPARE(counts.Total, 0);
+        QVERIFY(view.Progress.isEmpty());
         QVERIFY(!QFileInfo::exists(Out));
     }
 
     void threeFilesWithTheDefaults() {
         const QStringList paths = {MakeImage("beach.PNG", 1001, 1000), MakeImage("scan", 200, 81),
                                    MakeImage("holiday.photo.jpg", 50, 40)};
-        TViewStub view;
+        TRecord view;
         TListStub left;
         const TBatchCounts counts = Run(paths, TSettings(), view, &left);
         QCOMPARE(counts.Processed, 3);
         QCOMPARE(counts.NonSupported + counts.NotWritten, 0);
         QCOMPARE(counts.FlushError, QString());
-        QVERIFY(left.Paths.isEmpty());
-        QCOMPARE(view.Label1, QStringLiteral("Files Processed: 3"));
-        QCOMPARE(view.Label2, QStringLiteral("Non Supported files: 0"));
-        QCOMPARE(view.Label3, QString());
-        QCOMPARE(view.Calls, (QStringList{"processing 1 3", " Files processed: 1 of 3",
-                                          " Files processed: 2 of 3", " Files processed: 3 of 3",
-                                          " Files processed: 0 of 0", "processing 0 0"}));
+        QVERIFY(left.Paths().isEmpty());
+        QVERIFY(!counts.Cancelled);
+        QCOMPARE(view.Progress, (QStringList{"1 of 3", "2 of 3", "3 of 3"}));
+        QCOMPARE(view.DeepestLoop, 1);
         QCOMPARE(Written(),
                  (QStringList{
                      "Large/Large_beach.jpg 600x599", "Large/Large_holiday.photo.jpg 600x480",
@@ -198,7 +147,7 @@ private slots:
     // The JPEG decoder reads large files at a smaller scale; the fit must not notice.
     void scaledDecodeKeepsTheExactChain() {
         const QString photo = MakeImage("photo.jpg", 4000, 3000);
-        TViewStub view;
+        TRecord view;
         QCOMPARE(Run({photo}, TSettings(), view).Processed, 1);
         QCOMPARE(Written(),
                  (QStringList{"Large/Large_photo.jpg 600x450", "Medium/Medium_photo.jpg 350x263",
@@ -218,7 +167,7 @@ private slots:
         TSettings largeOnly;
         largeOnly.ProcessMedium = largeOnly.ProcessThumb = false;
         largeOnly.RQHigh = true;
-        TViewStub view;
+        TRecord view;
         QCOMPARE(
             Run({MakeImage("small.jpg", 50, 40), MakeImage("wide.jpg", 900, 300)}, largeOnly, view)
                 .Processed,
@@ -232,14 +181,12 @@ private slots:
         for (int i = 1; i <= 5; ++i) {
             paths << MakeImage(QStringLiteral("f%1.png").arg(i), 64, 48);
         }
-        TViewStub view;
-        view.CancelAtPump = 2;
+        TRecord view;
         TListStub left;
-        const TBatchCounts counts = Run(paths, TSettings(), view, &left);
-        QCOMPARE(left.Paths, paths.mid(2));
+        const TBatchCounts counts = Run(paths, TSettings(), view, &left, 2);
+        QCOMPARE(left.Paths(), paths.mid(2));
         QVERIFY(counts.Cancelled);
-        QCOMPARE(view.Label1, QStringLiteral("Files Processed: 2"));
-        QCOMPARE(view.Calls.at(view.Calls.size() - 2), QStringLiteral(" Files processed: 0 of 3"));
+        QCOMPARE(counts.Processed, 2);
         QCOMPARE(Written().size(), 6);
     }
 
@@ -248,14 +195,19 @@ private slots:
     void aSortDuringAFileDeletesTheFileHandled() {
         const QStringList paths = {MakeImage("b.png", 40, 30), MakeImage("a.png", 40, 30),
                                    MakeImage("c.png", 40, 30)};
-        TListStub list;
-        list.Paths = paths;
-        TSortingView view(list);
+        TListStub list(paths);
+        list.OnTake = [&](int Taken) {
+            if (Taken == 1) {
+                list.SortWaiting();
+            }
+        };
         TSettings thumbOnly;
         thumbOnly.ProcessLarge = thumbOnly.ProcessMedium = false;
-        QCOMPARE(TBatchRun(list, view, thumbOnly, Out, vk_test::TestWorkers()).Execute().Processed, 3);
-        QCOMPARE(view.Handled, (QStringList{paths[0], paths[1], paths[2]}));
-        QVERIFY(list.Paths.isEmpty());
+        TBatchJob job(list, thumbOnly, Out, {vk_test::TestWorkers()});
+        const TRecord record = vk_test::RunToEnd(job);
+        QCOMPARE(record.Counts.Processed, 3);
+        QCOMPARE(record.Handled, (QStringList{paths[0], paths[1], paths[2]}));
+        QVERIFY(list.Paths().isEmpty());
     }
 
     void unreadableFilesAreNonSupported() {
@@ -267,10 +219,10 @@ private slots:
         const QString gone = MakeImage("gone.png", 30, 30);
         QFile::remove(gone);
         const QString overlong = QStringLiteral("/tmp/") + QString(4100, QLatin1Char('n'));
-        TViewStub view;
+        TRecord view;
         const TBatchCounts counts = Run({text, gone, overlong}, TSettings(), view);
         QCOMPARE(counts.NonSupported, 3);
-        QCOMPARE(view.Label2, QStringLiteral("Non Supported files: 3"));
+        QCOMPARE(view.Reports.size(), 3);
         QVERIFY(Written().isEmpty());
         // The first size made its folders before it found there was nothing to scale.
         QVERIFY(QFileInfo(Out + "Large").isDir());
@@ -279,7 +231,7 @@ private slots:
     void allSizesOffOnlyLoads() {
         TSettings none;
         none.ProcessLarge = none.ProcessMedium = none.ProcessThumb = false;
-        TViewStub view;
+        TRecord view;
         const TBatchCounts counts =
             Run({MakeImage("a.png", 20, 20), Sources->filePath("missing.jpg")}, none, view);
         QCOMPARE(counts.Processed, 2);
@@ -292,7 +244,7 @@ private slots:
         }
         TSettings quality;
         quality.JPGQuality = 40;
-        TViewStub view;
+        TRecord view;
         Run({MakeImage("q1.jpg", 300, 200), MakeImage("q2.png", 300, 200),
              MakeImage("q3.jpg", 300, 200)},
             quality, view);
@@ -309,7 +261,7 @@ private slots:
     }
 
     void transparencyComesOutWhite() {
-        TViewStub view;
+        TRecord view;
         QCOMPARE(Run({MakeImage("clear.png", 120, 120, true)}, TSettings(), view).Processed, 1);
         const QImage thumb(Out + QStringLiteral("Thumbnail/Thumb_clear.jpg"));
         QVERIFY(!thumb.isNull());
@@ -327,7 +279,7 @@ private slots:
                                    {"-size", "80x60", "xc:red", "-size", "40x40", "xc:blue",
                                     "-size", "40x40", "xc:green", gif}),
                  0);
-        TViewStub view;
+        TRecord view;
         QCOMPARE(Run({gif}, TSettings(), view).Processed, 1);
         QCOMPARE(Written(),
                  (QStringList{"Large/Large_anim.jpg 600x450", "Medium/Medium_anim.jpg 350x263",
@@ -335,7 +287,7 @@ private slots:
     }
 
     void namesAreTakenLiterally() {
-        TViewStub view;
+        TRecord view;
         QCOMPARE(Run({MakeImage("lit%d[1].png", 40, 30)}, TSettings(), view).Processed, 1);
         QVERIFY(QFileInfo::exists(Out + QStringLiteral("Large/Large_lit%d[1].jpg")));
     }
@@ -343,7 +295,7 @@ private slots:
     void twoSourcesOfOneNameKeepBothOutputs() {
         const QString first = MakeImage("a/pic.png", 40, 30);
         const QString second = MakeImage("b/pic.jpg", 30, 40);
-        TViewStub view;
+        TRecord view;
         QCOMPARE(Run({first, second, first}, TSettings(), view).Processed, 3);
         const QStringList written = Written();
         QCOMPARE(written.size(), 6);
@@ -356,7 +308,7 @@ private slots:
         odd.ThumbWidth = 0;
         odd.ThumbHeight = -5;
         odd.ProcessLarge = odd.ProcessMedium = false;
-        TViewStub view;
+        TRecord view;
         QCOMPARE(Run({MakeImage("tiny.png", 40, 30)}, odd, view).Processed, 1);
         QCOMPARE(Written(), QStringList{"Thumbnail/Thumb_tiny.jpg 1x1"});
     }
@@ -365,13 +317,12 @@ private slots:
         QFile blocker(Out.chopped(1));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        TViewStub view;
+        TRecord view;
         const TBatchCounts counts = Run({MakeImage("a.png", 40, 30)}, TSettings(), view);
         QFile::remove(Out.chopped(1));
         QCOMPARE(counts.Processed, 0);
         QCOMPARE(counts.NotWritten, 1);
         QCOMPARE(view.NotWritten.size(), 3);
-        QCOMPARE(view.Label3, QStringLiteral("Not written: 1"));
     }
 
     // One size that cannot be written does not stop the others.
@@ -380,7 +331,7 @@ private slots:
         QFile blocker(Out + QStringLiteral("Medium"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        TViewStub view;
+        TRecord view;
         TBatchCounts counts = Run({MakeImage("ok.png", 40, 30)}, TSettings(), view);
         QCOMPARE(counts.NotWritten, 1);
         QCOMPARE(view.NotWritten, QStringList{"ok.png -> Medium"});
@@ -392,14 +343,14 @@ private slots:
         const QString stem = QString(245, QLatin1Char('x'));
         counts = Run({MakeImage(stem + ".png", 40, 30)}, TSettings(), view);
         QCOMPARE(counts.NotWritten, 1);
-        QCOMPARE(view.NotWritten.size(), 2);
+        QCOMPARE(view.NotWritten.size(), 1);
         QCOMPARE(Written(), (QStringList{"Large/Large_" + stem + ".jpg 600x450",
                                          "Thumbnail/Thumb_" + stem + ".jpg 100x75"}));
     }
 
     void outputRootMadeWithEveryLevel() {
         Out = Sources->filePath(QStringLiteral("not/there/yet/"));
-        TViewStub view;
+        TRecord view;
         QCOMPARE(Run({MakeImage("a.png", 40, 30)}, TSettings(), view).Processed, 1);
         QCOMPARE(Written().size(), 3);
     }
@@ -416,7 +367,7 @@ private slots:
                             Out + QStringLiteral("Large/Large_b.jpg")));
         QVERIFY(QFile::link(outside, Out + QStringLiteral("Medium")));
 
-        TViewStub view;
+        TRecord view;
         const TBatchCounts counts =
             Run({MakeImage("a.png", 40, 30), MakeImage("b.png", 30, 40)}, TSettings(), view);
         QCOMPARE(counts.Processed, 2);
@@ -447,7 +398,7 @@ private slots:
         }
         const QString source = Sources->filePath(QStringLiteral("noise.png"));
         QVERIFY(noise.save(source));
-        TViewStub view;
+        TRecord view;
         TSettings quality;
         quality.JPGQuality = 100;
         const TBatchCounts counts = Run({source}, quality, view);
@@ -469,7 +420,7 @@ private slots:
     void blockedFirstFolderFitsTheNextFromTheSource() {
         QVERIFY(QDir().mkpath(Out));
         QVERIFY(vk_test::WriteBytes(Out + QStringLiteral("Large"), "a file, not a folder"));
-        TViewStub view;
+        TRecord view;
         const TBatchCounts counts = Run({MakeImage("odd.jpg", 1602, 1201)}, TSettings(), view);
         QCOMPARE(counts.NotWritten, 1);
         QCOMPARE(view.NotWritten, QStringList{"odd.jpg -> Large"});
@@ -482,7 +433,7 @@ private slots:
         const QString cut = Sources->filePath(QStringLiteral("cut.jpg"));
         const QByteArray bytes = vk_test::ReadBytes(whole);
         QVERIFY(vk_test::WriteBytes(cut, bytes.left(bytes.size() * 2 / 3)));
-        TViewStub view;
+        TRecord view;
         const TBatchCounts counts = Run({cut, whole}, TSettings(), view);
         QCOMPARE(counts.Processed, 2);
         QCOMPARE(counts.PartlyRead, 1);
@@ -500,7 +451,7 @@ private slots:
         QCOMPARE(QProcess::execute(QStringLiteral("exiftool"),
                                    {"-q", "-overwrite_original", "-Orientation#=6", photo}),
                  0);
-        TViewStub view;
+        TRecord view;
         QCOMPARE(Run({photo}, TSettings(), view).Processed, 1);
         QCOMPARE(Written(),
                  (QStringList{"Large/Large_phone.jpg 450x600", "Medium/Medium_phone.jpg 244x325",
@@ -521,7 +472,7 @@ private slots:
         QVERIFY(
             vk_test::CornerImage(40, 30).save(QStringLiteral("%1/plain.png").arg(Sources->path())));
         QVERIFY(::rename((folder + "/plain.png").constData(), source.constData()) == 0);
-        TViewStub view;
+        TRecord view;
         QCOMPARE(Run({DecodeFileName(source)}, TSettings(), view).Processed, 1);
         const QByteArray output = QFile::encodeName(Out) + "Large/Large_caf\xe9.jpg";
         struct stat status;
@@ -532,14 +483,14 @@ private slots:
         }
     }
 
-    void withoutTheEngineTheRunEndsIdle() {
+    void withoutTheEngineNothingStarts() {
         MagickLoaded = false;
-        TViewStub view;
-        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic,
-                                 Run({MakeImage("a.png", 4, 4)}, TSettings(), view));
+        TListStub list({MakeImage("a.png", 4, 4)});
+        TBatchJob job(list, TSettings(), Out, {vk_test::TestWorkers()});
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, job.Start());
         MagickLoaded = true;
-        QVERIFY(view.IsIdle);
-        QCOMPARE(view.Calls.last(), QStringLiteral("processing 0 0"));
+        QVERIFY(!job.IsRunning());
+        QCOMPARE(list.Taken, 0);
     }
 };
 

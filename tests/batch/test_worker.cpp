@@ -17,7 +17,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include "batch/BatchRun.h"
+#include "batch/BatchJob.h"
 #include "batch/WorkerChannel.h"
 #include "batch/WorkerProcess.h"
 #include "batch/WorkerProtocol.h"
@@ -25,6 +25,7 @@
 #include "settings/Settings.h"
 #include "support/BatchValues.h"
 #include "support/ImageFiles.h"
+#include "support/JobRun.h"
 #include "support/ListStub.h"
 #include "support/PngFiles.h"
 #include "support/TestMain.h"
@@ -35,33 +36,6 @@ namespace {
 using vk_test::LargeOnlyPlan;
 using vk_test::PngChunk;
 using vk_test::TListStub;
-
-// Keeps every report in the order the run gave it.
-class TReportView : public IBatchView {
-public:
-    QStringList Reports;
-    bool IsIdle = true;
-
-    void ShowWarning(const QString&) override {}
-    void SetProcessing(bool Busy, int) override { IsIdle = !Busy; }
-    void SetProgress(int) override {}
-    void ShowFilesProcessed(int, int) override {}
-    void SetStatusLabel1(const QString&) override {}
-    void SetStatusLabel2(const QString&) override {}
-    void SetStatusLabel3(const QString&) override {}
-    void ReportNotWritten(const QString& Source, const TSizeOutcome& Outcome) override {
-        Reports << QStringLiteral("not written %1 %2").arg(Source, Outcome.OutputPath);
-    }
-    void ReportNonSupported(const QString& Source) override {
-        Reports << QStringLiteral("not supported %1").arg(Source);
-    }
-    void ReportWorkerLost(const QString& Source, const QString& Reason) override {
-        QVERIFY(!Reason.isEmpty());
-        Reports << QStringLiteral("lost %1").arg(Source);
-    }
-    void ProcessMessages() override {}
-    bool Idle() const override { return IsIdle; }
-};
 
 // A PNG of one grey pixel whose compressed comment inflates to Mebibytes MiB of zeros. Each MiB
 // is deflated once after a full flush, which leaves the stream byte-aligned with an empty
@@ -111,6 +85,20 @@ QByteArray TextBombPng(int Mebibytes) {
 }
 
 // Every file below Root with the hash of its bytes, by relative path.
+// The most memory this process has held at once.
+qint64 PeakResidentBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+        }
+    }
+    return 0;
+}
+
 QStringList TreeDigest(const QString& Root) {
     QStringList lines;
     QDirIterator it(Root, QDir::Files, QDirIterator::Subdirectories);
@@ -298,65 +286,58 @@ private slots:
     void aCrashOrAHangCostsOneFile() {
         QFETCH(int, jobs);
         const QString out = Folder.filePath(QStringLiteral("out-%1/").arg(jobs));
-        TListStub list;
-        list.Paths = {Picture(QStringLiteral("a.png"), 80, 60),
-                      Bytes(QStringLiteral("crash.png"), kCrashTrigger),
-                      Picture(QStringLiteral("b.png"), 60, 80),
-                      Bytes(QStringLiteral("hang.png"), kHangTrigger),
-                      Picture(QStringLiteral("c.png"), 50, 50)};
-        const QStringList paths = list.Paths;
-        TReportView view;
-        TSettings settings;
-        const TBatchCounts counts =
-            TBatchRun(list, view, settings, out, TriggerWorkers(), jobs).Execute();
-        QCOMPARE(counts.Total, 5);
-        QCOMPARE(counts.Processed, 3);
-        QCOMPARE(counts.NonSupported, 2);
-        QVERIFY(list.Paths.isEmpty());
-        QCOMPARE(view.Reports, QStringList({QStringLiteral("lost ") + paths[1],
-                                            QStringLiteral("not supported ") + paths[1],
-                                            QStringLiteral("lost ") + paths[3],
-                                            QStringLiteral("not supported ") + paths[3]}));
+        const QStringList paths = {Picture(QStringLiteral("a.png"), 80, 60),
+                                   Bytes(QStringLiteral("crash.png"), kCrashTrigger),
+                                   Picture(QStringLiteral("b.png"), 60, 80),
+                                   Bytes(QStringLiteral("hang.png"), kHangTrigger),
+                                   Picture(QStringLiteral("c.png"), 50, 50)};
+        TListStub list(paths);
+        vk_test::TRunRecord run = vk_test::RunList(list, TSettings(), out, {TriggerWorkers(), jobs});
+        QCOMPARE(run.Counts.Total, 5);
+        QCOMPARE(run.Counts.Processed, 3);
+        QCOMPARE(run.Counts.NonSupported, 2);
+        QVERIFY(list.Paths().isEmpty());
+        run.Reports.sort();
+        QCOMPARE(run.Reports, QStringList({QStringLiteral("lost ") + paths[1],
+                                           QStringLiteral("lost ") + paths[3],
+                                           QStringLiteral("not supported ") + paths[1],
+                                           QStringLiteral("not supported ") + paths[3]}));
         QCOMPARE(QDir(out + QStringLiteral("Thumbnail")).entryList(QDir::Files),
                  QStringList({QStringLiteral("Thumb_a.jpg"), QStringLiteral("Thumb_b.jpg"),
                               QStringLiteral("Thumb_c.jpg")}));
     }
 
-    // Files read ahead for the workers but not taken by one when the run is stopped are not
-    // started: both workers are held by a hanging picture when the stop comes.
-    void aStopLeavesTheFilesReadAheadUnstarted() {
-        class TStopSoonView : public TReportView {
-        public:
-            bool Idle() const override { return IsIdle || ++Looks >= 2; }
-            mutable int Looks = 0;
-        };
+    // A stop while both workers are held by a hanging picture: the files not taken stay.
+    void aStopLeavesTheFilesNotTaken() {
         const QByteArray hang = QByteArray(kHangTrigger) + QByteArray(10000, ' ');
-        TListStub list;
-        list.Paths = {Bytes(QStringLiteral("hang1.png"), hang),
-                      Picture(QStringLiteral("early/a.png"), 20, 20),
-                      Bytes(QStringLiteral("hang2.png"), hang),
-                      Picture(QStringLiteral("early/b.png"), 20, 20)};
-        TStopSoonView view;
+        TListStub list({Bytes(QStringLiteral("hang1.png"), hang),
+                        Bytes(QStringLiteral("hang2.png"), hang),
+                        Picture(QStringLiteral("early/a.png"), 20, 20),
+                        Picture(QStringLiteral("early/b.png"), 20, 20)});
         TWorkerSettings workers = TriggerWorkers();
         workers.SecondsPerFile = 1;
-        TSettings settings;
-        const TBatchCounts counts =
-            TBatchRun(list, view, settings, Folder.filePath(QStringLiteral("stopped/")), workers, 2)
-                .Execute();
-        QCOMPARE(counts.Processed, 0);
-        QCOMPARE(counts.NonSupported, 2);
-        QVERIFY(counts.Cancelled);
-        QCOMPARE(list.Paths, QStringList({Folder.filePath(QStringLiteral("early/a.png")),
-                                          Folder.filePath(QStringLiteral("early/b.png"))}));
+        TBatchJob job(list, TSettings(), Folder.filePath(QStringLiteral("stopped/")), {workers, 2});
+        list.OnTake = [&job](int Taken) {
+            if (Taken == 2) {
+                job.Stop();
+            }
+        };
+        const vk_test::TRunRecord run = vk_test::RunToEnd(job);
+        QCOMPARE(run.Counts.Processed, 0);
+        QCOMPARE(run.Counts.NonSupported, 2);
+        QVERIFY(run.Counts.Cancelled);
+        QCOMPARE(list.Paths(), QStringList({Folder.filePath(QStringLiteral("early/a.png")),
+                                            Folder.filePath(QStringLiteral("early/b.png"))}));
     }
 
-    // Files finish in any order; what the user gets does not show it.
+    // Files finish in any order; what the user gets does not show it. Each file's outputs are
+    // written as soon as it is done, whatever waits before it in the list.
     void severalJobsGiveWhatOneGives() {
         QStringList paths;
-        // Sizes out of list order, so the largest-first order differs from it; three sources
-        // write the same names, a text file is not supported, one file is listed twice.
+        // Small files first and a large one among them; three sources write the same names, a
+        // text file is not supported, one file is listed twice.
         paths << Picture(QStringLiteral("one/x.png"), 40, 30)
-              << Picture(QStringLiteral("two/x.png"), 900, 700)
+              << Picture(QStringLiteral("two/x.png"), 2400, 1800)
               << Bytes(QStringLiteral("x.jpg"), "not a picture")
               << Picture(QStringLiteral("three/x.bmp"), 300, 200)
               << Picture(QStringLiteral("y.png"), 1200, 300);
@@ -366,20 +347,47 @@ private slots:
         const int jobs[2] = {1, 3};
         for (int i = 0; i < 2; ++i) {
             const QString out = Folder.filePath(QStringLiteral("jobs-%1/").arg(jobs[i]));
-            TListStub list;
-            list.Paths = paths;
-            TReportView view;
-            TSettings settings;
-            const TBatchCounts counts =
-                TBatchRun(list, view, settings, out, vk_test::TestWorkers(), jobs[i]).Execute();
-            QCOMPARE(counts.Processed, 6);
-            QCOMPARE(counts.NonSupported, 1);
-            reports[i] = view.Reports;
+            TListStub list(paths);
+            int writtenBeforeFifth = -1;
+            list.OnTake = [&](int Taken) {
+                if (Taken == 5) {
+                    writtenBeforeFifth = static_cast<int>(TreeDigest(out).size());
+                }
+            };
+            vk_test::TRunRecord run =
+                vk_test::RunList(list, TSettings(), out, {vk_test::TestWorkers(), jobs[i]});
+            QCOMPARE(run.Counts.Processed, 6);
+            QCOMPARE(run.Counts.NonSupported, 1);
+            QVERIFY(writtenBeforeFifth > 0);
+            run.Reports.sort();
+            reports[i] = run.Reports;
             trees[i] = TreeDigest(out);
         }
         QCOMPARE(reports[1], reports[0]);
         QCOMPARE(trees[1], trees[0]);
-        QVERIFY(trees[0].join(QLatin1Char('\n')).contains(QStringLiteral("Large/Large_x (3).jpg")));
+        // Names are given as files are taken: the text file kept its " (3)" unwritten.
+        QVERIFY(trees[0].join(QLatin1Char('\n')).contains(QStringLiteral("Large/Large_x (4).jpg")));
+    }
+
+    // The run's memory is shared out: a source larger than its part is refused unread, and
+    // what becomes of a file does not depend on what else is in flight.
+    void aSourceAboveTheBudgetIsRefusedUnread() {
+        const QString huge = Folder.filePath(QStringLiteral("huge.jpg"));
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromHex("ffd8ffe000104a464946"));
+        QVERIFY(file.resize(qint64{1} << 30)); // sparse: a gibibyte that takes no disk
+        file.close();
+        const qint64 peakBefore = PeakResidentBytes();
+        TListStub list({huge, Picture(QStringLiteral("fits.png"), 200, 100), huge, huge});
+        TJobOptions options{vk_test::TestWorkers(), 2};
+        options.MemoryBudgetBytes = std::uint64_t{512} << 20;
+        const vk_test::TRunRecord run =
+            vk_test::RunList(list, TSettings(), Folder.filePath(QStringLiteral("budget/")), options);
+        QCOMPARE(run.Counts.Processed, 1);
+        QCOMPARE(run.Counts.NonSupported, 3);
+        QVERIFY(PeakResidentBytes() - peakBefore < (qint64{256} << 20));
+        QCOMPARE(SlotBudgetFor(options.MemoryBudgetBytes, 0, 2).MaxSourceBytes, qint64{64} << 20);
     }
 };
 

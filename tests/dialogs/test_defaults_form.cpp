@@ -28,12 +28,12 @@ using vk_test::Store;
 const QByteArray DefaultFile = "[Options]\nJPG_QUALITY=70\nTHUMB_WIDTH=100\nTHUMB_HEIGHT=95\n"
                                "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
                                "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
-                               "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\n";
+                               "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\nFILES_AT_ONCE=0\n";
 
 const QByteArray CustomFile = "[Options]\nJPG_QUALITY=40\nTHUMB_WIDTH=120\nTHUMB_HEIGHT=90\n"
                               "MEDIUM_WIDTH=300\nMEDIUM_HEIGHT=300\nLARGE_WIDTH=800\n"
                               "LARGE_HEIGHT=700\nPROCESS_THUMB=0\nPROCESS_MEDIUM=1\n"
-                              "PROCESS_LARGE=0\nRQ_HIGH=1\nSTRIP_METADATA=1\n"
+                              "PROCESS_LARGE=0\nRQ_HIGH=1\nSTRIP_METADATA=1\nFILES_AT_ONCE=0\n"
                               "[Other]\nKEPT=yes\n";
 
 // One dialog over its own settings file and record, with the errors it reports and the
@@ -120,7 +120,7 @@ private slots:
         QCOMPARE(Contents(f.Ini), "[Options]\nJPG_QUALITY=0\nTHUMB_WIDTH=2000\nTHUMB_HEIGHT=95\n"
                                   "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
                                   "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=0\n"
-                                  "PROCESS_LARGE=1\nRQ_HIGH=1\nSTRIP_METADATA=1\n");
+                                  "PROCESS_LARGE=1\nRQ_HIGH=1\nSTRIP_METADATA=1\nFILES_AT_ONCE=0\n");
         QCOMPARE(f.Record.ThumbWidth, 2000);
         QVERIFY(f.Reports.isEmpty());
         vk_test::FreeClosed();

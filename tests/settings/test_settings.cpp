@@ -53,7 +53,7 @@ template <typename T> TSettings With(T TSettings::*Field, T Value) {
 const QByteArray DefaultFile = "[Options]\nJPG_QUALITY=70\nTHUMB_WIDTH=100\nTHUMB_HEIGHT=95\n"
                                "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
                                "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
-                               "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\n";
+                               "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\nFILES_AT_ONCE=0\n";
 
 // How many files in Folder were closed after writing, and how many were renamed into it, while
 // Action ran.
@@ -160,7 +160,7 @@ private slots:
                             "THUMB_HEIGHT=95\nMEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\n"
                             "LARGE_WIDTH=600\nLARGE_HEIGHT=600\n"
                             "PROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
-                            "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\n"
+                            "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\nFILES_AT_ONCE=0\n"
                             "\n"
                             "[Other]\nRQ_HIGH=1\n"));
     }

@@ -1,0 +1,148 @@
+#include "BatchJob.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+
+#include "batch/JobSlot.h"
+#include "engine/MagickImage.h"
+#include "platform/Processors.h"
+
+TBatchJob::TBatchJob(IBatchList& List, const TSettings& RunSettings, const QString& OutputRoot,
+                     const TJobOptions& Options, QObject* Parent)
+    : QObject(Parent), FList(List), FWork(RunSettings, OutputRoot), FOptions(Options) {}
+
+TBatchJob::~TBatchJob() {
+    // The slots may still tell of their files: this object is alive until they are joined.
+    FSlots.clear();
+    if (FEnding.joinable()) {
+        FEnding.join();
+    }
+}
+
+template <typename TWork> void TBatchJob::Post(TWork Work) {
+    QMetaObject::invokeMethod(this, std::move(Work), Qt::QueuedConnection);
+}
+
+void TBatchJob::Start() {
+    TMagickImage::CheckLibraryLoaded();
+    WorkerProgram(FOptions.Workers); // raises when there is none, before anything starts
+    FCounts = {};
+    FCounts.Total = FList.WaitingCount();
+    FRunning = true;
+    const int jobs = std::clamp(FOptions.Jobs, 1, std::max(FCounts.Total, 1));
+    FBudget = SlotBudgetFor(FOptions.MemoryBudgetBytes, FOptions.Workers.MemoryLimitBytes, jobs);
+    TWorkerSettings workers = FOptions.Workers;
+    workers.MemoryLimitBytes = FBudget.WorkerBytes;
+    if (workers.EngineThreads == 0) {
+        // Each engine gets its share of the processors.
+        workers.EngineThreads = std::max(1, UsableProcessorCount() / jobs);
+    }
+    if (FCounts.Total == 0) {
+        Post([this] { EndWhenDone(); });
+        return;
+    }
+    TJobSlot::TEvents events;
+    events.Ready = [this](int Slot) { Post([this, Slot] { FeedSlot(Slot); }); };
+    events.StartFailed = [this](int, const QString& Reason) {
+        Post([this, Reason] { StartFailed(Reason); });
+    };
+    events.Completed = [this](int Slot, std::shared_ptr<TPreparedFile> File) {
+        Post([this, Slot, File] { Completed(Slot, File); });
+    };
+    for (int slot = 0; slot < jobs; ++slot) {
+        FSlots.push_back(
+            std::make_unique<TJobSlot>(slot, workers, FBudget.MaxSourceBytes, events));
+    }
+}
+
+void TBatchJob::Stop() {
+    if (!FRunning || FStopping) {
+        return;
+    }
+    FStopping = true;
+    // Stop may come from a handler of the job's own events, while a file is being taken.
+    Post([this] { EndWhenDone(); });
+}
+
+void TBatchJob::FeedSlot(int Slot) {
+    while (!FStopping && !FEnded) {
+        const std::optional<TListedFile> next = FList.TakeNext();
+        if (!next) {
+            break;
+        }
+        emit FileStarted(*next);
+        auto file = std::make_shared<TPreparedFile>();
+        try {
+            *file = FWork.Prepare(*next);
+        } catch (...) {
+            // Whatever went wrong with this file (out of memory), the run goes on.
+            file->Listed = *next;
+        }
+        if (file->NeedsWorker) {
+            ++FUnderWay;
+            FSlots[static_cast<std::size_t>(Slot)]->Give(std::move(file));
+            return;
+        }
+        Handled(*file);
+    }
+    EndWhenDone();
+}
+
+void TBatchJob::Completed(int Slot, const std::shared_ptr<TPreparedFile>& File) {
+    --FUnderWay;
+    Handled(*File);
+    FeedSlot(Slot);
+}
+
+void TBatchJob::StartFailed(const QString& Reason) {
+    if (FCounts.StartError.isEmpty()) {
+        FCounts.StartError = Reason;
+    }
+    Stop();
+}
+
+void TBatchJob::Handled(const TPreparedFile& File) {
+    const TFileReport& report = File.Report;
+    if (!report.PartialReadReason.isEmpty()) {
+        ++FCounts.PartlyRead;
+    }
+    switch (report.Outcome) {
+    case TFileOutcome::Processed:
+        ++FCounts.Processed;
+        break;
+    case TFileOutcome::NonSupported:
+        ++FCounts.NonSupported;
+        break;
+    case TFileOutcome::NotWritten:
+        ++FCounts.NotWritten;
+        break;
+    }
+    emit FileHandled(File.Listed, report);
+    FList.DeleteEntry(File.Listed.Key);
+    ++FDone;
+    emit Progress(FDone, FCounts.Total);
+}
+
+void TBatchJob::EndWhenDone() {
+    if (FEnded || FUnderWay > 0 || (!FStopping && FList.WaitingCount() > 0)) {
+        return;
+    }
+    FEnded = true;
+    FCounts.Cancelled = FList.WaitingCount() > 0;
+    // The workers are told to end first: they take a while to give their memory back, and the
+    // flush need not wait for them.
+    for (const std::unique_ptr<TJobSlot>& slot : FSlots) {
+        slot->Close();
+    }
+    FEnding = std::thread([this, closing = std::move(FSlots)]() mutable {
+        QString flushError = FWork.FlushToDisk();
+        closing.clear();
+        Post([this, flushError] {
+            FEnding.join();
+            FCounts.FlushError = flushError;
+            FRunning = false;
+            emit Finished(FCounts);
+        });
+    });
+}

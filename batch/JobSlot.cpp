@@ -1,0 +1,49 @@
+#include "JobSlot.h"
+
+TJobSlot::TJobSlot(int Index, const TWorkerSettings& Workers, qint64 MaxSourceBytes,
+                   TEvents Events)
+    : FIndex(Index), FWorkers(Workers), FMaxSourceBytes(MaxSourceBytes),
+      FEvents(std::move(Events)), FThread([this] { Serve(); }) {}
+
+TJobSlot::~TJobSlot() {
+    Close();
+    FThread.join();
+}
+
+void TJobSlot::Give(std::shared_ptr<TPreparedFile> File) {
+    {
+        const std::lock_guard lock(FMutex);
+        FNext = std::move(File);
+    }
+    FChanged.notify_one();
+}
+
+void TJobSlot::Close() {
+    {
+        const std::lock_guard lock(FMutex);
+        FClosed = true;
+    }
+    FChanged.notify_one();
+}
+
+std::shared_ptr<TPreparedFile> TJobSlot::Next() {
+    std::unique_lock lock(FMutex);
+    FChanged.wait(lock, [this] { return FClosed || FNext; });
+    return std::exchange(FNext, nullptr);
+}
+
+void TJobSlot::Serve() {
+    // Started here, on the thread that uses it to the end.
+    TWorkerClient worker(FWorkers);
+    try {
+        worker.Start();
+    } catch (const EWorkerStart& error) {
+        FEvents.StartFailed(FIndex, QString::fromStdString(error.what()));
+        return;
+    }
+    FEvents.Ready(FIndex);
+    while (std::shared_ptr<TPreparedFile> file = Next()) {
+        TFileWork::Complete(*file, worker, FMaxSourceBytes);
+        FEvents.Completed(FIndex, std::move(file));
+    }
+}

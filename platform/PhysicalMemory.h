@@ -1,0 +1,6 @@
+#pragma once
+
+#include <cstdint>
+
+// The machine's memory in bytes; 0 when the system does not say.
+std::uint64_t PhysicalMemoryBytes();
