@@ -380,6 +380,30 @@ private slots:
         QCOMPARE(Written().size(), 6);
     }
 
+    // The output root is held from the first file: a link swapped in for it during the run
+    // receives nothing, and the rest of the run goes where the first file went.
+    void aLinkSwappedInForTheRootReceivesNothing() {
+        const QString elsewhere = Sources->filePath(QStringLiteral("elsewhere"));
+        const QString moved = Sources->filePath(QStringLiteral("moved"));
+        QVERIFY(QDir().mkpath(elsewhere));
+        TListStub list({MakeImage("a.png", 40, 30), MakeImage("b.png", 40, 30),
+                        MakeImage("c.png", 40, 30)});
+        TBatchJob job(list, TSettings(), Out, {vk_test::TestWorkers()});
+        bool swapped = false;
+        list.OnTake = [&](int Taken) {
+            if (Taken == 2) {
+                swapped = QDir().rename(Out, moved) &&
+                          QFile::link(elsewhere, QDir::cleanPath(Out));
+            }
+        };
+        const int processed = vk_test::RunToEnd(job).Counts.Processed;
+        QFile::remove(QDir::cleanPath(Out)); // the link, for the tests after this one
+        QCOMPARE(processed, 3);
+        QVERIFY(swapped);
+        QCOMPARE(QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(QDir(moved + QStringLiteral("/Large")).entryList(QDir::Files).size(), 3);
+    }
+
     // A full disk: every output that does not fit is reported, nothing cut short stays under
     // its name, and an older output there is kept.
     void aFullDiskLeavesNoBrokenOutput() {

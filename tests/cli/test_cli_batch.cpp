@@ -385,6 +385,24 @@ private slots:
         QVERIFY(QFileInfo::exists(Path("quiet/Large/Large_a.jpg")));
     }
 
+    // However long the list, a run holds a few descriptors per file under way, not per file.
+    void aThousandFilesUnderALowDescriptorLimit() {
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QDir().mkpath(Path("many"));
+        for (int i = 0; i < 1000; ++i) {
+            QVERIFY(image.save(Path(QStringLiteral("many/%1.png").arg(i))));
+        }
+        const TResult result =
+            Run({QStringLiteral("-c"),
+                 QStringLiteral("ulimit -n 256 && exec \"$0\" -j 2 --thumb 8x8 --large off "
+                                "--medium off -o \"$1\" \"$2\""),
+                 QStringLiteral(VK_BATCH_PROGRAM), Path("many-out"), Path("many")},
+                QStringLiteral("/bin/sh"));
+        QCOMPARE(result.Code, 0);
+        QCOMPARE(FileCount(Path("many-out/Thumbnail")), 1000);
+    }
+
     // Two files of one name in two camera folders keep their folders, so they never collide and
     // a third folder changes nothing that was there.
     void keepFolders() {
@@ -405,6 +423,13 @@ private slots:
         QCOMPARE(after, before);
         QCOMPARE(QImageReader(Path("kept/Large/100CANON/Large_IMG_0001.jpg")).size(),
                  QSize(600, 400));
+
+        // A file reached from two folders keeps the subfolder of each.
+        QCOMPARE(Run({"--keep-folders", "-o", Path("twice"), Path("card"), Path("card/100CANON")})
+                     .Code,
+                 0);
+        QVERIFY(QFileInfo::exists(Path("twice/Large/100CANON/Large_IMG_0001.jpg")));
+        QVERIFY(QFileInfo::exists(Path("twice/Large/Large_IMG_0001.jpg")));
 
         // Without the option the later file of the same name gets a number.
         QCOMPARE(Run({"-o", Path("flat"), Path("card")}).Code, 0);
