@@ -1,5 +1,6 @@
 #include "DefaultsUnit.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/SpinEdit.h"
+#include "platform/Processors.h"
 
 namespace {
 
@@ -114,9 +116,15 @@ QGroupBox* TDefaultsForm::CreateResizeGroup() {
     auto* group = new QGroupBox(QStringLiteral("Resize quality"));
     RQHighRB = new QRadioButton(QStringLiteral("&High (slow processing)"));
     RQLowRB = new QRadioButton(QStringLiteral("&Low (fast processing)"));
+    FilesAtOnceSE = new TSpinEdit(1, UsableProcessorCount(), 1);
+    FilesAtOnceSE->setAccessibleName(QStringLiteral("Files at once"));
+    auto* filesAtOnce = new QLabel(QStringLiteral("&Files at once:"));
+    filesAtOnce->setBuddy(FilesAtOnceSE);
     auto* grid = CompactGrid(group);
     grid->addWidget(RQHighRB, 0, 0);
     grid->addWidget(RQLowRB, 0, 1);
+    grid->addWidget(filesAtOnce, 1, 0);
+    grid->addWidget(FilesAtOnceSE, 1, 1, Qt::AlignLeft);
     return group;
 }
 
@@ -171,6 +179,7 @@ void TDefaultsForm::SettingsToControls() {
     StripMetadataCB->setChecked(FSettings.StripMetadata);
     RQHighRB->setChecked(FSettings.RQHigh);
     RQLowRB->setChecked(!FSettings.RQHigh);
+    FilesAtOnceSE->SetValue(std::min(JobsFor(FSettings), UsableProcessorCount()));
     ThumbWidthSE->SetValue(FSettings.ThumbWidth);
     ThumbHeightSE->SetValue(FSettings.ThumbHeight);
     ProcessThumbCB->setChecked(FSettings.ProcessThumb);
@@ -186,6 +195,8 @@ void TDefaultsForm::ControlsToSettings() {
     FSettings.JPGQuality = JPGQualitySE->Value();
     FSettings.StripMetadata = StripMetadataCB->isChecked();
     FSettings.RQHigh = RQHighRB->isChecked();
+    FSettings.FilesAtOnce =
+        FilesAtOnceSE->Value() < UsableProcessorCount() ? FilesAtOnceSE->Value() : 0;
     FSettings.ThumbWidth = ThumbWidthSE->Value();
     FSettings.ThumbHeight = ThumbHeightSE->Value();
     FSettings.ProcessThumb = ProcessThumbCB->isChecked();

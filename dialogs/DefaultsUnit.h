@@ -43,6 +43,8 @@ public:
     QGroupBox* GroupBox5;
     QRadioButton* RQHighRB;
     QRadioButton* RQLowRB;
+    // Files a run works on at once; at its highest, one per processor, stored as 0.
+    TSpinEdit* FilesAtOnceSE;
     QGroupBox* GroupBox2;
     TSpinEdit* ThumbWidthSE;
     TSpinEdit* ThumbHeightSE;

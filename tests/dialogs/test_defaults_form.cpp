@@ -16,6 +16,7 @@
 
 #include "dialogs/DefaultsUnit.h"
 #include "dialogs/SpinEdit.h"
+#include "platform/Processors.h"
 #include "settings/Settings.h"
 #include "settings/TextFiles.h"
 #include "support/TestMain.h"
@@ -135,9 +136,14 @@ private slots:
         Tick(form->ProcessThumbCB);
         Tick(form->StripMetadataCB);
         Tick(form->RQHighRB);
+        // At its highest the spin means one file per processor; below that, its own number.
+        const int processors = UsableProcessorCount();
+        QCOMPARE(form->FilesAtOnceSE->Value(), processors);
+        Retype(form->FilesAtOnceSE, QStringLiteral("1"));
         QTest::mouseClick(form->OKButton, Qt::LeftButton);
 
         TSettings expected;
+        expected.FilesAtOnce = processors > 1 ? 1 : 0;
         expected.JPGQuality = 85;
         expected.MediumHeight = 410;
         expected.ProcessThumb = false;
@@ -328,7 +334,8 @@ private slots:
         TDefaultsForm* form = f.Open();
         const QList<QWidget*> layoutOrder = {
             form->JPGQualitySE,    form->StripMetadataCB,       form->RQHighRB,
-            form->RQLowRB,         form->ThumbWidthSE,          form->ThumbHeightSE,
+            form->RQLowRB,         form->FilesAtOnceSE,         form->ThumbWidthSE,
+            form->ThumbHeightSE,
             form->ProcessThumbCB,  form->MediumWidthSE,         form->MediumHeightSE,
             form->ProcessMediumCB, form->LargeWidthSE,          form->LargeHeightSE,
             form->ProcessLargeCB,  form->RestoreDefaultsButton, form->OKButton,
