@@ -11,19 +11,21 @@ namespace {
 
 constexpr int kWaitSliceMilliseconds = 100;
 
-// Waits until Channel has bytes (or is closed); false when KeepWaiting gave up.
+// Waits until Channel has bytes (or is closed); false when KeepWaiting gave up. KeepWaiting is
+// asked before every read, however fast the bytes come: a peer that sends a byte now and then
+// must not keep a read going past its deadline. No wait outlasts a slice without asking again.
 bool AwaitBytes(int Channel, const TKeepWaiting& KeepWaiting) {
     if (!KeepWaiting) {
         return true; // the read itself blocks
     }
     for (;;) {
+        if (!KeepWaiting()) {
+            return false;
+        }
         pollfd watched = {Channel, POLLIN, 0};
         const int ready = ::poll(&watched, 1, kWaitSliceMilliseconds);
         if (ready != 0 && !(ready < 0 && errno == EINTR)) {
             return true; // bytes, an end, or an error the read will meet
-        }
-        if (!KeepWaiting()) {
-            return false;
         }
     }
 }

@@ -20,7 +20,8 @@ struct TReceivedMessage {
 // false when the other side is gone. Never raises SIGPIPE.
 bool SendMessage(int Channel, TWorkerMessage Kind, std::initializer_list<QByteArrayView> Parts);
 
-// Called about ten times a second while a message is awaited; returning false gives up.
+// Called before every read of a message awaited, and at least ten times a second while no bytes
+// come; returning false gives up. Called that often, it must be cheap.
 using TKeepWaiting = std::function<bool()>;
 
 enum class TReceiveStatus { Received, Closed, Malformed, GaveUp };

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -27,8 +28,11 @@ namespace {
 constexpr int kWorkerChannel = 3;
 // Libraries, thread stacks and the allocator's arenas reserve address space they never touch.
 constexpr std::uint64_t kAddressSpaceHeadroom = std::uint64_t{1} << 30;
-// Starting means loading the engine and its coders.
-constexpr std::chrono::seconds kStartTimeLimit{60};
+// Reading /proc costs more than a look at the clock: the memory is read this often.
+constexpr std::chrono::milliseconds kMemoryCheckInterval{100};
+// How long a worker that closed its channel is given to end on its own.
+constexpr std::chrono::milliseconds kEndGrace{1000};
+constexpr std::chrono::milliseconds kEndGraceStep{10};
 
 // The worker's whole environment: nothing of ours reaches it but the allocator's setting, the
 // engine's thread count and, in a sanitizer build, the sanitizers' options (a worker's leaks are
@@ -140,6 +144,25 @@ std::uint64_t ResidentBytes(pid_t Pid) {
     return fields[1].toULongLong() * pageBytes;
 }
 
+QString SecondsText(int Seconds) {
+    return Seconds == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(Seconds);
+}
+
+// Reaps Pid if it ends within Grace; false when it is still running.
+bool ReapWithin(pid_t Pid, std::chrono::milliseconds Grace, int& Status) {
+    const auto deadline = std::chrono::steady_clock::now() + Grace;
+    for (;;) {
+        const pid_t reaped = ::waitpid(Pid, &Status, WNOHANG);
+        if (reaped == Pid) {
+            return true;
+        }
+        if ((reaped < 0 && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(kEndGraceStep);
+    }
+}
+
 QString EndedBy(int Status) {
     if (WIFSIGNALED(Status)) {
         return QStringLiteral("the worker stopped: %1")
@@ -188,7 +211,7 @@ TWorkerProcess::TWorkerProcess(const TWorkerSettings& Settings) : FSettings(Sett
     }
     ::close(ends[1]);
 
-    FDeadline = std::chrono::steady_clock::now() + kStartTimeLimit;
+    StartClock(FSettings.StartSeconds);
     const std::optional<QByteArray> ready = Await(TWorkerMessage::Ready, 4096);
     const std::optional<TWorkerReady> decoded = ready ? DecodeReady(*ready) : std::nullopt;
     if (!decoded) {
@@ -198,6 +221,7 @@ TWorkerProcess::TWorkerProcess(const TWorkerSettings& Settings) : FSettings(Sett
         throw EWorkerStart("the worker did not start: " + failure.toStdString());
     }
     FReady = *decoded;
+    FStarted = true;
 }
 
 TWorkerProcess::~TWorkerProcess() {
@@ -213,11 +237,11 @@ TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
     FFailure.clear();
     if (IsLost() || !SendMessage(FChannel, TWorkerMessage::Work,
                                  {Request.Source, WorkRequestTrailer(Request)})) {
-        Bury();
+        Bury(true);
         reply.Failure = FFailure;
         return reply;
     }
-    FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(FSettings.SecondsPerFile);
+    StartClock(FSettings.SecondsPerFile);
     const std::optional<QByteArray> payload = Await(TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan));
     if (payload) {
         reply.Outputs = DecodePhotoOutputs(*payload, Request.Plan);
@@ -234,7 +258,7 @@ std::optional<QStringList> TWorkerProcess::Probe(const TProbeRequest& Request) {
     if (IsLost() || !SendMessage(FChannel, TWorkerMessage::Probe, {EncodeProbeRequest(Request)})) {
         return std::nullopt;
     }
-    FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(FSettings.SecondsPerFile);
+    StartClock(FSettings.SecondsPerFile);
     const std::optional<QByteArray> payload = Await(TWorkerMessage::ProbeResult, 1 << 20);
     return payload ? DecodeProbeResult(*payload) : std::nullopt;
 }
@@ -249,35 +273,49 @@ std::optional<QByteArray> TWorkerProcess::Await(TWorkerMessage Kind, std::uint64
         FFailure = QStringLiteral("the worker sent a malformed message");
     }
     if (received.Status != TReceiveStatus::Received || malformed) {
-        Bury();
+        Bury(received.Status == TReceiveStatus::Closed);
         return std::nullopt;
     }
     return received.Message.Payload;
 }
 
+void TWorkerProcess::StartClock(int Seconds) {
+    FClockSeconds = Seconds;
+    const auto now = std::chrono::steady_clock::now();
+    FDeadline = now + std::chrono::seconds(Seconds);
+    FNextMemoryCheck = now;
+}
+
 bool TWorkerProcess::WithinLimits() {
-    if (std::chrono::steady_clock::now() > FDeadline) {
-        FFailure = QStringLiteral("the worker took longer than %1 seconds")
-                       .arg(FSettings.SecondsPerFile);
+    const auto now = std::chrono::steady_clock::now();
+    if (now > FDeadline) {
+        FFailure = FStarted ? QStringLiteral("the worker took longer than %1")
+                                  .arg(SecondsText(FClockSeconds))
+                            : QStringLiteral("no answer within %1").arg(SecondsText(FClockSeconds));
         return false;
     }
-    if (ResidentBytes(FPid) > FSettings.MemoryLimitBytes) {
-        FFailure = QStringLiteral("the worker went past its memory limit of %1 MB")
-                       .arg(FSettings.MemoryLimitBytes >> 20);
-        return false;
+    if (now >= FNextMemoryCheck) {
+        FNextMemoryCheck = now + kMemoryCheckInterval;
+        if (ResidentBytes(FPid) > FSettings.MemoryLimitBytes) {
+            FFailure = QStringLiteral("the worker went past its memory limit of %1 MB")
+                           .arg(FSettings.MemoryLimitBytes >> 20);
+            return false;
+        }
     }
     return true;
 }
 
-void TWorkerProcess::Bury() {
+void TWorkerProcess::Bury(bool ChannelClosed) {
     if (FPid < 0) {
         return;
     }
     // Whatever state it is in, it is not asked again. One that already ended keeps the status it
     // ended with: the kill does not change that.
-    ::kill(FPid, SIGKILL);
     int status = 0;
-    ::waitpid(FPid, &status, 0);
+    if (!ChannelClosed || !ReapWithin(FPid, kEndGrace, status)) {
+        ::kill(FPid, SIGKILL);
+        ::waitpid(FPid, &status, 0);
+    }
     if (FFailure.isEmpty()) {
         FFailure = EndedBy(status);
     }

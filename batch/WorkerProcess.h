@@ -22,6 +22,8 @@ struct TWorkerSettings {
     std::uint64_t MemoryLimitBytes = std::uint64_t{3} << 30;
     // The time one photograph may take, on the clock and in CPU time.
     int SecondsPerFile = 300;
+    // The time a worker may take to start: loading the engine and its coders.
+    int StartSeconds = 60;
     // Threads the engine of each worker may use; 0 leaves it to the engine.
     int EngineThreads = 0;
     // Test runs only: workers honour the test requests (see TWorkerStart).
@@ -69,16 +71,24 @@ private:
     // The reply of kind Kind to the message just sent; nothing when the worker was lost (then
     // FFailure says why).
     std::optional<QByteArray> Await(TWorkerMessage Kind, std::uint64_t MaxPayload);
-    // False once the worker has gone past its time or memory (FFailure says which).
+    // Starts the clock of what the worker is asked now: Seconds from now.
+    void StartClock(int Seconds);
+    // False once the worker has gone past its time or memory (FFailure says which). Asked before
+    // every read of a reply: the clock every time, the memory now and then.
     bool WithinLimits();
-    // Ends the worker and reaps it; FFailure gets what ended it unless it is set already.
-    void Bury();
+    // Ends the worker and reaps it; FFailure gets what ended it unless it is set already. A
+    // worker whose channel closed is likely ending on its own: it is given a moment to, so that
+    // it is reported by the status it ended with rather than by the kill.
+    void Bury(bool ChannelClosed = false);
 
     TWorkerSettings FSettings;
     pid_t FPid = -1;
     int FChannel = -1;
     TWorkerReady FReady;
+    bool FStarted = false;
+    int FClockSeconds = 0;
     std::chrono::steady_clock::time_point FDeadline;
+    std::chrono::steady_clock::time_point FNextMemoryCheck;
     QString FFailure;
 };
 

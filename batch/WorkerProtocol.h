@@ -103,6 +103,9 @@ inline constexpr std::uint64_t kMaxWorkPayload = (std::uint64_t{1} << 32) + (1 <
 // the metadata, and never above 1 GiB.
 std::uint64_t MaxOutputsPayload(const TOutputPlan& Plan);
 
-// Sources that make a worker started with TestTriggers crash, or hang until it is stopped.
+// Sources that make a worker started with TestTriggers crash, hang until it is stopped, or
+// answer a byte at a time: a header promising 100 bytes, then a byte every 50 ms, so that the
+// whole reply would take five seconds to come.
 inline constexpr char kCrashTrigger[] = "VK-TEST-CRASH";
 inline constexpr char kHangTrigger[] = "VK-TEST-HANG";
+inline constexpr char kTrickleTrigger[] = "VK-TEST-TRICKLE";

@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@
 #include "support/ImageFiles.h"
 #include "support/ListStub.h"
 #include "support/PngFiles.h"
+#include "support/Raises.h"
 #include "support/TestMain.h"
 #include "support/Workers.h"
 
@@ -218,26 +220,58 @@ private slots:
         QVERIFY(!DecodePhotoOutputs(EncodePhotoOutputs(honest) + "x", plan));
     }
 
-    // A worker that lies about its message's length is ended, never believed.
-    void anOversizedMessageIsTheWorkersCrash() {
-        // Ready, then an answer declaring a terabyte.
-        const QString liar =
-            Bytes(QStringLiteral("liar.sh"),
-                  "#!/bin/sh\n"
-                  "printf 'VKWP\\002\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0\\0\\0"
-                  "\\001\\377\\377\\377\\377' >&3\n"
-                  "head -c 1 <&3 >/dev/null\n"
-                  "printf 'VKWP\\002\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
-                  "exec sleep 600\n");
-        QFile::setPermissions(liar, QFile::ReadOwner | QFile::ExeOwner);
+    // A worker that is silent at its start, lies about a message's length or ends by itself is
+    // ended and reaped, and the reason given is what it did: never believed, never called
+    // killed when it ended on its own, never timed by the per-file limit while it starts.
+    void aMisbehavingWorkerIsEndedWithItsReason_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("reason");
+        const QByteArray ready = "printf 'VKWP\\002\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0"
+                                 "\\0\\0\\001\\377\\377\\377\\377' >&3\n"
+                                 "head -c 1 <&3 >/dev/null\n";
+        QTest::newRow("silent") << QByteArray("exec sleep 600\n")
+                                << QStringLiteral("the worker did not start: no answer within 1 second");
+        // An answer declaring a terabyte.
+        QTest::newRow("oversized")
+            << ready + "printf 'VKWP\\002\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
+                       "exec sleep 600\n"
+            << QStringLiteral("the worker sent a malformed message");
+        QTest::newRow("ends") << ready + "exec 3>&-\nsleep 0.3\nexit 0\n"
+                              << QStringLiteral("the worker ended with status 0");
+    }
+    void aMisbehavingWorkerIsEndedWithItsReason() {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, reason);
         TWorkerSettings settings;
-        settings.Program = liar;
+        settings.Program = Bytes(QLatin1String(QTest::currentDataTag()) + QStringLiteral(".sh"),
+                                 "#!/bin/sh\n" + script);
+        QFile::setPermissions(settings.Program, QFile::ReadOwner | QFile::ExeOwner);
+        settings.StartSeconds = 1;
+        settings.SecondsPerFile = 3;
+        const QString given = vk_test::RaisedText<EWorkerStart>([&] {
+            TWorkerProcess worker(settings);
+            QVERIFY(worker.Ready().FileSystemLocked);
+            const TWorkerReply reply =
+                worker.Make({"picture", QStringLiteral("png"), LargeOnlyPlan()});
+            QVERIFY(!reply.Outputs);
+            QVERIFY(worker.IsLost());
+            throw EWorkerStart(reply.Failure.toStdString());
+        });
+        QCOMPARE(given, reason);
+    }
+
+    // A reply that comes a byte at a time is ended at its deadline, not when it runs dry.
+    void aTrickleIsEndedAtItsDeadline() {
+        TWorkerSettings settings = TriggerWorkers();
+        settings.SecondsPerFile = 1;
         TWorkerProcess worker(settings);
-        QVERIFY(worker.Ready().FileSystemLocked);
-        const TWorkerReply reply = worker.Make({"picture", QStringLiteral("png"), LargeOnlyPlan()});
+        QElapsedTimer clock;
+        clock.start();
+        const TWorkerReply reply =
+            worker.Make({kTrickleTrigger, QStringLiteral("png"), LargeOnlyPlan()});
         QVERIFY(!reply.Outputs);
-        QCOMPARE(reply.Failure, QStringLiteral("the worker sent a malformed message"));
-        QVERIFY(worker.IsLost());
+        QCOMPARE(reply.Failure, QStringLiteral("the worker took longer than 1 second"));
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void aWorkerReachesNothing() {
