@@ -33,6 +33,10 @@ constexpr std::chrono::milliseconds kMemoryCheckInterval{100};
 // How long a worker that closed its channel is given to end on its own.
 constexpr std::chrono::milliseconds kEndGrace{1000};
 constexpr std::chrono::milliseconds kEndGraceStep{10};
+// What a worker may write to standard error in its life; the rest is dropped.
+constexpr std::uint64_t kDiagnosticsBytes = std::uint64_t{1} << 20;
+// How long what a worker says as it ends is waited for.
+constexpr std::chrono::milliseconds kLastWordsPatience{1000};
 
 // The worker's whole environment: nothing of ours reaches it but the allocator's setting, the
 // engine's thread count and, in a sanitizer build, the sanitizers' options (a worker's leaks are
@@ -93,12 +97,14 @@ public:
 };
 
 // Starts Program with its channel as descriptor 3, standard input and output on /dev/null,
-// standard error shared (the sanitizers and the worker's own complaints go there), no other
-// descriptor, every signal at its default and in a process group of its own: Ctrl+C at a
+// standard error on Diagnostics (the sanitizers and the worker's own complaints go there), no
+// other descriptor, every signal at its default and in a process group of its own: Ctrl+C at a
 // terminal is for the run to handle, not for its workers.
-pid_t Spawn(const QString& Program, int Channel, const TWorkerSettings& Settings) {
+pid_t Spawn(const QString& Program, int Channel, int Diagnostics,
+            const TWorkerSettings& Settings) {
     TSpawnSetup setup;
     posix_spawn_file_actions_adddup2(&setup.Actions, Channel, kWorkerChannel);
+    posix_spawn_file_actions_adddup2(&setup.Actions, Diagnostics, STDERR_FILENO);
     posix_spawn_file_actions_addopen(&setup.Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&setup.Actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addclosefrom_np(&setup.Actions, kWorkerChannel + 1);
@@ -201,15 +207,22 @@ TWorkerProcess::TWorkerProcess(const TWorkerSettings& Settings) : FSettings(Sett
         throw EWorkerStart("cannot make a channel for the worker: " +
                            SafeWrite::ReasonText(errno).toStdString());
     }
-    FChannel = ends[0];
-    try {
-        FPid = Spawn(program, ends[1], FSettings);
-    } catch (...) {
-        ::close(ends[0]);
-        ::close(ends[1]);
-        throw;
+    FChannel.Reset(ends[0]);
+    {
+        // The worker's ends are closed here once it has them, so that its channel and its
+        // standard error close when it ends.
+        const TDescriptor workerChannel(ends[1]);
+        int pipe[2];
+        if (::pipe2(pipe, O_CLOEXEC) != 0) {
+            throw EWorkerStart("cannot make a pipe for the worker: " +
+                               SafeWrite::ReasonText(errno).toStdString());
+        }
+        FDiagnosticsEnd.Reset(pipe[0]);
+        const TDescriptor workerDiagnostics(pipe[1]);
+        ::fcntl(pipe[0], F_SETFL, O_NONBLOCK);
+        FDiagnostics = {pipe[0], STDERR_FILENO, kDiagnosticsBytes};
+        FPid = Spawn(program, workerChannel.Get(), workerDiagnostics.Get(), FSettings);
     }
-    ::close(ends[1]);
 
     StartClock(FSettings.StartSeconds);
     const std::optional<QByteArray> ready = Await(TWorkerMessage::Ready, 4096);
@@ -217,7 +230,6 @@ TWorkerProcess::TWorkerProcess(const TWorkerSettings& Settings) : FSettings(Sett
     if (!decoded) {
         const QString failure = FFailure.isEmpty() ? QStringLiteral("no answer") : FFailure;
         Bury();
-        ::close(FChannel);
         throw EWorkerStart("the worker did not start: " + failure.toStdString());
     }
     FReady = *decoded;
@@ -225,8 +237,10 @@ TWorkerProcess::TWorkerProcess(const TWorkerSettings& Settings) : FSettings(Sett
 }
 
 TWorkerProcess::~TWorkerProcess() {
-    ::close(FChannel);
+    FChannel.Reset();
     if (FPid > 0) {
+        // An idle worker ends when its channel closes; what it says meanwhile is passed on.
+        PassOnToEnd(FDiagnostics, kLastWordsPatience);
         int status = 0;
         ::waitpid(FPid, &status, 0);
     }
@@ -235,14 +249,15 @@ TWorkerProcess::~TWorkerProcess() {
 TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
     TWorkerReply reply;
     FFailure.clear();
-    if (IsLost() || !SendMessage(FChannel, TWorkerMessage::Work,
+    if (IsLost() || !SendMessage(FChannel.Get(), TWorkerMessage::Work,
                                  {Request.Source, WorkRequestTrailer(Request)})) {
         Bury(true);
         reply.Failure = FFailure;
         return reply;
     }
     StartClock(FSettings.SecondsPerFile);
-    const std::optional<QByteArray> payload = Await(TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan));
+    const std::optional<QByteArray> payload =
+        Await(TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan));
     if (payload) {
         reply.Outputs = DecodePhotoOutputs(*payload, Request.Plan);
         if (!reply.Outputs) {
@@ -255,7 +270,8 @@ TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
 }
 
 std::optional<QStringList> TWorkerProcess::Probe(const TProbeRequest& Request) {
-    if (IsLost() || !SendMessage(FChannel, TWorkerMessage::Probe, {EncodeProbeRequest(Request)})) {
+    if (IsLost() ||
+        !SendMessage(FChannel.Get(), TWorkerMessage::Probe, {EncodeProbeRequest(Request)})) {
         return std::nullopt;
     }
     StartClock(FSettings.SecondsPerFile);
@@ -265,7 +281,8 @@ std::optional<QStringList> TWorkerProcess::Probe(const TProbeRequest& Request) {
 
 std::optional<QByteArray> TWorkerProcess::Await(TWorkerMessage Kind, std::uint64_t MaxPayload) {
     const TReceiveResult received =
-        ReceiveMessage(FChannel, MaxPayload, [this] { return WithinLimits(); });
+        ReceiveMessage(FChannel.Get(), MaxPayload, [this] { return WithinLimits(); },
+                       &FDiagnostics);
     const bool malformed = received.Status == TReceiveStatus::Malformed ||
                            (received.Status == TReceiveStatus::Received &&
                             received.Message.Kind != Kind);
@@ -289,9 +306,9 @@ void TWorkerProcess::StartClock(int Seconds) {
 bool TWorkerProcess::WithinLimits() {
     const auto now = std::chrono::steady_clock::now();
     if (now > FDeadline) {
-        FFailure = FStarted ? QStringLiteral("the worker took longer than %1")
-                                  .arg(SecondsText(FClockSeconds))
-                            : QStringLiteral("no answer within %1").arg(SecondsText(FClockSeconds));
+        const QString limit = SecondsText(FClockSeconds);
+        FFailure = FStarted ? QStringLiteral("the worker took longer than %1").arg(limit)
+                            : QStringLiteral("no answer within %1").arg(limit);
         return false;
     }
     if (now >= FNextMemoryCheck) {
@@ -316,6 +333,8 @@ void TWorkerProcess::Bury(bool ChannelClosed) {
         ::kill(FPid, SIGKILL);
         ::waitpid(FPid, &status, 0);
     }
+    // Its last words: a sanitizer's report, the reason for an abort.
+    PassOnToEnd(FDiagnostics, kLastWordsPatience);
     if (FFailure.isEmpty()) {
         FFailure = EndedBy(status);
     }

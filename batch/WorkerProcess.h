@@ -10,7 +10,9 @@
 #include <optional>
 #include <stdexcept>
 
+#include "batch/WorkerChannel.h"
 #include "batch/WorkerProtocol.h"
+#include "platform/Descriptor.h"
 
 // How a run's workers are started and bounded.
 struct TWorkerSettings {
@@ -83,7 +85,11 @@ private:
 
     TWorkerSettings FSettings;
     pid_t FPid = -1;
-    int FChannel = -1;
+    TDescriptor FChannel;
+    // The worker's standard error, a pipe: what it writes there is passed on to ours while it is
+    // awaited, so that it never waits on it (and never grows a file, which it may not).
+    TDescriptor FDiagnosticsEnd;
+    TRelay FDiagnostics;
     TWorkerReady FReady;
     bool FStarted = false;
     int FClockSeconds = 0;

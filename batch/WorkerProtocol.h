@@ -103,9 +103,12 @@ inline constexpr std::uint64_t kMaxWorkPayload = (std::uint64_t{1} << 32) + (1 <
 // the metadata, and never above 1 GiB.
 std::uint64_t MaxOutputsPayload(const TOutputPlan& Plan);
 
-// Sources that make a worker started with TestTriggers crash, hang until it is stopped, or
-// answer a byte at a time: a header promising 100 bytes, then a byte every 50 ms, so that the
-// whole reply would take five seconds to come.
+// Sources that make a worker started with TestTriggers crash, hang until it is stopped, answer
+// a byte at a time (a header promising 100 bytes, then a byte every 50 ms, so that the whole
+// reply would take five seconds to come), or write kTestComplaint to its standard error before
+// it goes on as with any other source.
 inline constexpr char kCrashTrigger[] = "VK-TEST-CRASH";
 inline constexpr char kHangTrigger[] = "VK-TEST-HANG";
 inline constexpr char kTrickleTrigger[] = "VK-TEST-TRICKLE";
+inline constexpr char kComplainTrigger[] = "VK-TEST-COMPLAIN";
+inline constexpr char kTestComplaint[] = "vellumkite-worker: a complaint for the tests\n";

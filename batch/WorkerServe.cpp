@@ -80,6 +80,9 @@ void ObeyTestTrigger(const QByteArray& Source, int Channel) {
             spin = spin + 1u;
         }
     }
+    if (Source.startsWith(kComplainTrigger)) {
+        std::fputs(kTestComplaint, stderr);
+    }
     if (Source.startsWith(kTrickleTrigger)) {
         const QByteArray header = MessageHeader(TWorkerMessage::Outputs, 100);
         ssize_t sent = ::send(Channel, header.constData(), kWorkerHeaderBytes, MSG_NOSIGNAL);

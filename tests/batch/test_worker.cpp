@@ -8,9 +8,11 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QtEndian>
 
+#include <cstdio>
 #include <optional>
 
 #include <sys/socket.h>
@@ -111,6 +113,25 @@ QByteArray TextBombPng(int Mebibytes) {
            PngChunk("zTXt", QByteArray("Comment\0", 9) + text) /* keyword, deflate */ +
            PngChunk("IDAT", pixels) + PngChunk("IEND", QByteArray());
 }
+
+// Points this process's standard error at File for the life of the object.
+class TStandardErrorTo {
+public:
+    explicit TStandardErrorTo(int File) : FSaved(::dup(STDERR_FILENO)) {
+        std::fflush(stderr);
+        ::dup2(File, STDERR_FILENO);
+    }
+    ~TStandardErrorTo() {
+        std::fflush(stderr);
+        ::dup2(FSaved, STDERR_FILENO);
+        ::close(FSaved);
+    }
+    TStandardErrorTo(const TStandardErrorTo&) = delete;
+    TStandardErrorTo& operator=(const TStandardErrorTo&) = delete;
+
+private:
+    int FSaved;
+};
 
 // Every file below Root with the hash of its bytes, by relative path.
 QStringList TreeDigest(const QString& Root) {
@@ -229,8 +250,9 @@ private slots:
         const QByteArray ready = "printf 'VKWP\\002\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0"
                                  "\\0\\0\\001\\377\\377\\377\\377' >&3\n"
                                  "head -c 1 <&3 >/dev/null\n";
-        QTest::newRow("silent") << QByteArray("exec sleep 600\n")
-                                << QStringLiteral("the worker did not start: no answer within 1 second");
+        QTest::newRow("silent")
+            << QByteArray("exec sleep 600\n")
+            << QStringLiteral("the worker did not start: no answer within 1 second");
         // An answer declaring a terabyte.
         QTest::newRow("oversized")
             << ready + "printf 'VKWP\\002\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
@@ -307,6 +329,22 @@ private slots:
         const TWorkerReply reply = worker.Make({picture, QStringLiteral("png"), LargeOnlyPlan()});
         QVERIFY(reply.Outputs && reply.Outputs->Decoded);
         QCOMPARE(reply.Outputs->Outputs[0].Dimensions, (TDimensions{600, 450}));
+    }
+
+    // What a worker writes to its standard error reaches the run's, even where that is a file
+    // (a worker may grow no file), and costs it nothing.
+    void aWorkersComplaintReachesTheRun() {
+        QTemporaryFile log;
+        QVERIFY(log.open());
+        TWorkerReply reply;
+        {
+            const TStandardErrorTo redirected(log.handle());
+            TWorkerProcess worker(TriggerWorkers());
+            reply = worker.Make({kComplainTrigger, QStringLiteral("png"), LargeOnlyPlan()});
+        }
+        QVERIFY2(reply.Outputs, qPrintable(reply.Failure));
+        QVERIFY(!reply.Outputs->Decoded);
+        QVERIFY(vk_test::ReadBytes(log.fileName()).contains(kTestComplaint));
     }
 
     // A text chunk that inflates without end meets the worker's memory limit, not the machine's.
