@@ -52,7 +52,9 @@ struct TWorkerReply {
 
 // One worker process, seen from the run: started locked in, fed one photograph at a time,
 // watched for its memory and time while it works. A worker that fails is ended and reaped at
-// once; it is never asked again.
+// once; it is never asked again. A worker is killed by the kernel when the process that started
+// it ends, however it ends (it is started from a thread that lasts as long as the process, so
+// any thread may make and use a TWorkerProcess, one at a time).
 class TWorkerProcess {
 public:
     // Starts the worker and waits until it is locked in. Raises EWorkerStart.
@@ -67,6 +69,8 @@ public:
     std::optional<QStringList> Probe(const TProbeRequest& Request);
 
     bool IsLost() const { return FPid < 0; }
+    // The worker's process, -1 once it is lost; for tests.
+    pid_t Pid() const { return FPid; }
     const TWorkerReady& Ready() const { return FReady; }
 
 private:

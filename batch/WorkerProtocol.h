@@ -91,6 +91,8 @@ struct TWorkerStart {
     int CpuSecondsPerFile = 0;
     // Honour the test requests: Probe, and sources that ask the worker to crash or hang.
     bool TestTriggers = false;
+    // The run's process: a worker whose parent is another has outlived its run.
+    std::int64_t ParentPid = 0;
 };
 
 QStringList WorkerArguments(const TWorkerStart& Start);

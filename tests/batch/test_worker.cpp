@@ -7,16 +7,21 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QtEndian>
 
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -345,6 +350,38 @@ private slots:
         QVERIFY2(reply.Outputs, qPrintable(reply.Failure));
         QVERIFY(!reply.Outputs->Decoded);
         QVERIFY(vk_test::ReadBytes(log.fileName()).contains(kTestComplaint));
+    }
+
+    // A run killed outright takes its worker with it, whatever the worker is doing.
+    void aWorkerEndsWithItsRun() {
+        // Orphans come to this process, so that the worker's end is seen and reaped here.
+        QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+        const auto adoptNoMore = qScopeGuard([] { ::prctl(PR_SET_CHILD_SUBREAPER, 0); });
+        QProcess run;
+        run.start(QStringLiteral(VK_WORKER_PARENT_PROGRAM), QStringList());
+        QVERIFY(run.waitForReadyRead(60000));
+        const pid_t worker = run.readLine().trimmed().toInt();
+        QVERIFY(worker > 0);
+        // Spinning on its picture, not waiting for one (it would end of itself then).
+        const QString stat = QStringLiteral("/proc/%1/stat").arg(worker);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return vk_test::ReadBytes(stat).split(')').value(1).startsWith(" R "); },
+            10000));
+        ::kill(static_cast<pid_t>(run.processId()), SIGKILL);
+        QVERIFY(run.waitForFinished(10000));
+        int status = 0;
+        pid_t reaped = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while ((reaped = ::waitpid(worker, &status, WNOHANG)) == 0 && clock.elapsed() < 2000) {
+            QTest::qSleep(20);
+        }
+        if (reaped == 0) {
+            ::kill(worker, SIGKILL);
+            ::waitpid(worker, &status, 0);
+        }
+        QCOMPARE(reaped, worker);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     }
 
     // A text chunk that inflates without end meets the worker's memory limit, not the machine's.
