@@ -1,6 +1,7 @@
 // The engine library's reference counting, load refusal and the stream bridge.
 
 #include <QBuffer>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,8 +58,25 @@ private slots:
         QVERIFY(UnloadImageMagick());
     }
 
+    // A check opens the library and closes it again: the engine is not started, so nothing is
+    // made in the temporary folder.
+    void aCheckLeavesTheEngineUnstarted() {
+        const int stopsBefore = MagickLibState().EngineStops;
+        const auto madeThere = [] {
+            return QDir(QDir::tempPath()).entryList({QStringLiteral("vellumkite-*")}, QDir::Dirs);
+        };
+        const QStringList before = madeThere();
+        QVERIFY(CheckImageMagickLibrary());
+        QVERIFY(!MagickLibState().Loaded);
+        QCOMPARE(MagickLibState().RefCount, 0);
+        QCOMPARE(MagickLibState().EngineStops, stopsBefore);
+        QVERIFY(EntriesCleared());
+        QCOMPARE(madeThere(), before);
+    }
+
     void refusesALibraryWithoutTheCalledEntries() {
         SetMagickLibraryFileName("libm.so.6");
+        QVERIFY(!CheckImageMagickLibrary());
         QVERIFY(!LoadImageMagick(""));
         QVERIFY(!MagickLibState().Loaded);
         QVERIFY(EntriesCleared());
@@ -68,6 +86,7 @@ private slots:
     void refusesABuildWithAnotherRecordLayout() {
         // The same generation built for high dynamic range lays its records out differently.
         SetMagickLibraryFileName("libMagickCore-6.Q16HDRI.so.6");
+        QVERIFY(!CheckImageMagickLibrary());
         QVERIFY(!LoadImageMagick(""));
         QVERIFY(EntriesCleared());
         QVERIFY(UnloadImageMagick());
