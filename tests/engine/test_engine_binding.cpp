@@ -1,7 +1,6 @@
 // The engine library's reference counting, load refusal and the stream bridge.
 
 #include <QBuffer>
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,22 +55,6 @@ private slots:
         QCOMPARE(MagickLibState().RefCount, 2);
         QVERIFY(!UnloadImageMagick());
         QVERIFY(UnloadImageMagick());
-    }
-
-    // A check opens the library and closes it again: the engine is not started, so nothing is
-    // made in the temporary folder.
-    void aCheckLeavesTheEngineUnstarted() {
-        const int stopsBefore = MagickLibState().EngineStops;
-        const auto madeThere = [] {
-            return QDir(QDir::tempPath()).entryList({QStringLiteral("vellumkite-*")}, QDir::Dirs);
-        };
-        const QStringList before = madeThere();
-        QVERIFY(CheckImageMagickLibrary());
-        QVERIFY(!MagickLibState().Loaded);
-        QCOMPARE(MagickLibState().RefCount, 0);
-        QCOMPARE(MagickLibState().EngineStops, stopsBefore);
-        QVERIFY(EntriesCleared());
-        QCOMPARE(madeThere(), before);
     }
 
     void refusesALibraryWithoutTheCalledEntries() {

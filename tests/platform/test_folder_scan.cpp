@@ -1,7 +1,6 @@
 // The folder scan through links that lead to one folder many ways.
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,14 +36,11 @@ private slots:
                             QStringLiteral("photo.png");
         }
 
-        QElapsedTimer clock;
-        clock.start();
         QStringList paths;
         TFolderScanOptions options;
         options.ByName = true;
         ScanFolderTree(level(0), paths, options);
         QCOMPARE(paths, expected);
-        QVERIFY(clock.elapsed() < 2000);
     }
 };
 
