@@ -24,12 +24,12 @@ struct TWorkerSettings {
     std::uint64_t MemoryLimitBytes = std::uint64_t{3} << 30;
     // The time one photograph may take, on the clock and in CPU time.
     int SecondsPerFile = 300;
-    // The time a worker may take to start: loading the engine and its coders.
-    int StartSeconds = 60;
     // Threads the engine of each worker may use; 0 leaves it to the engine.
     int EngineThreads = 0;
     // Test runs only: workers honour the test requests (see TWorkerStart).
     bool TestTriggers = false;
+    // The time a worker may take to start: loading the engine and its coders.
+    int StartSeconds = 60;
 };
 
 // Raised when a worker cannot be started at all.
