@@ -5,9 +5,15 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <future>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -27,8 +33,15 @@ namespace {
 constexpr int kWorkerChannel = 3;
 // Libraries, thread stacks and the allocator's arenas reserve address space they never touch.
 constexpr std::uint64_t kAddressSpaceHeadroom = std::uint64_t{1} << 30;
-// Starting means loading the engine and its coders.
-constexpr std::chrono::seconds kStartTimeLimit{60};
+// Reading /proc costs more than a look at the clock: the memory is read this often.
+constexpr std::chrono::milliseconds kMemoryCheckInterval{100};
+// How long a worker that closed its channel is given to end on its own.
+constexpr std::chrono::milliseconds kEndGrace{1000};
+constexpr std::chrono::milliseconds kEndGraceStep{10};
+// What a worker may write to standard error in its life; the rest is dropped.
+constexpr std::uint64_t kDiagnosticsBytes = std::uint64_t{1} << 20;
+// How long what a worker says as it ends is waited for.
+constexpr std::chrono::milliseconds kLastWordsPatience{1000};
 
 // The worker's whole environment: nothing of ours reaches it but the allocator's setting, the
 // engine's thread count and, in a sanitizer build, the sanitizers' options (a worker's leaks are
@@ -58,6 +71,7 @@ TWorkerStart StartFor(const TWorkerSettings& Settings) {
 #endif
     start.CpuSecondsPerFile = Settings.SecondsPerFile;
     start.TestTriggers = Settings.TestTriggers;
+    start.ParentPid = ::getpid();
     return start;
 }
 
@@ -89,12 +103,14 @@ public:
 };
 
 // Starts Program with its channel as descriptor 3, standard input and output on /dev/null,
-// standard error shared (the sanitizers and the worker's own complaints go there), no other
-// descriptor, every signal at its default and in a process group of its own: Ctrl+C at a
+// standard error on Diagnostics (the sanitizers and the worker's own complaints go there), no
+// other descriptor, every signal at its default and in a process group of its own: Ctrl+C at a
 // terminal is for the run to handle, not for its workers.
-pid_t Spawn(const QString& Program, int Channel, const TWorkerSettings& Settings) {
+pid_t Spawn(const QString& Program, int Channel, int Diagnostics,
+            const TWorkerSettings& Settings) {
     TSpawnSetup setup;
     posix_spawn_file_actions_adddup2(&setup.Actions, Channel, kWorkerChannel);
+    posix_spawn_file_actions_adddup2(&setup.Actions, Diagnostics, STDERR_FILENO);
     posix_spawn_file_actions_addopen(&setup.Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&setup.Actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addclosefrom_np(&setup.Actions, kWorkerChannel + 1);
@@ -127,6 +143,47 @@ pid_t Spawn(const QString& Program, int Channel, const TWorkerSettings& Settings
     return pid;
 }
 
+// Starts every worker from one thread that lasts as long as the process. The kernel kills a
+// worker when the thread that started it ends, not its process; the threads that ask for
+// workers come and go (a file's work in the window, a start with several jobs), this one never.
+class TStarterThread {
+public:
+    static pid_t Start(std::function<pid_t()> Starting) {
+        // Never freed: the thread serves until the process ends.
+        static TStarterThread* const starter = new TStarterThread;
+        return starter->Submit(std::move(Starting));
+    }
+
+private:
+    TStarterThread() { std::thread([this] { Serve(); }).detach(); }
+
+    pid_t Submit(std::function<pid_t()> Starting) {
+        std::packaged_task<pid_t()> task(std::move(Starting));
+        std::future<pid_t> started = task.get_future();
+        {
+            const std::lock_guard lock(FMutex);
+            FTasks.push_back(std::move(task));
+        }
+        FWake.notify_one();
+        return started.get(); // raises what the start raised
+    }
+
+    [[noreturn]] void Serve() {
+        for (;;) {
+            std::unique_lock lock(FMutex);
+            FWake.wait(lock, [this] { return !FTasks.empty(); });
+            std::packaged_task<pid_t()> task = std::move(FTasks.front());
+            FTasks.pop_front();
+            lock.unlock();
+            task();
+        }
+    }
+
+    std::mutex FMutex;
+    std::condition_variable FWake;
+    std::deque<std::packaged_task<pid_t()>> FTasks;
+};
+
 std::uint64_t ResidentBytes(pid_t Pid) {
     QFile statm(QStringLiteral("/proc/%1/statm").arg(Pid));
     if (!statm.open(QIODevice::ReadOnly)) {
@@ -138,6 +195,25 @@ std::uint64_t ResidentBytes(pid_t Pid) {
     }
     static const std::uint64_t pageBytes = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
     return fields[1].toULongLong() * pageBytes;
+}
+
+QString SecondsText(int Seconds) {
+    return Seconds == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(Seconds);
+}
+
+// Reaps Pid if it ends within Grace; false when it is still running.
+bool ReapWithin(pid_t Pid, std::chrono::milliseconds Grace, int& Status) {
+    const auto deadline = std::chrono::steady_clock::now() + Grace;
+    for (;;) {
+        const pid_t reaped = ::waitpid(Pid, &Status, WNOHANG);
+        if (reaped == Pid) {
+            return true;
+        }
+        if ((reaped < 0 && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(kEndGraceStep);
+    }
 }
 
 QString EndedBy(int Status) {
@@ -178,31 +254,42 @@ TWorkerProcess::TWorkerProcess(const TWorkerSettings& Settings) : FSettings(Sett
         throw EWorkerStart("cannot make a channel for the worker: " +
                            SafeWrite::ReasonText(errno).toStdString());
     }
-    FChannel = ends[0];
-    try {
-        FPid = Spawn(program, ends[1], FSettings);
-    } catch (...) {
-        ::close(ends[0]);
-        ::close(ends[1]);
-        throw;
+    FChannel.Reset(ends[0]);
+    {
+        // The worker's ends are closed here once it has them, so that its channel and its
+        // standard error close when it ends.
+        const TDescriptor workerChannel(ends[1]);
+        int pipe[2];
+        if (::pipe2(pipe, O_CLOEXEC) != 0) {
+            throw EWorkerStart("cannot make a pipe for the worker: " +
+                               SafeWrite::ReasonText(errno).toStdString());
+        }
+        FDiagnosticsEnd.Reset(pipe[0]);
+        const TDescriptor workerDiagnostics(pipe[1]);
+        ::fcntl(pipe[0], F_SETFL, O_NONBLOCK);
+        FDiagnostics = {pipe[0], STDERR_FILENO, kDiagnosticsBytes};
+        FPid = TStarterThread::Start([&] {
+            return Spawn(program, workerChannel.Get(), workerDiagnostics.Get(), FSettings);
+        });
     }
-    ::close(ends[1]);
 
-    FDeadline = std::chrono::steady_clock::now() + kStartTimeLimit;
+    StartClock(FSettings.StartSeconds);
     const std::optional<QByteArray> ready = Await(TWorkerMessage::Ready, 4096);
     const std::optional<TWorkerReady> decoded = ready ? DecodeReady(*ready) : std::nullopt;
     if (!decoded) {
         const QString failure = FFailure.isEmpty() ? QStringLiteral("no answer") : FFailure;
         Bury();
-        ::close(FChannel);
         throw EWorkerStart("the worker did not start: " + failure.toStdString());
     }
     FReady = *decoded;
+    FStarted = true;
 }
 
 TWorkerProcess::~TWorkerProcess() {
-    ::close(FChannel);
+    FChannel.Reset();
     if (FPid > 0) {
+        // An idle worker ends when its channel closes; what it says meanwhile is passed on.
+        PassOnToEnd(FDiagnostics, kLastWordsPatience);
         int status = 0;
         ::waitpid(FPid, &status, 0);
     }
@@ -211,14 +298,15 @@ TWorkerProcess::~TWorkerProcess() {
 TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
     TWorkerReply reply;
     FFailure.clear();
-    if (IsLost() || !SendMessage(FChannel, TWorkerMessage::Work,
+    if (IsLost() || !SendMessage(FChannel.Get(), TWorkerMessage::Work,
                                  {Request.Source, WorkRequestTrailer(Request)})) {
-        Bury();
+        Bury(true);
         reply.Failure = FFailure;
         return reply;
     }
-    FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(FSettings.SecondsPerFile);
-    const std::optional<QByteArray> payload = Await(TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan));
+    StartClock(FSettings.SecondsPerFile);
+    const std::optional<QByteArray> payload =
+        Await(TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan));
     if (payload) {
         reply.Outputs = DecodePhotoOutputs(*payload, Request.Plan);
         if (!reply.Outputs) {
@@ -231,17 +319,19 @@ TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
 }
 
 std::optional<QStringList> TWorkerProcess::Probe(const TProbeRequest& Request) {
-    if (IsLost() || !SendMessage(FChannel, TWorkerMessage::Probe, {EncodeProbeRequest(Request)})) {
+    if (IsLost() ||
+        !SendMessage(FChannel.Get(), TWorkerMessage::Probe, {EncodeProbeRequest(Request)})) {
         return std::nullopt;
     }
-    FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(FSettings.SecondsPerFile);
+    StartClock(FSettings.SecondsPerFile);
     const std::optional<QByteArray> payload = Await(TWorkerMessage::ProbeResult, 1 << 20);
     return payload ? DecodeProbeResult(*payload) : std::nullopt;
 }
 
 std::optional<QByteArray> TWorkerProcess::Await(TWorkerMessage Kind, std::uint64_t MaxPayload) {
     const TReceiveResult received =
-        ReceiveMessage(FChannel, MaxPayload, [this] { return WithinLimits(); });
+        ReceiveMessage(FChannel.Get(), MaxPayload, [this] { return WithinLimits(); },
+                       &FDiagnostics);
     const bool malformed = received.Status == TReceiveStatus::Malformed ||
                            (received.Status == TReceiveStatus::Received &&
                             received.Message.Kind != Kind);
@@ -249,35 +339,51 @@ std::optional<QByteArray> TWorkerProcess::Await(TWorkerMessage Kind, std::uint64
         FFailure = QStringLiteral("the worker sent a malformed message");
     }
     if (received.Status != TReceiveStatus::Received || malformed) {
-        Bury();
+        Bury(received.Status == TReceiveStatus::Closed);
         return std::nullopt;
     }
     return received.Message.Payload;
 }
 
+void TWorkerProcess::StartClock(int Seconds) {
+    FClockSeconds = Seconds;
+    const auto now = std::chrono::steady_clock::now();
+    FDeadline = now + std::chrono::seconds(Seconds);
+    FNextMemoryCheck = now;
+}
+
 bool TWorkerProcess::WithinLimits() {
-    if (std::chrono::steady_clock::now() > FDeadline) {
-        FFailure = QStringLiteral("the worker took longer than %1 seconds")
-                       .arg(FSettings.SecondsPerFile);
+    const auto now = std::chrono::steady_clock::now();
+    if (now > FDeadline) {
+        const QString limit = SecondsText(FClockSeconds);
+        FFailure = FStarted ? QStringLiteral("the worker took longer than %1").arg(limit)
+                            : QStringLiteral("no answer within %1").arg(limit);
         return false;
     }
-    if (ResidentBytes(FPid) > FSettings.MemoryLimitBytes) {
-        FFailure = QStringLiteral("the worker went past its memory limit of %1 MB")
-                       .arg(FSettings.MemoryLimitBytes >> 20);
-        return false;
+    if (now >= FNextMemoryCheck) {
+        FNextMemoryCheck = now + kMemoryCheckInterval;
+        if (ResidentBytes(FPid) > FSettings.MemoryLimitBytes) {
+            FFailure = QStringLiteral("the worker went past its memory limit of %1 MB")
+                           .arg(FSettings.MemoryLimitBytes >> 20);
+            return false;
+        }
     }
     return true;
 }
 
-void TWorkerProcess::Bury() {
+void TWorkerProcess::Bury(bool ChannelClosed) {
     if (FPid < 0) {
         return;
     }
     // Whatever state it is in, it is not asked again. One that already ended keeps the status it
     // ended with: the kill does not change that.
-    ::kill(FPid, SIGKILL);
     int status = 0;
-    ::waitpid(FPid, &status, 0);
+    if (!ChannelClosed || !ReapWithin(FPid, kEndGrace, status)) {
+        ::kill(FPid, SIGKILL);
+        ::waitpid(FPid, &status, 0);
+    }
+    // Its last words: a sanitizer's report, the reason for an abort.
+    PassOnToEnd(FDiagnostics, kLastWordsPatience);
     if (FFailure.isEmpty()) {
         FFailure = EndedBy(status);
     }

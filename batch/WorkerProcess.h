@@ -10,7 +10,9 @@
 #include <optional>
 #include <stdexcept>
 
+#include "batch/WorkerChannel.h"
 #include "batch/WorkerProtocol.h"
+#include "platform/Descriptor.h"
 
 // How a run's workers are started and bounded.
 struct TWorkerSettings {
@@ -26,6 +28,8 @@ struct TWorkerSettings {
     int EngineThreads = 0;
     // Test runs only: workers honour the test requests (see TWorkerStart).
     bool TestTriggers = false;
+    // The time a worker may take to start: loading the engine and its coders.
+    int StartSeconds = 60;
 };
 
 // Raised when a worker cannot be started at all.
@@ -48,7 +52,9 @@ struct TWorkerReply {
 
 // One worker process, seen from the run: started locked in, fed one photograph at a time,
 // watched for its memory and time while it works. A worker that fails is ended and reaped at
-// once; it is never asked again.
+// once; it is never asked again. A worker is killed by the kernel when the process that started
+// it ends, however it ends (it is started from a thread that lasts as long as the process, so
+// any thread may make and use a TWorkerProcess, one at a time).
 class TWorkerProcess {
 public:
     // Starts the worker and waits until it is locked in. Raises EWorkerStart.
@@ -63,22 +69,36 @@ public:
     std::optional<QStringList> Probe(const TProbeRequest& Request);
 
     bool IsLost() const { return FPid < 0; }
+    // The worker's process, -1 once it is lost; for tests.
+    pid_t Pid() const { return FPid; }
     const TWorkerReady& Ready() const { return FReady; }
 
 private:
     // The reply of kind Kind to the message just sent; nothing when the worker was lost (then
     // FFailure says why).
     std::optional<QByteArray> Await(TWorkerMessage Kind, std::uint64_t MaxPayload);
-    // False once the worker has gone past its time or memory (FFailure says which).
+    // Starts the clock of what the worker is asked now: Seconds from now.
+    void StartClock(int Seconds);
+    // False once the worker has gone past its time or memory (FFailure says which). Asked before
+    // every read of a reply: the clock every time, the memory now and then.
     bool WithinLimits();
-    // Ends the worker and reaps it; FFailure gets what ended it unless it is set already.
-    void Bury();
+    // Ends the worker and reaps it; FFailure gets what ended it unless it is set already. A
+    // worker whose channel closed is likely ending on its own: it is given a moment to, so that
+    // it is reported by the status it ended with rather than by the kill.
+    void Bury(bool ChannelClosed = false);
 
     TWorkerSettings FSettings;
     pid_t FPid = -1;
-    int FChannel = -1;
+    TDescriptor FChannel;
+    // The worker's standard error, a pipe: what it writes there is passed on to ours while it is
+    // awaited, so that it never waits on it (and never grows a file, which it may not).
+    TDescriptor FDiagnosticsEnd;
+    TRelay FDiagnostics;
     TWorkerReady FReady;
+    bool FStarted = false;
+    int FClockSeconds = 0;
     std::chrono::steady_clock::time_point FDeadline;
+    std::chrono::steady_clock::time_point FNextMemoryCheck;
     QString FFailure;
 };
 

@@ -241,7 +241,9 @@ QStringList WorkerArguments(const TWorkerStart& Start) {
     QStringList arguments = {QStringLiteral("--address-space"),
                              QString::number(Start.AddressSpaceBytes),
                              QStringLiteral("--cpu-seconds"),
-                             QString::number(Start.CpuSecondsPerFile)};
+                             QString::number(Start.CpuSecondsPerFile),
+                             QStringLiteral("--parent"),
+                             QString::number(Start.ParentPid)};
     if (Start.TestTriggers) {
         arguments << QStringLiteral("--test-triggers");
     }
@@ -250,20 +252,23 @@ QStringList WorkerArguments(const TWorkerStart& Start) {
 
 std::optional<TWorkerStart> ParseWorkerArguments(const QStringList& Arguments) {
     const qsizetype count = Arguments.size();
-    if ((count != 4 && count != 5) || Arguments[0] != QStringLiteral("--address-space") ||
-        Arguments[2] != QStringLiteral("--cpu-seconds")) {
+    if ((count != 6 && count != 7) || Arguments[0] != QStringLiteral("--address-space") ||
+        Arguments[2] != QStringLiteral("--cpu-seconds") ||
+        Arguments[4] != QStringLiteral("--parent")) {
         return std::nullopt;
     }
     TWorkerStart start;
     bool addressOk = false;
     bool cpuOk = false;
+    bool parentOk = false;
     start.AddressSpaceBytes = Arguments[1].toULongLong(&addressOk);
     start.CpuSecondsPerFile = Arguments[3].toInt(&cpuOk);
-    if (!addressOk || !cpuOk || start.CpuSecondsPerFile < 1) {
+    start.ParentPid = Arguments[5].toLongLong(&parentOk);
+    if (!addressOk || !cpuOk || !parentOk || start.CpuSecondsPerFile < 1 || start.ParentPid < 1) {
         return std::nullopt;
     }
-    if (count == 5) {
-        if (Arguments[4] != QStringLiteral("--test-triggers")) {
+    if (count == 7) {
+        if (Arguments[6] != QStringLiteral("--test-triggers")) {
             return std::nullopt;
         }
         start.TestTriggers = true;

@@ -91,6 +91,8 @@ struct TWorkerStart {
     int CpuSecondsPerFile = 0;
     // Honour the test requests: Probe, and sources that ask the worker to crash or hang.
     bool TestTriggers = false;
+    // The run's process: a worker whose parent is another has outlived its run.
+    std::int64_t ParentPid = 0;
 };
 
 QStringList WorkerArguments(const TWorkerStart& Start);
@@ -103,6 +105,12 @@ inline constexpr std::uint64_t kMaxWorkPayload = (std::uint64_t{1} << 32) + (1 <
 // the metadata, and never above 1 GiB.
 std::uint64_t MaxOutputsPayload(const TOutputPlan& Plan);
 
-// Sources that make a worker started with TestTriggers crash, or hang until it is stopped.
+// Sources that make a worker started with TestTriggers crash, hang until it is stopped, answer
+// a byte at a time (a header promising 100 bytes, then a byte every 50 ms, so that the whole
+// reply would take five seconds to come), or write kTestComplaint to its standard error before
+// it goes on as with any other source.
 inline constexpr char kCrashTrigger[] = "VK-TEST-CRASH";
 inline constexpr char kHangTrigger[] = "VK-TEST-HANG";
+inline constexpr char kTrickleTrigger[] = "VK-TEST-TRICKLE";
+inline constexpr char kComplainTrigger[] = "VK-TEST-COMPLAIN";
+inline constexpr char kTestComplaint[] = "vellumkite-worker: a complaint for the tests\n";

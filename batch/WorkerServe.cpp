@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -69,7 +70,7 @@ QStringList Probe(const TProbeRequest& Request) {
 }
 
 // What a test source asks of a worker that honours test triggers.
-void ObeyTestTrigger(const QByteArray& Source) {
+void ObeyTestTrigger(const QByteArray& Source, int Channel) {
     if (Source.startsWith(kCrashTrigger)) {
         std::abort();
     }
@@ -78,6 +79,19 @@ void ObeyTestTrigger(const QByteArray& Source) {
         for (;;) {
             spin = spin + 1u;
         }
+    }
+    if (Source.startsWith(kComplainTrigger)) {
+        std::fputs(kTestComplaint, stderr);
+    }
+    if (Source.startsWith(kTrickleTrigger)) {
+        const QByteArray header = MessageHeader(TWorkerMessage::Outputs, 100);
+        ssize_t sent = ::send(Channel, header.constData(), kWorkerHeaderBytes, MSG_NOSIGNAL);
+        while (sent > 0) {
+            const timespec pause = {0, 50'000'000};
+            ::nanosleep(&pause, nullptr);
+            sent = ::send(Channel, "x", 1, MSG_NOSIGNAL);
+        }
+        std::_Exit(0);
     }
 }
 
@@ -123,7 +137,7 @@ int ServeWorker(int Channel, const TWorkerStart& Start) {
                 return kExitMalformedRequest;
             }
             if (Start.TestTriggers) {
-                ObeyTestTrigger(request->Source);
+                ObeyTestTrigger(request->Source, Channel);
             }
             LimitCpuTimeFromNow(Start.CpuSecondsPerFile);
             reply = EncodePhotoOutputs(MakeOutputs(*request));

@@ -60,7 +60,7 @@ void PrintSummary(const TRunTally& Tally, TVerbosity Verbosity) {
     }
 }
 
-// Everything after the usage checks: gathers the files, starts the engine, makes the output
+// Everything after the usage checks: gathers the files, checks the engine, makes the output
 // folders and runs; returns the exit status.
 int Run(const TCliOptions& Options, const TSettings& RunSettings) {
     TRunTally tally;
@@ -78,7 +78,7 @@ int Run(const TCliOptions& Options, const TSettings& RunSettings) {
         return failed;
     }
 
-    const TEngineLoad engine;
+    const TEngineCheck engine;
     if (!MagickLoaded) {
         Complain(QStringLiteral("cannot load the image engine (%1); install the Debian package %2")
                      .arg(QString::fromStdString(DefaultMagickLibraryFileName()),

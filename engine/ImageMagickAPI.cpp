@@ -64,11 +64,13 @@ bool ResolveEntries(void* handle) {
     return all;
 }
 
-// The headers fix one record layout: quantum depth 16 without HDRI.
-bool IsExpectedBuild() {
+// The headers fix one record layout: quantum depth 16 without HDRI. Neither entry needs the
+// engine started.
+bool IsExpectedBuild(decltype(&::GetMagickQuantumDepth) GetDepth,
+                     decltype(&::GetMagickFeatures) GetFeatures) {
     size_t depth = 0;
-    Magick::GetMagickQuantumDepth(&depth);
-    const char* features = Magick::GetMagickFeatures();
+    GetDepth(&depth);
+    const char* features = GetFeatures();
     return depth == MAGICKCORE_QUANTUM_DEPTH &&
            (features == nullptr || std::strstr(features, "HDRI") == nullptr);
 }
@@ -91,7 +93,8 @@ void OpenLibrary(const std::string& path) {
     MagickLibHandle = dlopen(LibraryFileName.c_str(), kOpenFlags);
     if (MagickLibHandle == nullptr)
         return;
-    if (!ResolveEntries(MagickLibHandle) || !IsExpectedBuild()) {
+    if (!ResolveEntries(MagickLibHandle) ||
+        !IsExpectedBuild(Magick::GetMagickQuantumDepth, Magick::GetMagickFeatures)) {
         CloseLibrary();
         return;
     }
@@ -116,6 +119,27 @@ bool LoadImageMagick(const std::string& Path) {
     if (MagickLibHandle == nullptr)
         OpenLibrary(Path);
     return MagickLibHandle != nullptr;
+}
+
+bool CheckImageMagickLibrary() {
+    const std::lock_guard lock(MagickLibLock);
+    if (MagickLibHandle != nullptr)
+        return true; // checked when it was loaded
+    void* handle = dlopen(LibraryFileName.c_str(), kOpenFlags);
+    if (handle == nullptr)
+        return false;
+    bool all = true;
+#define VK_CHECK_ENTRY(name, symbol) all = dlsym(handle, #symbol) != nullptr && all;
+    VK_MAGICK_CALLED_ENTRIES(VK_CHECK_ENTRY)
+    VK_MAGICK_SUPPORT_ENTRIES(VK_CHECK_ENTRY)
+#undef VK_CHECK_ENTRY
+    const bool good =
+        all && IsExpectedBuild(reinterpret_cast<decltype(&::GetMagickQuantumDepth)>(
+                                   dlsym(handle, "GetMagickQuantumDepth")),
+                               reinterpret_cast<decltype(&::GetMagickFeatures)>(
+                                   dlsym(handle, "GetMagickFeatures")));
+    dlclose(handle);
+    return good;
 }
 
 bool UnloadImageMagick() {

@@ -85,6 +85,10 @@ VK_MAGICK_SUPPORT_ENTRIES(VK_DECLARE_ENTRY)
 // Takes one library reference; loads, resolves and starts the engine on the first. True when the
 // library is loaded after the call.
 bool LoadImageMagick(const std::string& Path);
+// Whether the library the next load would open is there, exports every entry and is the build
+// the headers describe; it is closed again and the engine not started, so no temporary folder
+// is made and no configuration read. For a program whose workers do the decoding.
+bool CheckImageMagickLibrary();
 // Gives back one reference; the last one stops the engine and frees the library. True when the
 // library is not loaded after the call.
 bool UnloadImageMagick();

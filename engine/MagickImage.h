@@ -25,21 +25,24 @@ enum TMagickFilter : std::uint32_t {
     mfLanczos = 13,
 };
 
-// True when the engine loaded at start-up; set once by RegisterMagickFormats or TEngineLoad.
+// True when the engine loaded at start-up, set once by RegisterMagickFormats; in a program
+// whose workers decode, while a TEngineCheck found the library good.
 extern bool MagickLoaded;
 
 // Gives the start-up's reference to the engine back and frees the library, whatever references
 // are still open; MagickLoaded becomes false.
 void ShutDownEngine();
 
-// The engine alone, for a program that registers no picture formats: loaded on construction
-// (MagickLoaded says whether it did), given back and the library freed on destruction.
-class TEngineLoad {
+// The engine's library checked, for a program that hands every picture to its workers:
+// MagickLoaded says, while the object lives, whether the library is there and the right build.
+// The engine is not started in this process, so nothing of it (its temporary folder) is left
+// behind however the process ends.
+class TEngineCheck {
 public:
-    TEngineLoad();
-    ~TEngineLoad();
-    TEngineLoad(const TEngineLoad&) = delete;
-    TEngineLoad& operator=(const TEngineLoad&) = delete;
+    TEngineCheck();
+    ~TEngineCheck();
+    TEngineCheck(const TEngineCheck&) = delete;
+    TEngineCheck& operator=(const TEngineCheck&) = delete;
 };
 
 // One engine image list (all frames of one picture) with its read and write options.

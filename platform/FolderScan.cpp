@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <set>
 #include <vector>
 
 #include "platform/FileNames.h"
@@ -39,14 +40,13 @@ struct TFolderEntry {
 struct TFolderIdentity {
     dev_t Device;
     ino_t Inode;
-    bool operator==(const TFolderIdentity&) const = default;
+    auto operator<=>(const TFolderIdentity&) const = default;
 };
 
 // A folder being scanned: its path, its entries read in full (so only one folder is open at a
 // time, however deep the tree) and the next entry to take.
 struct TOpenFolder {
     QByteArray Path;
-    TFolderIdentity Identity;
     std::vector<TFolderEntry> Entries;
     std::size_t Next = 0;
 };
@@ -105,9 +105,10 @@ public:
     }
 
 private:
-    // Starts on the folder at Path (ending in "/"), unless it is one being scanned already (met
-    // again through a link), one to leave out, or cannot be read. The scanned folder itself is
-    // never left out: it was asked for.
+    // Starts on the folder at Path (ending in "/"), unless it was entered before in this scan
+    // (met again through a link), is one to leave out, or cannot be read. The scanned folder
+    // itself is never left out: it was asked for. Remembering every folder, not only those on
+    // the way down, keeps links that fan out to the same folders from multiplying the tree.
     void Enter(const QByteArray& Path) {
         const int handle = ::open(Path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         struct stat status;
@@ -120,14 +121,11 @@ private:
         const TFolderIdentity identity{status.st_dev, status.st_ino};
         const bool leftOut = !FScanning.empty() && std::find(FLeftOut.begin(), FLeftOut.end(),
                                                              identity) != FLeftOut.end();
-        const bool scanning =
-            std::any_of(FScanning.begin(), FScanning.end(),
-                        [&identity](const TOpenFolder& Open) { return Open.Identity == identity; });
-        if (leftOut || scanning) {
+        if (leftOut || !FEntered.insert(identity).second) {
             ::close(handle);
             return;
         }
-        TOpenFolder folder{Path, identity, ReadEntries(handle, FTicker)};
+        TOpenFolder folder{Path, ReadEntries(handle, FTicker)};
         if (FOptions.ByName) {
             std::sort(folder.Entries.begin(), folder.Entries.end(),
                       [](const TFolderEntry& A, const TFolderEntry& B) { return A.Name < B.Name; });
@@ -144,6 +142,7 @@ private:
     const TFolderScanOptions& FOptions;
     TEventTicker FTicker;
     std::vector<TOpenFolder> FScanning;
+    std::set<TFolderIdentity> FEntered;
     std::vector<TFolderIdentity> FLeftOut;
 };
 

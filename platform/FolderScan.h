@@ -22,8 +22,9 @@ struct TFolderScanOptions {
 };
 
 // Appends the full path of every file below Folder to Paths, depth first: a subfolder's files
-// come where the subfolder was met. Hidden files are included; links are followed, except a link
-// back into a folder being scanned; a dangling link stands for nothing. Only one folder is open at
-// a time, however deep the tree. Names are taken as bytes.
+// come where the subfolder was met. Hidden files are included; links are followed, but each
+// folder (by device and inode) is entered once in a scan, however many links lead to it: the
+// first way met is the one its files are listed under. A dangling link stands for nothing. Only
+// one folder is open at a time, however deep the tree. Names are taken as bytes.
 void ScanFolderTree(const QString& Folder, QStringList& Paths,
                     const TFolderScanOptions& Options = {});

@@ -4,9 +4,12 @@
 
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "batch/WorkerServe.h"
 #include "platform/FileNames.h"
@@ -25,6 +28,9 @@ bool IsSocket(int Descriptor) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A worker ends with its run, however the run ends: the kernel kills it when its parent goes.
+    // Should the run have gone before this line, its parent is another process already.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
         arguments << DecodeFileName(QByteArray(argv[i]));
@@ -33,6 +39,9 @@ int main(int argc, char** argv) {
     if (!start || !IsSocket(kChannel)) {
         std::fputs("vellumkite-worker: this program is started by Vellumkite\n", stderr);
         return 2;
+    }
+    if (::getppid() != start->ParentPid) {
+        return 1;
     }
     CloseDescriptorsFrom(kChannel + 1);
     ReuseFreedMemory();

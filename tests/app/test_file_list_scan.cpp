@@ -70,7 +70,8 @@ private slots:
         QVERIFY(MakeFile(r + "sub/b.gif") && MakeFile(r + "sub/deeper/c.tif"));
         QVERIFY(MakeFile(r + "other/z.txt") && MakeFolder(r + "empty"));
         // Links: back to the root and to the folder itself (cycles), to a folder beside
-        // (followed), to a file (listed) and to nothing (left out).
+        // (followed, but entered once: the first way met lists its files), to a file (listed)
+        // and to nothing (left out).
         QCOMPARE(::symlink(r.constData(), (r + "sub/loop").constData()), 0);
         QCOMPARE(::symlink(".", (r + "sub/self").constData()), 0);
         QCOMPARE(::symlink("../other", (r + "sub/other-link").constData()), 0);
@@ -81,9 +82,12 @@ private slots:
         CollectFolderFiles(root, paths);
         QCOMPARE(paths.takeFirst(), QStringLiteral("/kept/before"));
 
-        QStringList expected = {"a.jpg",       ".hidden.png",         "README",
-                                "file-link",   "sub/b.gif",           "sub/deeper/c.tif",
-                                "other/z.txt", "sub/other-link/z.txt"};
+        const QStringList rootNames = FolderOrder(root);
+        const bool subFirst = rootNames.indexOf(QStringLiteral("sub")) <
+                              rootNames.indexOf(QStringLiteral("other"));
+        QStringList expected = {"a.jpg",     ".hidden.png", "README",
+                                "file-link", "sub/b.gif",   "sub/deeper/c.tif",
+                                subFirst ? "sub/other-link/z.txt" : "other/z.txt"};
         expected << DecodeFileName("caf\xe9.bmp");
         for (QString& path : expected)
             path.prepend(root);
@@ -97,7 +101,7 @@ private slots:
         QCOMPARE(EntriesMet(paths, root), rootOrder);
         const QString sub = root + QStringLiteral("sub/");
         QCOMPARE(EntriesMet(paths, sub), Only(FolderOrder(sub), EntriesMet(paths, sub)));
-        QCOMPARE(EntriesMet(paths, sub).size(), 3);
+        QCOMPARE(EntriesMet(paths, sub).size(), subFirst ? 3 : 2);
     }
 
     void unreadableFoldersAddNothing() {

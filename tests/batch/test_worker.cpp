@@ -4,16 +4,24 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QtEndian>
 
+#include <csignal>
+#include <cstdio>
 #include <optional>
 
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -28,6 +36,7 @@
 #include "support/JobRun.h"
 #include "support/ListStub.h"
 #include "support/PngFiles.h"
+#include "support/Raises.h"
 #include "support/TestMain.h"
 #include "support/Workers.h"
 
@@ -83,6 +92,25 @@ QByteArray TextBombPng(int Mebibytes) {
            PngChunk("zTXt", QByteArray("Comment\0", 9) + text) /* keyword, deflate */ +
            PngChunk("IDAT", pixels) + PngChunk("IEND", QByteArray());
 }
+
+// Points this process's standard error at File for the life of the object.
+class TStandardErrorTo {
+public:
+    explicit TStandardErrorTo(int File) : FSaved(::dup(STDERR_FILENO)) {
+        std::fflush(stderr);
+        ::dup2(File, STDERR_FILENO);
+    }
+    ~TStandardErrorTo() {
+        std::fflush(stderr);
+        ::dup2(FSaved, STDERR_FILENO);
+        ::close(FSaved);
+    }
+    TStandardErrorTo(const TStandardErrorTo&) = delete;
+    TStandardErrorTo& operator=(const TStandardErrorTo&) = delete;
+
+private:
+    int FSaved;
+};
 
 // Every file below Root with the hash of its bytes, by relative path.
 // The most memory this process has held at once.
@@ -206,26 +234,59 @@ private slots:
         QVERIFY(!DecodePhotoOutputs(EncodePhotoOutputs(honest) + "x", plan));
     }
 
-    // A worker that lies about its message's length is ended, never believed.
-    void anOversizedMessageIsTheWorkersCrash() {
-        // Ready, then an answer declaring a terabyte.
-        const QString liar =
-            Bytes(QStringLiteral("liar.sh"),
-                  "#!/bin/sh\n"
-                  "printf 'VKWP\\002\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0\\0\\0"
-                  "\\001\\377\\377\\377\\377' >&3\n"
-                  "head -c 1 <&3 >/dev/null\n"
-                  "printf 'VKWP\\002\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
-                  "exec sleep 600\n");
-        QFile::setPermissions(liar, QFile::ReadOwner | QFile::ExeOwner);
+    // A worker that is silent at its start, lies about a message's length or ends by itself is
+    // ended and reaped, and the reason given is what it did: never believed, never called
+    // killed when it ended on its own, never timed by the per-file limit while it starts.
+    void aMisbehavingWorkerIsEndedWithItsReason_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("reason");
+        const QByteArray ready = "printf 'VKWP\\002\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0"
+                                 "\\0\\0\\001\\377\\377\\377\\377' >&3\n"
+                                 "head -c 1 <&3 >/dev/null\n";
+        QTest::newRow("silent")
+            << QByteArray("exec sleep 600\n")
+            << QStringLiteral("the worker did not start: no answer within 1 second");
+        // An answer declaring a terabyte.
+        QTest::newRow("oversized")
+            << ready + "printf 'VKWP\\002\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
+                       "exec sleep 600\n"
+            << QStringLiteral("the worker sent a malformed message");
+        QTest::newRow("ends") << ready + "exec 3>&-\nsleep 0.3\nexit 0\n"
+                              << QStringLiteral("the worker ended with status 0");
+    }
+    void aMisbehavingWorkerIsEndedWithItsReason() {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, reason);
         TWorkerSettings settings;
-        settings.Program = liar;
+        settings.Program = Bytes(QLatin1String(QTest::currentDataTag()) + QStringLiteral(".sh"),
+                                 "#!/bin/sh\n" + script);
+        QFile::setPermissions(settings.Program, QFile::ReadOwner | QFile::ExeOwner);
+        settings.StartSeconds = 1;
+        settings.SecondsPerFile = 3;
+        const QString given = vk_test::RaisedText<EWorkerStart>([&] {
+            TWorkerProcess worker(settings);
+            QVERIFY(worker.Ready().FileSystemLocked);
+            const TWorkerReply reply =
+                worker.Make({"picture", QStringLiteral("png"), LargeOnlyPlan()});
+            QVERIFY(!reply.Outputs);
+            QVERIFY(worker.IsLost());
+            throw EWorkerStart(reply.Failure.toStdString());
+        });
+        QCOMPARE(given, reason);
+    }
+
+    // A reply that comes a byte at a time is ended at its deadline, not when it runs dry.
+    void aTrickleIsEndedAtItsDeadline() {
+        TWorkerSettings settings = TriggerWorkers();
+        settings.SecondsPerFile = 1;
         TWorkerProcess worker(settings);
-        QVERIFY(worker.Ready().FileSystemLocked);
-        const TWorkerReply reply = worker.Make({"picture", QStringLiteral("png"), LargeOnlyPlan()});
+        QElapsedTimer clock;
+        clock.start();
+        const TWorkerReply reply =
+            worker.Make({kTrickleTrigger, QStringLiteral("png"), LargeOnlyPlan()});
         QVERIFY(!reply.Outputs);
-        QCOMPARE(reply.Failure, QStringLiteral("the worker sent a malformed message"));
-        QVERIFY(worker.IsLost());
+        QCOMPARE(reply.Failure, QStringLiteral("the worker took longer than 1 second"));
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void aWorkerReachesNothing() {
@@ -261,6 +322,54 @@ private slots:
         const TWorkerReply reply = worker.Make({picture, QStringLiteral("png"), LargeOnlyPlan()});
         QVERIFY(reply.Outputs && reply.Outputs->Decoded);
         QCOMPARE(reply.Outputs->Outputs[0].Dimensions, (TDimensions{600, 450}));
+    }
+
+    // What a worker writes to its standard error reaches the run's, even where that is a file
+    // (a worker may grow no file), and costs it nothing.
+    void aWorkersComplaintReachesTheRun() {
+        QTemporaryFile log;
+        QVERIFY(log.open());
+        TWorkerReply reply;
+        {
+            const TStandardErrorTo redirected(log.handle());
+            TWorkerProcess worker(TriggerWorkers());
+            reply = worker.Make({kComplainTrigger, QStringLiteral("png"), LargeOnlyPlan()});
+        }
+        QVERIFY2(reply.Outputs, qPrintable(reply.Failure));
+        QVERIFY(!reply.Outputs->Decoded);
+        QVERIFY(vk_test::ReadBytes(log.fileName()).contains(kTestComplaint));
+    }
+
+    // A run killed outright takes its worker with it, whatever the worker is doing.
+    void aWorkerEndsWithItsRun() {
+        // Orphans come to this process, so that the worker's end is seen and reaped here.
+        QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+        const auto adoptNoMore = qScopeGuard([] { ::prctl(PR_SET_CHILD_SUBREAPER, 0); });
+        QProcess run;
+        run.start(QStringLiteral(VK_WORKER_PARENT_PROGRAM), QStringList());
+        QVERIFY(run.waitForReadyRead(60000));
+        const pid_t worker = run.readLine().trimmed().toInt();
+        QVERIFY(worker > 0);
+        // Spinning on its picture, not waiting for one (it would end of itself then).
+        const QString stat = QStringLiteral("/proc/%1/stat").arg(worker);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return vk_test::ReadBytes(stat).split(')').value(1).startsWith(" R "); },
+            10000));
+        ::kill(static_cast<pid_t>(run.processId()), SIGKILL);
+        QVERIFY(run.waitForFinished(10000));
+        int status = 0;
+        pid_t reaped = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while ((reaped = ::waitpid(worker, &status, WNOHANG)) == 0 && clock.elapsed() < 2000) {
+            QTest::qSleep(20);
+        }
+        if (reaped == 0) {
+            ::kill(worker, SIGKILL);
+            ::waitpid(worker, &status, 0);
+        }
+        QCOMPARE(reaped, worker);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     }
 
     // A text chunk that inflates without end meets the worker's memory limit, not the machine's.

@@ -453,6 +453,35 @@ private slots:
                                 "libmagickcore-6.q16-6\n"));
     }
 
+    // The engine runs in the workers alone: a run leaves nothing in its temporary folder, even
+    // when it is killed outright.
+    void noTemporaryFolderOutlivesTheRun() {
+        MakeSources(30);
+        const QString temporary = Path("tmp");
+        QVERIFY(QDir().mkpath(temporary));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), temporary);
+        const auto left = [&temporary] {
+            return QDir(temporary).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                             QDir::NoDotAndDotDot);
+        };
+        QCOMPARE(Run({"-o", Path("out"), Path("in/p00.png")}, QStringLiteral(VK_BATCH_PROGRAM),
+                     environment)
+                     .Code,
+                 0);
+        QCOMPARE(left(), QStringList());
+
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VK_BATCH_PROGRAM),
+                      {"--resize-quality", "high", "-o", Path("killed"), Path("in")});
+        QVERIFY(QTest::qWaitFor([this] { return FileCount(Path("killed/Thumbnail")) > 0; }, 60000));
+        ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(left(), QStringList());
+    }
+
     // The settings file beside the program is Vellumkite's own; options go over it.
     void settingsFileBesideTheProgram() {
         QDir().mkpath(Path("bin"));

@@ -59,6 +59,7 @@ private slots:
 
     void refusesALibraryWithoutTheCalledEntries() {
         SetMagickLibraryFileName("libm.so.6");
+        QVERIFY(!CheckImageMagickLibrary());
         QVERIFY(!LoadImageMagick(""));
         QVERIFY(!MagickLibState().Loaded);
         QVERIFY(EntriesCleared());
@@ -68,6 +69,7 @@ private slots:
     void refusesABuildWithAnotherRecordLayout() {
         // The same generation built for high dynamic range lays its records out differently.
         SetMagickLibraryFileName("libMagickCore-6.Q16HDRI.so.6");
+        QVERIFY(!CheckImageMagickLibrary());
         QVERIFY(!LoadImageMagick(""));
         QVERIFY(EntriesCleared());
         QVERIFY(UnloadImageMagick());
