@@ -8,6 +8,13 @@
 #include "engine/MagickImage.h"
 #include "platform/Processors.h"
 
+namespace {
+
+// The files a slot holds at most: the one its worker is on and the next.
+constexpr int kFilesPerSlot = 2;
+
+} // namespace
+
 TBatchJob::TBatchJob(IBatchList& List, const TSettings& RunSettings, const QString& OutputRoot,
                      const TJobOptions& Options, QObject* Parent)
     : QObject(Parent), FList(List), FWork(RunSettings, OutputRoot), FOptions(Options) {}
@@ -43,13 +50,15 @@ void TBatchJob::Start() {
         return;
     }
     TJobSlot::TEvents events;
-    events.Ready = [this](int Slot) { Post([this, Slot] { FeedSlot(Slot); }); };
+    events.Ready = [this](int Slot) { Post([this, Slot] { SlotReady(Slot); }); };
     events.StartFailed = [this](int, const QString& Reason) {
         Post([this, Reason] { StartFailed(Reason); });
     };
     events.Completed = [this](int Slot, std::shared_ptr<TPreparedFile> File) {
         Post([this, Slot, File] { Completed(Slot, File); });
     };
+    FSlotReady.assign(static_cast<std::size_t>(jobs), false);
+    FSlotFiles.assign(static_cast<std::size_t>(jobs), 0);
     for (int slot = 0; slot < jobs; ++slot) {
         FSlots.push_back(
             std::make_unique<TJobSlot>(slot, workers, FBudget.MaxSourceBytes, events));
@@ -65,34 +74,47 @@ void TBatchJob::Stop() {
     Post([this] { EndWhenDone(); });
 }
 
-void TBatchJob::FeedSlot(int Slot) {
-    while (!FStopping && !FEnded) {
-        const std::optional<TListedFile> next = FList.TakeNext();
-        if (!next) {
-            break;
+void TBatchJob::SlotReady(int Slot) {
+    FSlotReady[static_cast<std::size_t>(Slot)] = true;
+    Feed();
+}
+
+void TBatchJob::Feed() {
+    // Every ready slot gets one file before any gets a second, so a short list is shared out.
+    for (int share = 1; share <= kFilesPerSlot; ++share) {
+        for (std::size_t slot = 0; slot < FSlotReady.size(); ++slot) {
+            while (FSlotReady[slot] && FSlotFiles[slot] < share && !FStopping && !FEnded) {
+                const std::optional<TListedFile> next = FList.TakeNext();
+                if (!next) {
+                    EndWhenDone();
+                    return;
+                }
+                emit FileStarted(*next);
+                auto file = std::make_shared<TPreparedFile>();
+                try {
+                    *file = FWork.Prepare(*next);
+                } catch (...) {
+                    // Whatever went wrong with this file (out of memory), the run goes on.
+                    file->Listed = *next;
+                }
+                if (!file->NeedsWorker) {
+                    Handled(*file);
+                    continue;
+                }
+                ++FUnderWay;
+                ++FSlotFiles[slot];
+                FSlots[slot]->Give(std::move(file));
+            }
         }
-        emit FileStarted(*next);
-        auto file = std::make_shared<TPreparedFile>();
-        try {
-            *file = FWork.Prepare(*next);
-        } catch (...) {
-            // Whatever went wrong with this file (out of memory), the run goes on.
-            file->Listed = *next;
-        }
-        if (file->NeedsWorker) {
-            ++FUnderWay;
-            FSlots[static_cast<std::size_t>(Slot)]->Give(std::move(file));
-            return;
-        }
-        Handled(*file);
     }
     EndWhenDone();
 }
 
 void TBatchJob::Completed(int Slot, const std::shared_ptr<TPreparedFile>& File) {
     --FUnderWay;
+    --FSlotFiles[static_cast<std::size_t>(Slot)];
     Handled(*File);
-    FeedSlot(Slot);
+    Feed();
 }
 
 void TBatchJob::StartFailed(const QString& Reason) {

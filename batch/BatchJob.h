@@ -49,10 +49,11 @@ struct TJobOptions {
 
 // A batch run as a job that starts, reports events and finishes: it works through a file list,
 // makes each enabled size of each file (Large, then Medium, then Thumb, each from the one
-// before), writes them into the output tree and counts the outcomes. Jobs files are under way
-// at once, each decoded and encoded by a worker process of its own; a file is taken from the top
-// of the list whenever a worker is free, named then (so any number of jobs gives the names one
-// gives), and written as soon as its worker is done. The job lives on the thread that starts it
+// before), writes them into the output tree and counts the outcomes. Jobs files are decoded and
+// encoded at once, each by a worker process of its own. Each worker holds its file and the next
+// one, so that it never waits for this thread between two files: a file is taken from the top
+// of the list whenever a worker has room, named then (so any number of jobs gives the names one
+// gives), and written as soon as its worker is done. Cancel finishes the files taken. The job lives on the thread that starts it
 // and reports there; it never waits there for a file. Knows no widget.
 class TBatchJob : public QObject {
     Q_OBJECT
@@ -86,8 +87,10 @@ signals:
     void Finished(const TBatchCounts& Counts);
 
 private:
-    // Gives the slot its next file, handling at once the files that need no worker.
-    void FeedSlot(int Slot);
+    // Gives every ready slot files up to its share, handling at once the files that need no
+    // worker.
+    void Feed();
+    void SlotReady(int Slot);
     void Completed(int Slot, const std::shared_ptr<TPreparedFile>& File);
     void StartFailed(const QString& Reason);
     void Handled(const TPreparedFile& File);
@@ -101,6 +104,9 @@ private:
     TJobOptions FOptions;
     TSlotBudget FBudget;
     std::vector<std::unique_ptr<TJobSlot>> FSlots;
+    // Per slot: its worker is ready, and the files it holds (under way and waiting).
+    std::vector<bool> FSlotReady;
+    std::vector<int> FSlotFiles;
     // Closes the slots and flushes the outputs at the end, off the job's thread.
     std::thread FEnding;
     TBatchCounts FCounts;

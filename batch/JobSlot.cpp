@@ -13,7 +13,7 @@ TJobSlot::~TJobSlot() {
 void TJobSlot::Give(std::shared_ptr<TPreparedFile> File) {
     {
         const std::lock_guard lock(FMutex);
-        FNext = std::move(File);
+        FWaiting.push_back(std::move(File));
     }
     FChanged.notify_one();
 }
@@ -28,8 +28,13 @@ void TJobSlot::Close() {
 
 std::shared_ptr<TPreparedFile> TJobSlot::Next() {
     std::unique_lock lock(FMutex);
-    FChanged.wait(lock, [this] { return FClosed || FNext; });
-    return std::exchange(FNext, nullptr);
+    FChanged.wait(lock, [this] { return FClosed || !FWaiting.empty(); });
+    if (FWaiting.empty()) {
+        return nullptr;
+    }
+    std::shared_ptr<TPreparedFile> next = std::move(FWaiting.front());
+    FWaiting.pop_front();
+    return next;
 }
 
 void TJobSlot::Serve() {

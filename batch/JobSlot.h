@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -15,8 +16,8 @@
 class TJobSlot {
 public:
     // What the slot tells, on its own thread: its worker is ready (or could not start), and a
-    // file given to it is complete. After either of the first and after every file the slot
-    // waits for its next file.
+    // file given to it is complete. Files given wait in turn; the slot takes the next as soon as
+    // one is complete.
     struct TEvents {
         std::function<void(int Slot)> Ready;
         std::function<void(int Slot, const QString& Reason)> StartFailed;
@@ -29,7 +30,7 @@ public:
     TJobSlot(const TJobSlot&) = delete;
     TJobSlot& operator=(const TJobSlot&) = delete;
 
-    // Hands the slot its next file; only after it told it was ready or completed one.
+    // Hands the slot a file, to work on after those given before it.
     void Give(std::shared_ptr<TPreparedFile> File);
     // No file follows: the thread ends, and with it the worker, once the file under way is done.
     void Close();
@@ -45,7 +46,7 @@ private:
     const TEvents FEvents;
     std::mutex FMutex;
     std::condition_variable FChanged;
-    std::shared_ptr<TPreparedFile> FNext;
+    std::deque<std::shared_ptr<TPreparedFile>> FWaiting;
     bool FClosed = false;
     std::thread FThread;
 };
