@@ -6,7 +6,9 @@
 
 #include <fcntl.h>
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QtEndian>
 
 #include "platform/DesktopFolder.h"
 #include "platform/FileNames.h"
@@ -64,13 +66,13 @@ QString TOutputTree::FlushToDisk() const {
 
 QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size,
                                 const QString& Subfolder) const {
-    const QString source = SourceKey(SourcePath);
+    const quint64 source = Digest(SourceKey(SourcePath));
     const QString plain = SizeFolder(Size, Subfolder) + SizePrefix(Size) + OutputName(SourcePath);
     QString candidate = plain;
     const QString stem = plain.chopped(4); // without ".jpg"
     for (int number = 2;; ++number) {
-        const auto owner = Owners.constFind(candidate);
-        if (owner == Owners.cend() || owner.value() == source) {
+        const auto owner = FOwners.constFind(Digest(candidate));
+        if (owner == FOwners.cend() || owner.value() == source) {
             return candidate;
         }
         candidate = stem + QStringLiteral(" (%1).jpg").arg(number);
@@ -78,7 +80,7 @@ QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size,
 }
 
 void TOutputTree::Claim(const QString& OutputPath, const QString& SourcePath) {
-    Owners.insert(OutputPath, SourceKey(SourcePath));
+    FOwners.insert(Digest(OutputPath), Digest(SourceKey(SourcePath)));
 }
 
 QStringList TOutputTree::OwnFolders() const {
@@ -106,8 +108,15 @@ QString TOutputTree::MakeSizeFolders(const TSettings& RunSettings) const {
     return {};
 }
 
+quint64 TOutputTree::Digest(const QString& Text) {
+    const QByteArray digest =
+        QCryptographicHash::hash(QByteArrayView(reinterpret_cast<const char*>(Text.utf16()),
+                                                Text.size() * qsizetype(sizeof(char16_t))),
+                                 QCryptographicHash::Sha1);
+    return qFromUnaligned<quint64>(digest.constData());
+}
+
 QString TOutputTree::SourceKey(const QString& SourcePath) {
-    // One file reached by two spellings (a link, "./") is still the same source.
     char real[PATH_MAX];
     if (::realpath(EncodeFileName(SourcePath).constData(), real) != nullptr) {
         return DecodeFileName(QByteArray(real));

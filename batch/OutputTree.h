@@ -58,11 +58,15 @@ public:
     QString MakeSizeFolders(const TSettings& RunSettings) const;
 
 private:
+    // One file reached by two spellings (a link, "./") is still the same source.
     static QString SourceKey(const QString& SourcePath);
+    // Paths are remembered by a 64-bit digest: a run over a hundred thousand files keeps a few
+    // megabytes of names, not a copy of every path.
+    static quint64 Digest(const QString& Text);
 
     QString FRoot;
     // The root as first made, held open so that the flush at the end hears of every write to
     // its file system that failed since.
     mutable SafeWrite::TFolder FRootFolder;
-    QHash<QString, QString> Owners; // output path -> source key
+    QHash<quint64, quint64> FOwners; // output path -> source key, as digests
 };
