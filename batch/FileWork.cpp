@@ -1,7 +1,5 @@
 #include "FileWork.h"
 
-#include <optional>
-
 #include <sys/stat.h>
 
 #include "platform/FileNames.h"
@@ -9,21 +7,18 @@
 
 namespace {
 
-// Reads the source of File whole, or says in its report why not.
-std::optional<QByteArray> ReadSource(TPreparedFile& File, qint64 MaxSourceBytes) {
+// Reads the source of File whole into Source, or says in its report why not.
+bool ReadSource(TPreparedFile& File, qint64 MaxSourceBytes, QByteArray& Source) {
     struct stat status = {};
     const QByteArray path = EncodeFileName(File.Listed.Path);
     if (::stat(path.constData(), &status) == 0 && status.st_size > MaxSourceBytes) {
         File.Report.Failure =
             QStringLiteral("the file is larger than the %1 MB a file may have in this run")
                 .arg(MaxSourceBytes >> 20);
-        return std::nullopt;
+        return false;
     }
-    std::optional<QByteArray> source = ReadRegularFile(File.Listed.Path, MaxSourceBytes);
-    if (!source || source->isEmpty()) {
-        return std::nullopt; // not supported
-    }
-    return source;
+    // An empty file is not supported.
+    return ReadRegularFileInto(File.Listed.Path, MaxSourceBytes, Source) && !Source.isEmpty();
 }
 
 // Writes one output; false when it was not written (noted in Report).
@@ -91,15 +86,15 @@ TPreparedFile TFileWork::Prepare(const TListedFile& File) {
     return file;
 }
 
-void TFileWork::Complete(TPreparedFile& File, TWorkerClient& Worker, qint64 MaxSourceBytes) {
+void TFileWork::Complete(TPreparedFile& File, TWorkerClient& Worker, qint64 MaxSourceBytes,
+                         QByteArray& Buffer) {
     try {
-        std::optional<QByteArray> source = ReadSource(File, MaxSourceBytes);
-        if (!source) {
+        if (!ReadSource(File, MaxSourceBytes, Buffer)) {
             return; // not supported
         }
-        File.Request.Source = std::move(*source);
+        File.Request.Source = std::move(Buffer);
         const TWorkerReply reply = Worker.Make(File.Request);
-        File.Request.Source.clear(); // the bytes are not needed any more
+        Buffer = std::move(File.Request.Source); // for the next file
         Finish(File, reply);
     } catch (...) {
         // Whatever went wrong with this file (out of memory), the run goes on.

@@ -67,10 +67,11 @@ public:
     // Opens the output root the first time (and holds it for the run: a link swapped in for it
     // later receives nothing), the size folders below it, and claims the outputs' names.
     TPreparedFile Prepare(const TListedFile& File);
-    // Reads the source (refused unread when larger than MaxSourceBytes), has Worker make the
-    // outputs and writes them. Touches nothing of the run but File, so files complete side by
-    // side.
-    static void Complete(TPreparedFile& File, TWorkerClient& Worker, qint64 MaxSourceBytes);
+    // Reads the source into Buffer (refused unread when larger than MaxSourceBytes), has Worker
+    // make the outputs and writes them. Touches nothing of the run but File and Buffer, so files
+    // complete side by side; Buffer keeps its memory for the next file.
+    static void Complete(TPreparedFile& File, TWorkerClient& Worker, qint64 MaxSourceBytes,
+                         QByteArray& Buffer);
     // Brings the run's outputs to the disk at its end; empty, or the system's reason.
     QString FlushToDisk() const { return FTree.FlushToDisk(); }
 

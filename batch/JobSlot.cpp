@@ -38,7 +38,7 @@ std::shared_ptr<TPreparedFile> TJobSlot::Next() {
 }
 
 void TJobSlot::Serve() {
-    // Started here, on the thread that uses it to the end.
+    // Started here, so that slots start their workers side by side.
     TWorkerClient worker(FWorkers);
     try {
         worker.Start();
@@ -47,8 +47,9 @@ void TJobSlot::Serve() {
         return;
     }
     FEvents.Ready(FIndex);
+    QByteArray source; // one buffer for every source this slot reads
     while (std::shared_ptr<TPreparedFile> file = Next()) {
-        TFileWork::Complete(*file, worker, FMaxSourceBytes);
+        TFileWork::Complete(*file, worker, FMaxSourceBytes, source);
         FEvents.Completed(FIndex, std::move(file));
     }
 }

@@ -11,8 +11,8 @@
 #include "batch/WorkerProcess.h"
 
 // One place of a run: a thread of its own with one worker process, which it starts, feeds one
-// file at a time and replaces after a failure. The thread outlives its worker, which is bound
-// to it (a worker ends with the thread that started it).
+// file at a time (reading its source, waiting for its worker, writing its outputs) and replaces
+// after a failure.
 class TJobSlot {
 public:
     // What the slot tells, on its own thread: its worker is ready (or could not start), and a

@@ -28,16 +28,29 @@ bool OpenRegularFile(const QString& Path, QFile& File, struct stat& Status) {
 } // namespace
 
 std::optional<QByteArray> ReadRegularFile(const QString& Path, qint64 MaxBytes) {
-    struct stat status;
-    QFile file;
-    if (!OpenRegularFile(Path, file, status) || status.st_size > MaxBytes)
-        return std::nullopt;
-    // One byte past the size found, so a file still growing is refused rather than cut short;
-    // never the limit itself, which read() would allocate in full.
-    QByteArray bytes = file.read(static_cast<qint64>(status.st_size) + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > status.st_size)
+    QByteArray bytes;
+    if (!ReadRegularFileInto(Path, MaxBytes, bytes))
         return std::nullopt;
     return bytes;
+}
+
+bool ReadRegularFileInto(const QString& Path, qint64 MaxBytes, QByteArray& Bytes) {
+    struct stat status;
+    QFile file;
+    if (!OpenRegularFile(Path, file, status) || status.st_size > MaxBytes) {
+        Bytes.resize(0);
+        return false;
+    }
+    // One byte past the size found, so a file still growing is refused rather than cut short;
+    // never the limit itself, which would be allocated in full.
+    Bytes.resize(static_cast<qsizetype>(status.st_size) + 1);
+    const qint64 got = file.read(Bytes.data(), Bytes.size());
+    if (got < 0 || got > status.st_size) {
+        Bytes.resize(0);
+        return false;
+    }
+    Bytes.resize(static_cast<qsizetype>(got));
+    return true;
 }
 
 std::optional<QByteArray> ReadFileHead(const QString& Path, qint64 MaxBytes) {
