@@ -174,7 +174,8 @@ void TFileListModel::SortByColumn(int Column) {
     FSortColumn = std::clamp<int>(Column, FileNameColumn, FolderColumn);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> order = SortedOrder(FRows, FSortColumn, FSortDirection);
-    std::stable_partition(order.begin(), order.end(), [this](int Row) { return FRows[Row].UnderWay; });
+    std::stable_partition(order.begin(), order.end(),
+                          [this](int Row) { return FRows[Row].UnderWay; });
     std::vector<int> newRowOf(order.size());
     QList<FileListEntry> sorted;
     sorted.reserve(FRows.size());

@@ -53,8 +53,9 @@ struct TJobOptions {
 // encoded at once, each by a worker process of its own. Each worker holds its file and the next
 // one, so that it never waits for this thread between two files: a file is taken from the top
 // of the list whenever a worker has room, named then (so any number of jobs gives the names one
-// gives), and written as soon as its worker is done. Cancel finishes the files taken. The job lives on the thread that starts it
-// and reports there; it never waits there for a file. Knows no widget.
+// gives), and written as soon as its worker is done. Cancel finishes the files taken. The job
+// lives on the thread that starts it and reports there; it never waits there for a file. Knows
+// no widget.
 class TBatchJob : public QObject {
     Q_OBJECT
 

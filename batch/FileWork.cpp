@@ -110,7 +110,8 @@ void TFileWork::OpenFolders(TPreparedFile& File) {
     const QString& subfolder = File.Listed.Subfolder;
     std::vector<TOutputRequest> kept;
     for (const TOutputRequest& request : File.Request.Plan.Sizes) {
-        SafeWrite::TOpenedFolder opened = TOutputTree::OpenSizeFolderIn(FRoot, request.Size, subfolder);
+        SafeWrite::TOpenedFolder opened =
+            TOutputTree::OpenSizeFolderIn(FRoot, request.Size, subfolder);
         if (!opened.Error.isEmpty()) {
             File.Report.NotWritten.push_back(
                 {FTree.SizeFolder(request.Size, subfolder),

@@ -7,8 +7,8 @@
 
 #include "batch/BatchList.h"
 
-// One file a run is to handle (its key given by the list); its Subfolder holds the folders between the scanned folder and
-// the file when the outputs keep them.
+// One file a run is to handle (its key given by the list); its Subfolder holds the folders
+// between the scanned folder and the file when the outputs keep them.
 using TScannedFile = TListedFile;
 
 // How the command line's paths are gathered.

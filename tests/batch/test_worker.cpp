@@ -401,7 +401,8 @@ private slots:
                                    Bytes(QStringLiteral("hang.png"), kHangTrigger),
                                    Picture(QStringLiteral("c.png"), 50, 50)};
         TListStub list(paths);
-        vk_test::TRunRecord run = vk_test::RunList(list, TSettings(), out, {TriggerWorkers(), jobs});
+        vk_test::TRunRecord run =
+            vk_test::RunList(list, TSettings(), out, {TriggerWorkers(), jobs});
         QCOMPARE(run.Counts.Total, 5);
         QCOMPARE(run.Counts.Processed, 3);
         QCOMPARE(run.Counts.NonSupported, 2);
@@ -492,8 +493,8 @@ private slots:
         TListStub list({huge, Picture(QStringLiteral("fits.png"), 200, 100), huge, huge});
         TJobOptions options{vk_test::TestWorkers(), 2};
         options.MemoryBudgetBytes = std::uint64_t{512} << 20;
-        const vk_test::TRunRecord run =
-            vk_test::RunList(list, TSettings(), Folder.filePath(QStringLiteral("budget/")), options);
+        const vk_test::TRunRecord run = vk_test::RunList(
+            list, TSettings(), Folder.filePath(QStringLiteral("budget/")), options);
         QCOMPARE(run.Counts.Processed, 1);
         QCOMPARE(run.Counts.NonSupported, 3);
         QVERIFY(PeakResidentBytes() - peakBefore < (qint64{256} << 20));
