@@ -65,7 +65,18 @@ std::vector<int> SortedOrder(const QList<FileListEntry>& Rows, int Column, int D
 
 } // namespace
 
-TFileListModel::TFileListModel(QObject* Parent) : QAbstractTableModel(Parent) {}
+namespace {
+
+// How long a run's changes wait before the rows show them.
+constexpr int kRunChangesMilliseconds = 100;
+
+} // namespace
+
+TFileListModel::TFileListModel(QObject* Parent) : QAbstractTableModel(Parent) {
+    FShowRunChanges.setSingleShot(true);
+    FShowRunChanges.setInterval(kRunChangesMilliseconds);
+    connect(&FShowRunChanges, &QTimer::timeout, this, &TFileListModel::ShowRunChanges);
+}
 
 int TFileListModel::rowCount(const QModelIndex& Parent) const {
     return Parent.isValid() ? 0 : Count();
@@ -166,10 +177,13 @@ void TFileListModel::Clear() {
     beginResetModel();
     FRows.clear();
     FUnderWay = 0;
+    FHandled.clear();
+    FFirstTaken = FLastTaken = -1;
     endResetModel();
 }
 
 void TFileListModel::SortByColumn(int Column) {
+    ShowRunChanges();
     CommitStaged();
     FSortColumn = std::clamp<int>(Column, FileNameColumn, FolderColumn);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -202,7 +216,9 @@ std::optional<TListedFile> TFileListModel::TakeNext() {
         if (!entry.UnderWay) {
             entry.UnderWay = true;
             ++FUnderWay;
-            emit dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::FontRole});
+            FFirstTaken = FFirstTaken < 0 ? row : std::min(FFirstTaken, row);
+            FLastTaken = std::max(FLastTaken, row);
+            RunChanged();
             return TListedFile{entry.Key, EntryFullPath(entry), QString()};
         }
     }
@@ -210,8 +226,27 @@ std::optional<TListedFile> TFileListModel::TakeNext() {
 }
 
 void TFileListModel::DeleteEntry(quint64 Key) {
-    if (const int row = RowOfKey(Key); row >= 0)
-        removeRows(row, 1);
+    FHandled.append(Key);
+    RunChanged();
+}
+
+void TFileListModel::RunChanged() {
+    if (!FShowRunChanges.isActive())
+        FShowRunChanges.start();
+}
+
+void TFileListModel::ShowRunChanges() {
+    FShowRunChanges.stop();
+    if (FFirstTaken >= 0 && FLastTaken < Count())
+        emit dataChanged(index(FFirstTaken, 0), index(FLastTaken, ColumnCount - 1),
+                         {Qt::FontRole});
+    FFirstTaken = FLastTaken = -1;
+    QList<int> rows;
+    for (const quint64 key : std::exchange(FHandled, {})) {
+        if (const int row = RowOfKey(key); row >= 0)
+            rows << row;
+    }
+    RemoveRowSet(rows);
 }
 
 int TFileListModel::RowOfKey(quint64 Key) const {

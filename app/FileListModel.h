@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QList>
+#include <QTimer>
 
 #include "app/FileListEntry.h"
 #include "batch/BatchList.h"
@@ -10,7 +11,9 @@
 // The file list: the rows waiting to be processed, in the order the view shows them. Rows are
 // appended by the import, reordered only by SortByColumn, and leave through removal, Clear and
 // the batch run; the rows a run has taken stay at the top, shown in italics, until their files
-// are handled. Knows no widget; the window's list view shows it.
+// are handled. What a run changes is shown a few times a second, not file by file, so that a
+// view redraws its rows a few times a second however fast files go. Knows no widget; the
+// window's list view shows it.
 class TFileListModel : public QAbstractTableModel, public IBatchList {
     Q_OBJECT
 
@@ -53,13 +56,20 @@ public:
 
     int Count() const { return static_cast<int>(FRows.size()); }
 
-    // The run's view of the list.
+    // The run's view of the list. An entry deleted stays a row, under way, until the changes
+    // of the run are shown.
     int WaitingCount() const override { return Count() - FUnderWay; }
     std::optional<TListedFile> TakeNext() override;
     void DeleteEntry(quint64 Key) override;
+    void RunEnded() override { ShowRunChanges(); }
+    // Shows what the run changed since the last time: removes the rows of the files handled
+    // and marks the rows taken. Also done by itself shortly after each change.
+    void ShowRunChanges();
 
 private:
     int RowOfKey(quint64 Key) const;
+    // A change of the run to show soon.
+    void RunChanged();
 
     QList<FileListEntry> FRows;
     QList<FileListEntry> FStaged;
@@ -68,4 +78,9 @@ private:
     int FSortDirection = 1;
     quint64 FNextKey = 1;
     int FUnderWay = 0;
+    // Keys of the entries handled, and the rows taken, since the run's changes were last shown.
+    QList<quint64> FHandled;
+    int FFirstTaken = -1;
+    int FLastTaken = -1;
+    QTimer FShowRunChanges;
 };

@@ -164,6 +164,7 @@ void TBatchJob::EndWhenDone() {
             FEnding.join();
             FCounts.FlushError = flushError;
             FRunning = false;
+            FList.RunEnded();
             emit Finished(FCounts);
         });
     });

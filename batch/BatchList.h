@@ -26,4 +26,6 @@ public:
     virtual std::optional<TListedFile> TakeNext() = 0;
     // The entry Key, taken before, was handled: it leaves the list.
     virtual void DeleteEntry(quint64 Key) = 0;
+    // The run is over: a list that shows its changes a little later shows them all now.
+    virtual void RunEnded() {}
 };
