@@ -11,8 +11,9 @@
 
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv), FHelpFile(QStringLiteral("VK help.exe")) {
+    // The name only, not a display name: the platform would append a display name to every
+    // window's caption ("Defaults — Vellumkite"), and captions are the windows' own.
     setApplicationName(Title());
-    setApplicationDisplayName(Title());
     setDesktopFileName(DesktopEntryName());
     setWindowIcon(QIcon(QStringLiteral(":/icons/vellumkite.svg")));
 }
