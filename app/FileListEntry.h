@@ -20,6 +20,8 @@ struct FileListEntry {
     quint64 Key = 0;
     // Taken by a run, which deletes the entry once the file is handled.
     bool UnderWay = false;
+    // Handled by the run under way, but kept: not all its outputs were written.
+    bool Kept = false;
 };
 
 // The entry of the file at Path, of Size bytes. A name that ends in its only dot ("notes.") has

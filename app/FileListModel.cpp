@@ -149,7 +149,7 @@ void TFileListModel::SetRowIcons(const QList<QIcon>& Icons) {
 void TFileListModel::StageEntry(const FileListEntry& Entry) {
     FStaged.append(Entry);
     FStaged.back().Key = FNextKey++;
-    FStaged.back().UnderWay = false;
+    FStaged.back().UnderWay = FStaged.back().Kept = false;
 }
 
 void TFileListModel::CommitStaged() {
@@ -228,6 +228,28 @@ std::optional<TListedFile> TFileListModel::TakeNext() {
 void TFileListModel::DeleteEntry(quint64 Key) {
     FHandled.append(Key);
     RunChanged();
+}
+
+void TFileListModel::KeepEntry(quint64 Key) {
+    if (const int row = RowOfKey(Key); row >= 0)
+        FRows[row].Kept = true;
+}
+
+void TFileListModel::RunEnded() {
+    ShowRunChanges();
+    int first = -1;
+    int last = -1;
+    for (int row = 0; row < Count(); ++row) {
+        FileListEntry& entry = FRows[row];
+        if (entry.Kept) {
+            entry.Kept = entry.UnderWay = false;
+            --FUnderWay;
+            first = first < 0 ? row : first;
+            last = row;
+        }
+    }
+    if (first >= 0)
+        emit dataChanged(index(first, 0), index(last, ColumnCount - 1), {Qt::FontRole});
 }
 
 void TFileListModel::RunChanged() {

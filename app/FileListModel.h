@@ -61,7 +61,9 @@ public:
     int WaitingCount() const override { return Count() - FUnderWay; }
     std::optional<TListedFile> TakeNext() override;
     void DeleteEntry(quint64 Key) override;
-    void RunEnded() override { ShowRunChanges(); }
+    // The entry stays under way to the run's end, then waits again.
+    void KeepEntry(quint64 Key) override;
+    void RunEnded() override;
     // Shows what the run changed since the last time: removes the rows of the files handled
     // and marks the rows taken. Also done by itself shortly after each change.
     void ShowRunChanges();

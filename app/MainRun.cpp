@@ -77,6 +77,13 @@ void TMainForm::RunFinished(const TBatchCounts& Counts) {
     if (!Counts.StartError.isEmpty()) {
         ShowWarning(Counts.StartError);
     }
+    if (Counts.NotWritten > 0) {
+        // Said once, with the first reason: the files stay in the list for another run.
+        ShowWarning(QStringLiteral("%1 of the images could not be written, and stay in the list. "
+                                   "The first: %2")
+                        .arg(Counts.NotWritten)
+                        .arg(FNotWritten.value(0)));
+    }
     if (!Counts.FlushError.isEmpty()) {
         // The outputs are in place, but a crash of the machine now could still lose them.
         ShowWarning(QStringLiteral("The resized images could not be flushed to the disk: %1")

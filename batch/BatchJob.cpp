@@ -141,7 +141,11 @@ void TBatchJob::Handled(const TPreparedFile& File) {
         break;
     }
     emit FileHandled(File.Listed, report);
-    FList.DeleteEntry(File.Listed.Key);
+    if (report.Outcome == TFileOutcome::NotWritten) {
+        FList.KeepEntry(File.Listed.Key);
+    } else {
+        FList.DeleteEntry(File.Listed.Key);
+    }
     ++FDone;
     emit Progress(FDone, FCounts.Total);
 }

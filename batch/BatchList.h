@@ -26,6 +26,10 @@ public:
     virtual std::optional<TListedFile> TakeNext() = 0;
     // The entry Key, taken before, was handled: it leaves the list.
     virtual void DeleteEntry(quint64 Key) = 0;
+    // The entry Key, taken before, was handled but not all its outputs were written. A list
+    // may keep it, not to be taken again by this run, so that the user can run it again once
+    // the cause is mended; by default it leaves the list.
+    virtual void KeepEntry(quint64 Key) { DeleteEntry(Key); }
     // The run is over: a list that shows its changes a little later shows them all now.
     virtual void RunEnded() {}
 };

@@ -169,6 +169,16 @@ private slots:
         list.ShowRunChanges();
         QCOMPARE(list.Count(), 3);
         QVERIFY(!list.index(1, 0).data(Qt::FontRole).isValid());
+
+        // A file whose outputs were not all written stays, not taken again by the run, and
+        // waits again once the run is over.
+        run.KeepEntry(second->Key);
+        QCOMPARE(run.TakeNext()->Path, QStringLiteral("/p/b.jpg"));
+        QCOMPARE(run.TakeNext()->Path, QStringLiteral("/p/README"));
+        QCOMPARE(run.TakeNext(), std::nullopt);
+        run.RunEnded();
+        QCOMPARE(run.WaitingCount(), 1);
+        QCOMPARE(run.TakeNext()->Path, QStringLiteral("/p/a.jpg"));
     }
 };
 

@@ -676,8 +676,13 @@ private slots:
         QFile blocker(root + QStringLiteral("/Large"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
+        TBoxAnswer answer;
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
         QVERIFY(AwaitRunEnd(form));
+        // Said once, at the end, with the count and the first reason.
+        QTRY_VERIFY(answer.Text.startsWith(
+            QStringLiteral("2 of the images could not be written, and stay in the list.")));
+        QVERIFY(answer.Text.contains(QStringLiteral("cannot create the folder")));
         auto* notWritten = Control<QLabel>(form, "StatusLabel3");
         QCOMPARE(notWritten->text(), QStringLiteral("Not written: 2"));
         QVERIFY(!notWritten->isHidden());
