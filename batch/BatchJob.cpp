@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "batch/JobSlot.h"
+#include "batch/RunBudget.h"
 #include "engine/MagickImage.h"
+#include "platform/Errors.h"
 #include "platform/Processors.h"
 
 namespace {
@@ -32,15 +34,19 @@ template <typename TWork> void TBatchJob::Post(TWork Work) {
 }
 
 void TBatchJob::Start() {
-    TMagickImage::CheckLibraryLoaded();
+    // The engine runs in the workers: this process only needs to know that it loads.
+    if (!MagickLoaded) {
+        throw EInvalidGraphic("ImageMagick library not loaded");
+    }
     WorkerProgram(FOptions.Workers); // raises when there is none, before anything starts
     FCounts = {};
     FCounts.Total = FList.WaitingCount();
     FRunning = true;
     const int jobs = std::clamp(FOptions.Jobs, 1, std::max(FCounts.Total, 1));
-    FBudget = SlotBudgetFor(FOptions.MemoryBudgetBytes, FOptions.Workers.MemoryLimitBytes, jobs);
+    const TSlotBudget budget =
+        SlotBudgetFor(FOptions.MemoryBudgetBytes, FOptions.Workers.MemoryLimitBytes, jobs);
     TWorkerSettings workers = FOptions.Workers;
-    workers.MemoryLimitBytes = FBudget.WorkerBytes;
+    workers.MemoryLimitBytes = budget.WorkerBytes;
     if (workers.EngineThreads == 0) {
         // Each engine gets its share of the processors.
         workers.EngineThreads = std::max(1, UsableProcessorCount() / jobs);
@@ -61,7 +67,7 @@ void TBatchJob::Start() {
     FSlotFiles.assign(static_cast<std::size_t>(jobs), 0);
     for (int slot = 0; slot < jobs; ++slot) {
         FSlots.push_back(
-            std::make_unique<TJobSlot>(slot, workers, FBudget.MaxSourceBytes, events));
+            std::make_unique<TJobSlot>(slot, workers, budget.MaxSourceBytes, events));
     }
 }
 
@@ -101,7 +107,6 @@ void TBatchJob::Feed() {
                     Handled(*file);
                     continue;
                 }
-                ++FUnderWay;
                 ++FSlotFiles[slot];
                 FSlots[slot]->Give(std::move(file));
             }
@@ -111,7 +116,6 @@ void TBatchJob::Feed() {
 }
 
 void TBatchJob::Completed(int Slot, const std::shared_ptr<TPreparedFile>& File) {
-    --FUnderWay;
     --FSlotFiles[static_cast<std::size_t>(Slot)];
     Handled(*File);
     Feed();
@@ -151,7 +155,9 @@ void TBatchJob::Handled(const TPreparedFile& File) {
 }
 
 void TBatchJob::EndWhenDone() {
-    if (FEnded || FUnderWay > 0 || (!FStopping && FList.WaitingCount() > 0)) {
+    const bool underWay = std::any_of(FSlotFiles.begin(), FSlotFiles.end(),
+                                      [](int Files) { return Files > 0; });
+    if (FEnded || underWay || (!FStopping && FList.WaitingCount() > 0)) {
         return;
     }
     FEnded = true;

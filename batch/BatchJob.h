@@ -10,7 +10,6 @@
 
 #include "batch/BatchList.h"
 #include "batch/FileWork.h"
-#include "batch/RunBudget.h"
 #include "batch/WorkerProcess.h"
 #include "settings/Settings.h"
 
@@ -103,7 +102,6 @@ private:
     IBatchList& FList;
     TFileWork FWork;
     TJobOptions FOptions;
-    TSlotBudget FBudget;
     std::vector<std::unique_ptr<TJobSlot>> FSlots;
     // Per slot: its worker is ready, and the files it holds (under way and waiting).
     std::vector<bool> FSlotReady;
@@ -112,7 +110,6 @@ private:
     std::thread FEnding;
     TBatchCounts FCounts;
     int FDone = 0;
-    int FUnderWay = 0;
     bool FRunning = false;
     bool FStopping = false;
     bool FEnded = false;

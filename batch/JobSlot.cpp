@@ -38,7 +38,8 @@ std::shared_ptr<TPreparedFile> TJobSlot::Next() {
 }
 
 void TJobSlot::Serve() {
-    // Started here, so that slots start their workers side by side.
+    // Started here, so that slots start their workers side by side, and ended here: the kernel
+    // ends a worker with the thread that started it.
     TWorkerClient worker(FWorkers);
     try {
         worker.Start();

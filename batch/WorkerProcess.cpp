@@ -5,13 +5,8 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <condition_variable>
 #include <csignal>
 #include <cstring>
-#include <deque>
-#include <functional>
-#include <future>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -143,47 +138,6 @@ pid_t Spawn(const QString& Program, int Channel, int Diagnostics,
     return pid;
 }
 
-// Starts every worker from one thread that lasts as long as the process. The kernel kills a
-// worker when the thread that started it ends, not its process; the threads that ask for
-// workers come and go (a file's work in the window, a start with several jobs), this one never.
-class TStarterThread {
-public:
-    static pid_t Start(std::function<pid_t()> Starting) {
-        // Never freed: the thread serves until the process ends.
-        static TStarterThread* const starter = new TStarterThread;
-        return starter->Submit(std::move(Starting));
-    }
-
-private:
-    TStarterThread() { std::thread([this] { Serve(); }).detach(); }
-
-    pid_t Submit(std::function<pid_t()> Starting) {
-        std::packaged_task<pid_t()> task(std::move(Starting));
-        std::future<pid_t> started = task.get_future();
-        {
-            const std::lock_guard lock(FMutex);
-            FTasks.push_back(std::move(task));
-        }
-        FWake.notify_one();
-        return started.get(); // raises what the start raised
-    }
-
-    [[noreturn]] void Serve() {
-        for (;;) {
-            std::unique_lock lock(FMutex);
-            FWake.wait(lock, [this] { return !FTasks.empty(); });
-            std::packaged_task<pid_t()> task = std::move(FTasks.front());
-            FTasks.pop_front();
-            lock.unlock();
-            task();
-        }
-    }
-
-    std::mutex FMutex;
-    std::condition_variable FWake;
-    std::deque<std::packaged_task<pid_t()>> FTasks;
-};
-
 std::uint64_t ResidentBytes(pid_t Pid) {
     QFile statm(QStringLiteral("/proc/%1/statm").arg(Pid));
     if (!statm.open(QIODevice::ReadOnly)) {
@@ -268,9 +222,8 @@ TWorkerProcess::TWorkerProcess(const TWorkerSettings& Settings) : FSettings(Sett
         const TDescriptor workerDiagnostics(pipe[1]);
         ::fcntl(pipe[0], F_SETFL, O_NONBLOCK);
         FDiagnostics = {pipe[0], STDERR_FILENO, kDiagnosticsBytes};
-        FPid = TStarterThread::Start([&] {
-            return Spawn(program, workerChannel.Get(), workerDiagnostics.Get(), FSettings);
-        });
+        FPid = Spawn(program, workerChannel.Descriptor(), workerDiagnostics.Descriptor(),
+                     FSettings);
     }
 
     StartClock(FSettings.StartSeconds);
@@ -298,7 +251,7 @@ TWorkerProcess::~TWorkerProcess() {
 TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
     TWorkerReply reply;
     FFailure.clear();
-    if (IsLost() || !SendMessage(FChannel.Get(), TWorkerMessage::Work,
+    if (IsLost() || !SendMessage(FChannel.Descriptor(), TWorkerMessage::Work,
                                  {Request.Source, WorkRequestTrailer(Request)})) {
         Bury(true);
         reply.Failure = FFailure;
@@ -320,7 +273,7 @@ TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
 
 std::optional<QStringList> TWorkerProcess::Probe(const TProbeRequest& Request) {
     if (IsLost() ||
-        !SendMessage(FChannel.Get(), TWorkerMessage::Probe, {EncodeProbeRequest(Request)})) {
+        !SendMessage(FChannel.Descriptor(), TWorkerMessage::Probe, {EncodeProbeRequest(Request)})) {
         return std::nullopt;
     }
     StartClock(FSettings.SecondsPerFile);
@@ -330,7 +283,7 @@ std::optional<QStringList> TWorkerProcess::Probe(const TProbeRequest& Request) {
 
 std::optional<QByteArray> TWorkerProcess::Await(TWorkerMessage Kind, std::uint64_t MaxPayload) {
     const TReceiveResult received =
-        ReceiveMessage(FChannel.Get(), MaxPayload, [this] { return WithinLimits(); },
+        ReceiveMessage(FChannel.Descriptor(), MaxPayload, [this] { return WithinLimits(); },
                        &FDiagnostics);
     const bool malformed = received.Status == TReceiveStatus::Malformed ||
                            (received.Status == TReceiveStatus::Received &&

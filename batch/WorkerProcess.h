@@ -52,9 +52,9 @@ struct TWorkerReply {
 
 // One worker process, seen from the run: started locked in, fed one photograph at a time,
 // watched for its memory and time while it works. A worker that fails is ended and reaped at
-// once; it is never asked again. A worker is killed by the kernel when the process that started
-// it ends, however it ends (it is started from a thread that lasts as long as the process, so
-// any thread may make and use a TWorkerProcess, one at a time).
+// once; it is never asked again. The kernel kills a worker when the thread that started it ends,
+// however the run ends: make one on a thread that outlives it (a run's slot, or a program's
+// main thread).
 class TWorkerProcess {
 public:
     // Starts the worker and waits until it is locked in. Raises EWorkerStart.

@@ -63,9 +63,6 @@ FilterTypes EngineFilter(std::uint32_t oldFilter) {
 
 TMagickImage::TMagickImage() {
     CheckLibraryLoaded();
-    // A library only checked for the workers has no entries to call here.
-    if (!MagickLibState().Loaded)
-        throw EInvalidGraphic("ImageMagick library not loaded");
     Clear();
 }
 

@@ -7,28 +7,18 @@
 
 bool MagickLoaded = false;
 
-namespace {
-
-// Set while a TEngineCheck found the library good: the engine runs in the workers alone.
-bool CheckedForWorkers = false;
-
-} // namespace
-
 void TMagickImage::CheckLibraryLoaded() {
-    // The flag says the start-up load (or the check) worked; where the engine runs in this
-    // process, the binding says the library is still there.
-    if (!MagickLoaded || !(CheckedForWorkers || MagickLibState().Loaded))
+    // The flag says the start-up load worked; the binding says the library is still there.
+    if (!MagickLoaded || !MagickLibState().Loaded)
         throw EInvalidGraphic("ImageMagick library not loaded");
 }
 
 TEngineCheck::TEngineCheck() {
     MagickLoaded = CheckImageMagickLibrary();
-    CheckedForWorkers = MagickLoaded;
 }
 
 TEngineCheck::~TEngineCheck() {
     MagickLoaded = false;
-    CheckedForWorkers = false;
 }
 
 void ShutDownEngine() {

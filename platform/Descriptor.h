@@ -20,7 +20,8 @@ public:
     TDescriptor(const TDescriptor&) = delete;
     TDescriptor& operator=(const TDescriptor&) = delete;
 
-    int Get() const { return FDescriptor; }
+    int Descriptor() const { return FDescriptor; }
+    bool IsOpen() const { return FDescriptor >= 0; }
     // Closes the descriptor held, if any, and holds Descriptor instead.
     void Reset(int Descriptor = -1) {
         if (FDescriptor >= 0) {

@@ -175,25 +175,6 @@ QString RewriteInPlace(const TFolder& Folder, const QByteArray& Name, QByteArray
 
 namespace SafeWrite {
 
-TFolder::TFolder(TFolder&& Other) noexcept : FDescriptor(Other.FDescriptor) {
-    Other.FDescriptor = -1;
-}
-
-TFolder& TFolder::operator=(TFolder&& Other) noexcept {
-    if (this != &Other) {
-        if (FDescriptor >= 0)
-            ::close(FDescriptor);
-        FDescriptor = Other.FDescriptor;
-        Other.FDescriptor = -1;
-    }
-    return *this;
-}
-
-TFolder::~TFolder() {
-    if (FDescriptor >= 0)
-        ::close(FDescriptor);
-}
-
 QString ReasonText(int ErrorNumber) {
     char buffer[256];
     // The GNU strerror_r gives the text, in buffer or in a constant; unlike strerror it is safe

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "platform/Descriptor.h"
+
 // Writing files so that a failure is always found out and never leaves a damaged file behind,
 // and so that a symbolic link planted at a written name or folder is never followed.
 //
@@ -13,22 +15,7 @@ namespace SafeWrite {
 
 // An open folder, closed when the handle goes. Names are then made and opened relative to it,
 // so the folder cannot be swapped for a link between two steps.
-class TFolder {
-public:
-    TFolder() = default;
-    explicit TFolder(int Descriptor) : FDescriptor(Descriptor) {}
-    TFolder(TFolder&& Other) noexcept;
-    TFolder& operator=(TFolder&& Other) noexcept;
-    TFolder(const TFolder&) = delete;
-    TFolder& operator=(const TFolder&) = delete;
-    ~TFolder();
-
-    int Descriptor() const { return FDescriptor; }
-    bool IsOpen() const { return FDescriptor >= 0; }
-
-private:
-    int FDescriptor = -1;
-};
+using TFolder = TDescriptor;
 
 // A folder that was opened, or the reason it could not be.
 struct TOpenedFolder {

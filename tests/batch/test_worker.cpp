@@ -26,6 +26,7 @@
 #include <zlib.h>
 
 #include "batch/BatchJob.h"
+#include "batch/RunBudget.h"
 #include "batch/WorkerChannel.h"
 #include "batch/WorkerProcess.h"
 #include "batch/WorkerProtocol.h"
