@@ -23,7 +23,7 @@
 #include "settings/SettingsLocation.h"
 
 void TMainForm::AddFileExecute() {
-    const QStringList paths = ChoosePictureFiles(this);
+    const QStringList paths = ChoosePictureFiles(this, FWorkers);
     if (paths.isEmpty()) {
         return;
     }
@@ -60,7 +60,7 @@ void TMainForm::ImagePreviewExecute() {
         return;
     }
     const int first = std::min_element(rows.begin(), rows.end())->row();
-    ShowPreview(EntryFullPath(FileList->Entry(first)), this);
+    ShowPreview(EntryFullPath(FileList->Entry(first)), *FPreviews, this);
 }
 
 void TMainForm::EditPasteExecute() {

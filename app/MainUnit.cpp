@@ -49,6 +49,7 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
         setFont(QFont(QStringLiteral("Verdana"), 8));
     }
     FCommands = new TCommandList(this, [this] { return CommandState(); });
+    FPreviews = new TPreviewDecoder(FWorkers, this);
     BindCommands();
     CreateToolBar();
     CreateMenus();
@@ -372,4 +373,9 @@ void TMainForm::ClearAllExecute() {
         ListView->selectAll();
     }
     FCommands->Execute(TCommandId::RemoveFile);
+}
+
+void TMainForm::SetWorkerSettings(const TWorkerSettings& Workers) {
+    FWorkers = Workers;
+    FPreviews->SetWorkerSettings(Workers);
 }

@@ -8,6 +8,7 @@
 
 #include "app/Commands.h"
 #include "batch/BatchJob.h"
+#include "batch/PreviewDecoder.h"
 
 class IBatchList;
 class QAbstractItemModel;
@@ -37,8 +38,8 @@ public:
 
     // The file list: Model is shown in the list view, List is what a run works through.
     void SetFileList(QAbstractItemModel* Model, IBatchList* List);
-    // How a run starts its worker; by default the worker beside the program.
-    void SetWorkerSettings(const TWorkerSettings& Workers) { FWorkers = Workers; }
+    // How a run and the previews start their workers; by default the worker beside the program.
+    void SetWorkerSettings(const TWorkerSettings& Workers);
 
     // No import or run is under way.
     bool Idle() const { return FIdle; }
@@ -116,6 +117,8 @@ private:
     TFileListModel* FileList = nullptr;
     IBatchList* FBatchList = nullptr;
     TWorkerSettings FWorkers;
+    // Makes the pictures of the Preview windows, in a worker.
+    TPreviewDecoder* FPreviews = nullptr;
     // The run under way; it stays until it has finished, Cancel or not.
     TBatchJob* FRun = nullptr;
     bool FIdle = false;

@@ -1,17 +1,14 @@
 #include "OpenPictureDialog.h"
 
-#include <exception>
+#include <algorithm>
 
 #include <QDir>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
-#include <QImage>
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 #include <QStandardPaths>
 
-#include "platform/Picture.h"
+#include "dialogs/PreviewUnit.h"
 
 const char* const kOpenPictureFilter =
     "All Supported File Types|*.jpg;*.jpeg;*.bmp;*.gif;*.png;*.tif;*.tiff;|JPG|*.jpg;*.jpeg|BMP|"
@@ -20,31 +17,6 @@ const char* const kOpenPictureFilter =
 namespace {
 
 constexpr int kPreviewSide = 200;
-
-// The picture at Path drawn to fit the pane, keeping its proportions; empty when the registry
-// has no class for it or it cannot be read.
-QPixmap PreviewOf(const QString& Path) {
-    try {
-        TPicture picture;
-        picture.LoadFromFile(Path);
-        const int width = picture.GetWidth();
-        const int height = picture.GetHeight();
-        if (width <= 0 || height <= 0)
-            return {};
-        const double scale =
-            std::min(1.0, std::min(double(kPreviewSide) / width, double(kPreviewSide) / height));
-        const QSize size(std::max(1, qRound(width * scale)), std::max(1, qRound(height * scale)));
-        QImage canvas(size, QImage::Format_RGB32);
-        canvas.fill(Qt::white);
-        QPainter painter(&canvas);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        picture.GetGraphic()->Draw(painter, QRect(QPoint(0, 0), size));
-        painter.end();
-        return QPixmap::fromImage(canvas);
-    } catch (const std::exception&) {
-        return {}; // not a picture the registry can draw: the pane stays empty
-    }
-}
 
 } // namespace
 
@@ -58,31 +30,63 @@ QStringList QtNameFilters(const QString& Filter) {
     return filters;
 }
 
-QStringList ChoosePictureFiles(QWidget* Parent) {
-    QFileDialog dialog(Parent, QStringLiteral("Open"));
+TOpenPictureDialog::TOpenPictureDialog(QWidget* Parent, const TWorkerSettings& Workers)
+    : QFileDialog(Parent, QStringLiteral("Open")) {
     // Qt's own dialog, so that the preview pane can sit beside the file list.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::ReadOnly);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilters(QtNameFilters(QString::fromLatin1(kOpenPictureFilter)));
-    dialog.setSizeGripEnabled(true);
+    setOption(QFileDialog::DontUseNativeDialog);
+    setOption(QFileDialog::ReadOnly);
+    setFileMode(QFileDialog::ExistingFiles);
+    setNameFilters(QtNameFilters(QString::fromLatin1(kOpenPictureFilter)));
+    setSizeGripEnabled(true);
     // Where a user's pictures usually are, rather than wherever the program was started from.
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    dialog.setDirectory(QDir(pictures).exists() ? pictures : QDir::homePath());
+    setDirectory(QDir(pictures).exists() ? pictures : QDir::homePath());
 
-    auto* preview = new QLabel(&dialog);
-    preview->setObjectName(QStringLiteral("PreviewPane"));
-    preview->setAccessibleName(QStringLiteral("Preview"));
-    preview->setAlignment(Qt::AlignCenter);
-    preview->setMinimumSize(kPreviewSide, kPreviewSide);
-    preview->setFrameShape(QFrame::StyledPanel);
-    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
-        grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
-    QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
-                     [preview](const QString& Path) { preview->setPixmap(PreviewOf(Path)); });
+    FPane = new QLabel(this);
+    FPane->setObjectName(QStringLiteral("PreviewPane"));
+    FPane->setAccessibleName(QStringLiteral("Preview"));
+    FPane->setAlignment(Qt::AlignCenter);
+    FPane->setMinimumSize(kPreviewSide, kPreviewSide);
+    FPane->setFrameShape(QFrame::StyledPanel);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+        grid->addWidget(FPane, 0, grid->columnCount(), grid->rowCount(), 1);
+    // Made after the pane, so that it is freed after it.
+    FPreviews = new TPreviewDecoder(Workers, this);
+    connect(this, &QFileDialog::currentChanged, this, &TOpenPictureDialog::PreviewFile);
+    connect(FPreviews, &TPreviewDecoder::Decoded, FPane,
+            [this](quint64 Ticket, const TPreviewPicture& Picture) {
+                if (Ticket == FLatest)
+                    FPane->setPixmap(PreviewPixmap(Picture, FPane->devicePixelRatioF()));
+            });
 
     // Room for the file list beside the preview.
-    dialog.resize(dialog.sizeHint().expandedTo(QSize(860, 480)));
+    resize(sizeHint().expandedTo(QSize(860, 480)));
+}
+
+void TOpenPictureDialog::PreviewFile(const QString& Path) {
+    FPane->clear();
+    FPreviews->DropWaiting();
+    FLatest = 0;
+    if (HasPreviewFormat(Path))
+        FLatest = FPreviews->Decode(Path, qRound(kPreviewSide * FPane->devicePixelRatioF()), false);
+}
+
+void TOpenPictureDialog::accept() {
+    // The dialog would refuse a name that does not exist ("File not found"); the import reports
+    // it instead, as it does a file that went away. A folder is still entered.
+    const QStringList chosen = selectedFiles();
+    const bool anyFolder = std::any_of(chosen.begin(), chosen.end(), [](const QString& Path) {
+        return QFileInfo(Path).isDir();
+    });
+    if (chosen.isEmpty() || anyFolder) {
+        QFileDialog::accept();
+        return;
+    }
+    QDialog::accept();
+}
+
+QStringList ChoosePictureFiles(QWidget* Parent, const TWorkerSettings& Workers) {
+    TOpenPictureDialog dialog(Parent, Workers);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();

@@ -201,7 +201,8 @@ QString WorkerProgram(const TWorkerSettings& Settings) {
     return program;
 }
 
-TWorkerProcess::TWorkerProcess(const TWorkerSettings& Settings) : FSettings(Settings) {
+TWorkerProcess::TWorkerProcess(const TWorkerSettings& Workers, TKeepWaiting StillWanted)
+    : FSettings(Workers), FStillWanted(std::move(StillWanted)) {
     const QString program = WorkerProgram(FSettings);
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
@@ -248,37 +249,53 @@ TWorkerProcess::~TWorkerProcess() {
     }
 }
 
-TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
-    TWorkerReply reply;
+template <typename TDecode>
+auto TWorkerProcess::Ask(TWorkerMessage Kind, std::initializer_list<QByteArrayView> Parts,
+                         TWorkerMessage ReplyKind, std::uint64_t MaxPayload, TDecode Decode)
+    -> decltype(Decode(QByteArray())) {
     FFailure.clear();
-    if (IsLost() || !SendMessage(FChannel.Descriptor(), TWorkerMessage::Work,
-                                 {Request.Source, WorkRequestTrailer(Request)})) {
+    if (IsLost() || !SendMessage(FChannel.Descriptor(), Kind, Parts)) {
         Bury(true);
-        reply.Failure = FFailure;
-        return reply;
+        return std::nullopt;
     }
     StartClock(FSettings.SecondsPerFile);
-    const std::optional<QByteArray> payload =
-        Await(TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan));
-    if (payload) {
-        reply.Outputs = DecodePhotoOutputs(*payload, Request.Plan);
-        if (!reply.Outputs) {
-            FFailure = QStringLiteral("the worker sent a malformed message");
-            Bury();
-        }
+    const std::optional<QByteArray> payload = Await(ReplyKind, MaxPayload);
+    if (!payload) {
+        return std::nullopt;
     }
+    auto answer = Decode(*payload);
+    if (!answer) {
+        FFailure = QStringLiteral("the worker sent a malformed message");
+        Bury();
+    }
+    return answer;
+}
+
+TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
+    TWorkerReply reply;
+    reply.Outputs = Ask(TWorkerMessage::Work, {Request.Source, WorkRequestTrailer(Request)},
+                        TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan),
+                        [&](const QByteArray& Payload) {
+                            return DecodePhotoOutputs(Payload, Request.Plan);
+                        });
+    reply.Failure = FFailure;
+    return reply;
+}
+
+TPreviewReply TWorkerProcess::Preview(const TPreviewRequest& Request) {
+    TPreviewReply reply;
+    reply.Picture = Ask(TWorkerMessage::Preview, {Request.Source, PreviewRequestTrailer(Request)},
+                        TWorkerMessage::PreviewPicture, MaxPreviewPayload(Request.LongSide),
+                        [&](const QByteArray& Payload) {
+                            return DecodePreviewPicture(Payload, Request);
+                        });
     reply.Failure = FFailure;
     return reply;
 }
 
 std::optional<QStringList> TWorkerProcess::Probe(const TProbeRequest& Request) {
-    if (IsLost() ||
-        !SendMessage(FChannel.Descriptor(), TWorkerMessage::Probe, {EncodeProbeRequest(Request)})) {
-        return std::nullopt;
-    }
-    StartClock(FSettings.SecondsPerFile);
-    const std::optional<QByteArray> payload = Await(TWorkerMessage::ProbeResult, 1 << 20);
-    return payload ? DecodeProbeResult(*payload) : std::nullopt;
+    return Ask(TWorkerMessage::Probe, {EncodeProbeRequest(Request)}, TWorkerMessage::ProbeResult,
+               1 << 20, DecodeProbeResult);
 }
 
 std::optional<QByteArray> TWorkerProcess::Await(TWorkerMessage Kind, std::uint64_t MaxPayload) {
@@ -306,6 +323,10 @@ void TWorkerProcess::StartClock(int Seconds) {
 }
 
 bool TWorkerProcess::WithinLimits() {
+    if (FStillWanted && !FStillWanted()) {
+        FFailure = QStringLiteral("the answer was no longer wanted");
+        return false;
+    }
     const auto now = std::chrono::steady_clock::now();
     if (now > FDeadline) {
         const QString limit = SecondsText(FClockSeconds);
@@ -345,19 +366,29 @@ void TWorkerProcess::Bury(bool ChannelClosed) {
 
 void TWorkerClient::Start() {
     if (!FWorker) {
-        FWorker.emplace(FSettings);
+        FWorker.emplace(FSettings, FStillWanted);
     }
 }
 
-TWorkerReply TWorkerClient::Make(const TWorkRequest& Request) {
+template <typename TReply, typename TAsk> TReply TWorkerClient::Ask(TAsk AskWorker) {
     try {
         Start();
     } catch (const EWorkerStart& error) {
-        return {std::nullopt, QString::fromStdString(error.what())};
+        TReply failed;
+        failed.Failure = QString::fromStdString(error.what());
+        return failed;
     }
-    TWorkerReply reply = FWorker->Make(Request);
-    if (!reply.Outputs) {
+    TReply reply = AskWorker(*FWorker);
+    if (FWorker->IsLost()) {
         FWorker.reset();
     }
     return reply;
+}
+
+TWorkerReply TWorkerClient::Make(const TWorkRequest& Request) {
+    return Ask<TWorkerReply>([&](TWorkerProcess& Worker) { return Worker.Make(Request); });
+}
+
+TPreviewReply TWorkerClient::Preview(const TPreviewRequest& Request) {
+    return Ask<TPreviewReply>([&](TWorkerProcess& Worker) { return Worker.Preview(Request); });
 }

@@ -50,6 +50,13 @@ struct TWorkerReply {
     QString Failure;
 };
 
+// What a worker made of one preview, or why the worker was lost over it.
+struct TPreviewReply {
+    // Nothing when the worker was lost.
+    std::optional<TPreviewPicture> Picture;
+    QString Failure;
+};
+
 // One worker process, seen from the run: started locked in, fed one photograph at a time,
 // watched for its memory and time while it works. A worker that fails is ended and reaped at
 // once; it is never asked again. The kernel kills a worker when the thread that started it ends,
@@ -57,14 +64,17 @@ struct TWorkerReply {
 // main thread).
 class TWorkerProcess {
 public:
-    // Starts the worker and waits until it is locked in. Raises EWorkerStart.
-    explicit TWorkerProcess(const TWorkerSettings& Settings);
+    // Starts the worker and waits until it is locked in. Raises EWorkerStart. While the worker
+    // is awaited, StillWanted (when given) is asked as often as the limits: once it says no, the
+    // worker is ended and the request fails.
+    explicit TWorkerProcess(const TWorkerSettings& Workers, TKeepWaiting StillWanted = {});
     // Closes the channel, so the worker ends, and reaps it.
     ~TWorkerProcess();
     TWorkerProcess(const TWorkerProcess&) = delete;
     TWorkerProcess& operator=(const TWorkerProcess&) = delete;
 
     TWorkerReply Make(const TWorkRequest& Request);
+    TPreviewReply Preview(const TPreviewRequest& Request);
     // Test runs only: what the worker met trying to open File, connect and start Program.
     std::optional<QStringList> Probe(const TProbeRequest& Request);
 
@@ -74,13 +84,20 @@ public:
     const TWorkerReady& Ready() const { return FReady; }
 
 private:
+    // Sends a request of Kind made of Parts and decodes the reply of ReplyKind with Decode: its
+    // answer, or nothing when the worker was lost (then FFailure says why).
+    template <typename TDecode>
+    auto Ask(TWorkerMessage Kind, std::initializer_list<QByteArrayView> Parts,
+             TWorkerMessage ReplyKind, std::uint64_t MaxPayload, TDecode Decode)
+        -> decltype(Decode(QByteArray()));
     // The reply of kind Kind to the message just sent; nothing when the worker was lost (then
     // FFailure says why).
     std::optional<QByteArray> Await(TWorkerMessage Kind, std::uint64_t MaxPayload);
     // Starts the clock of what the worker is asked now: Seconds from now.
     void StartClock(int Seconds);
-    // False once the worker has gone past its time or memory (FFailure says which). Asked before
-    // every read of a reply: the clock every time, the memory now and then.
+    // False once the worker has gone past its time or memory, or its answer is no longer wanted
+    // (FFailure says which). Asked before every read of a reply: the clock every time, the memory
+    // now and then.
     bool WithinLimits();
     // Ends the worker and reaps it; FFailure gets what ended it unless it is set already. A
     // worker whose channel closed is likely ending on its own: it is given a moment to, so that
@@ -88,6 +105,7 @@ private:
     void Bury(bool ChannelClosed = false);
 
     TWorkerSettings FSettings;
+    TKeepWaiting FStillWanted;
     pid_t FPid = -1;
     TDescriptor FChannel;
     // The worker's standard error, a pipe: what it writes there is passed on to ours while it is
@@ -106,14 +124,23 @@ private:
 // failure, so that a crash costs one file.
 class TWorkerClient {
 public:
-    explicit TWorkerClient(const TWorkerSettings& Settings) : FSettings(Settings) {}
+    explicit TWorkerClient(const TWorkerSettings& Workers, TKeepWaiting StillWanted = {})
+        : FSettings(Workers), FStillWanted(std::move(StillWanted)) {}
 
     // Starts the worker now, so that a run that cannot have one stops before its first file.
     // Raises EWorkerStart.
     void Start();
     TWorkerReply Make(const TWorkRequest& Request);
+    TPreviewReply Preview(const TPreviewRequest& Request);
+
+    // Ends the worker now; the next request starts another.
+    void Stop() { FWorker.reset(); }
 
 private:
+    // AskWorker's reply from the worker, started if need be and dropped once lost.
+    template <typename TReply, typename TAsk> TReply Ask(TAsk AskWorker);
+
     TWorkerSettings FSettings;
+    TKeepWaiting FStillWanted;
     std::optional<TWorkerProcess> FWorker;
 };

@@ -11,7 +11,7 @@ namespace {
 
 constexpr char kMark[4] = {'V', 'K', 'W', 'P'};
 constexpr auto kStreamVersion = QDataStream::Qt_6_4;
-constexpr std::uint32_t kLastKind = static_cast<std::uint32_t>(TWorkerMessage::ProbeResult);
+constexpr std::uint32_t kLastKind = static_cast<std::uint32_t>(TWorkerMessage::PreviewPicture);
 constexpr qsizetype kTrailerLengthBytes = 4;
 
 // A reader that reports anything short, long or out of range as malformed.
@@ -89,6 +89,30 @@ bool Answers(const TEncodedOutput& Output, const TOutputRequest& Request) {
     return Output.Jpeg.isEmpty() ? !Output.Error.isEmpty() : fits;
 }
 
+// Fields with their length in the last four bytes, to follow a source's bytes.
+QByteArray WithLength(QByteArray Fields) {
+    char length[kTrailerLengthBytes];
+    qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(Fields.size()), length);
+    return Fields.append(length, kTrailerLengthBytes);
+}
+
+// The trailer's fields, Payload cut to the source before them; nothing when the lengths do not
+// add up.
+std::optional<QByteArray> CutTrailer(QByteArray& Payload) {
+    if (Payload.size() < kTrailerLengthBytes) {
+        return std::nullopt;
+    }
+    const qsizetype fieldsEnd = Payload.size() - kTrailerLengthBytes;
+    const auto fieldsLength = qFromLittleEndian<std::uint32_t>(Payload.constData() + fieldsEnd);
+    if (fieldsLength > static_cast<std::uint64_t>(fieldsEnd)) {
+        return std::nullopt;
+    }
+    const qsizetype sourceLength = fieldsEnd - static_cast<qsizetype>(fieldsLength);
+    QByteArray fields = Payload.sliced(sourceLength, fieldsLength);
+    Payload.truncate(sourceLength);
+    return fields;
+}
+
 } // namespace
 
 QByteArray MessageHeader(TWorkerMessage Kind, std::uint64_t Length) {
@@ -120,32 +144,78 @@ QByteArray WorkRequestTrailer(const TWorkRequest& Request) {
     TPayloadWriter writer;
     writer << Request.ExtensionHint;
     WritePlan(writer, Request.Plan);
-    QByteArray trailer = writer.Bytes();
-    char length[kTrailerLengthBytes];
-    qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(trailer.size()), length);
-    return trailer.append(length, kTrailerLengthBytes);
+    return WithLength(writer.Bytes());
 }
 
 std::optional<TWorkRequest> DecodeWorkRequest(QByteArray Payload) {
-    if (Payload.size() < kTrailerLengthBytes) {
+    const std::optional<QByteArray> fields = CutTrailer(Payload);
+    if (!fields) {
         return std::nullopt;
     }
-    const qsizetype fieldsEnd = Payload.size() - kTrailerLengthBytes;
-    const auto fieldsLength = qFromLittleEndian<std::uint32_t>(Payload.constData() + fieldsEnd);
-    if (fieldsLength > static_cast<std::uint64_t>(fieldsEnd)) {
-        return std::nullopt;
-    }
-    const qsizetype sourceLength = fieldsEnd - static_cast<qsizetype>(fieldsLength);
-    const QByteArray fields = Payload.sliced(sourceLength, fieldsLength);
     TWorkRequest request;
-    TPayloadReader reader(fields);
+    TPayloadReader reader(*fields);
     reader >> request.ExtensionHint;
     if (!ReadPlan(reader, request.Plan) || !reader.FineAndDone()) {
         return std::nullopt;
     }
-    Payload.truncate(sourceLength);
     request.Source = std::move(Payload);
     return request;
+}
+
+QByteArray PreviewRequestTrailer(const TPreviewRequest& Request) {
+    TPayloadWriter writer;
+    writer << Request.ExtensionHint << static_cast<qint32>(Request.LongSide) << Request.Enlarge;
+    return WithLength(writer.Bytes());
+}
+
+std::optional<TPreviewRequest> DecodePreviewRequest(QByteArray Payload) {
+    const std::optional<QByteArray> fields = CutTrailer(Payload);
+    if (!fields) {
+        return std::nullopt;
+    }
+    TPreviewRequest request;
+    qint32 longSide = 0;
+    TPayloadReader reader(*fields);
+    reader >> request.ExtensionHint >> longSide >> request.Enlarge;
+    if (!reader.FineAndDone() || longSide < 1 || longSide > kMaxPreviewSide) {
+        return std::nullopt;
+    }
+    request.LongSide = longSide;
+    request.Source = std::move(Payload);
+    return request;
+}
+
+QByteArray EncodePreviewPicture(const TPreviewPicture& Picture) {
+    TPayloadWriter writer;
+    writer << Picture.Decoded << Picture.Size.Width << Picture.Size.Height << Picture.Shown.Width
+           << Picture.Shown.Height << Picture.Rgb;
+    return writer.Bytes();
+}
+
+std::optional<TPreviewPicture> DecodePreviewPicture(const QByteArray& Payload,
+                                                    const TPreviewRequest& Request) {
+    TPayloadReader reader(Payload);
+    TPreviewPicture picture;
+    reader >> picture.Decoded >> picture.Size.Width >> picture.Size.Height >>
+        picture.Shown.Width >> picture.Shown.Height >> picture.Rgb;
+    if (!reader.FineAndDone()) {
+        return std::nullopt;
+    }
+    if (!picture.Decoded) {
+        return picture.Rgb.isEmpty() ? std::optional(TPreviewPicture{}) : std::nullopt;
+    }
+    const TDimensions shown = ShownSize(picture.Size, Request.LongSide, Request.Enlarge);
+    const bool answers = !(shown == TDimensions{}) && picture.Shown == shown &&
+                         picture.Rgb.size() == qsizetype{3} * shown.Width * shown.Height;
+    if (!answers) {
+        return std::nullopt;
+    }
+    return picture;
+}
+
+std::uint64_t MaxPreviewPayload(int LongSide) {
+    const auto side = static_cast<std::uint64_t>(std::clamp(LongSide, 1, kMaxPreviewSide));
+    return 3 * side * side + 1024;
 }
 
 QByteArray EncodePhotoOutputs(const TPhotoOutputs& Outputs) {

@@ -13,8 +13,9 @@
 #include <optional>
 
 #include "batch/PhotoOutputs.h"
+#include "batch/PreviewPicture.h"
 
-inline constexpr std::uint32_t kWorkerProtocolVersion = 2;
+inline constexpr std::uint32_t kWorkerProtocolVersion = 3;
 inline constexpr std::size_t kWorkerHeaderBytes = 20;
 
 enum class TWorkerMessage : std::uint32_t {
@@ -28,6 +29,10 @@ enum class TWorkerMessage : std::uint32_t {
     Probe = 4,
     // Worker to run: what each attempt of a Probe met.
     ProbeResult = 5,
+    // Window to worker: one picture to preview.
+    Preview = 6,
+    // Worker to window: the picture made small.
+    PreviewPicture = 7,
 };
 
 // A header as read, its fields checked.
@@ -60,6 +65,18 @@ QByteArray EncodePhotoOutputs(const TPhotoOutputs& Outputs);
 // The outputs, or nothing when the payload is malformed or does not answer Plan: one output per
 // size, in the plan's order, each fitted inside its box.
 std::optional<TPhotoOutputs> DecodePhotoOutputs(const QByteArray& Payload, const TOutputPlan& Plan);
+
+// A Preview payload is laid out as a Work payload: the source's bytes, then a trailer.
+QByteArray PreviewRequestTrailer(const TPreviewRequest& Request);
+std::optional<TPreviewRequest> DecodePreviewRequest(QByteArray Payload);
+
+QByteArray EncodePreviewPicture(const TPreviewPicture& Picture);
+// The picture, or nothing when the payload is malformed or does not answer Request: a size shown
+// other than ShownSize gives, or pixels that do not fill it.
+std::optional<TPreviewPicture> DecodePreviewPicture(const QByteArray& Payload,
+                                                    const TPreviewRequest& Request);
+// The largest answer to a preview of LongSide the window accepts.
+std::uint64_t MaxPreviewPayload(int LongSide);
 
 // What a worker tells once it is locked in.
 struct TWorkerReady {

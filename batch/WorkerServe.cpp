@@ -95,11 +95,20 @@ void ObeyTestTrigger(const QByteArray& Source, int Channel) {
     }
 }
 
-TPhotoOutputs MakeOutputs(const TWorkRequest& Request) {
+// What Make makes of one picture: its empty result (nothing decoded: the run counts the file as
+// not supported, the window cannot preview it) when the engine raised. A test source is obeyed
+// first, and the CPU time counts from now.
+template <typename TRequest, typename TMake>
+auto MakeOfPicture(const TRequest& Request, TMake Make, int Channel, const TWorkerStart& Start)
+    -> decltype(Make(Request)) {
+    if (Start.TestTriggers) {
+        ObeyTestTrigger(Request.Source, Channel);
+    }
+    LimitCpuTimeFromNow(Start.CpuSecondsPerFile);
     try {
-        return MakePhotoOutputs(Request.Source, Request.ExtensionHint, Request.Plan);
+        return Make(Request);
     } catch (...) {
-        return {}; // nothing decoded: the run counts it as not supported
+        return {};
     }
 }
 
@@ -136,11 +145,20 @@ int ServeWorker(int Channel, const TWorkerStart& Start) {
             if (!request) {
                 return kExitMalformedRequest;
             }
-            if (Start.TestTriggers) {
-                ObeyTestTrigger(request->Source, Channel);
+            reply = EncodePhotoOutputs(MakeOfPicture(
+                *request,
+                [](const TWorkRequest& Request) {
+                    return MakePhotoOutputs(Request.Source, Request.ExtensionHint, Request.Plan);
+                },
+                Channel, Start));
+        } else if (message->Kind == TWorkerMessage::Preview) {
+            const std::optional<TPreviewRequest> request =
+                DecodePreviewRequest(std::move(message->Payload));
+            if (!request) {
+                return kExitMalformedRequest;
             }
-            LimitCpuTimeFromNow(Start.CpuSecondsPerFile);
-            reply = EncodePhotoOutputs(MakeOutputs(*request));
+            replyKind = TWorkerMessage::PreviewPicture;
+            reply = EncodePreviewPicture(MakeOfPicture(*request, MakePreviewPicture, Channel, Start));
         } else if (message->Kind == TWorkerMessage::Probe && Start.TestTriggers) {
             const std::optional<TProbeRequest> request = DecodeProbeRequest(message->Payload);
             if (!request) {

@@ -1,54 +1,44 @@
 #include "PreviewUnit.h"
 
-#include <algorithm>
 #include <cmath>
-#include <exception>
-#include <memory>
 
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 #include <QScreen>
 #include <QStyle>
 
 #include "platform/Errors.h"
 #include "platform/FileNames.h"
-#include "platform/Picture.h"
 
 namespace {
 
 constexpr int PreviewSide = 300;
 
-// The default rounding mode rounds halves to the even neighbour.
-int RoundedSide(int Side, double Scale) {
-    return std::max(1, static_cast<int>(std::nearbyint(Side * Scale)));
-}
-
-// The graphic drawn at its own size, then scaled down by averaging: sampling a large
-// photograph straight into a few hundred pixels would leave it jagged.
-QImage SmoothlyScaled(TGraphic& Graphic, QSize Target) {
-    QImage full(Graphic.GetWidth(), Graphic.GetHeight(), QImage::Format_ARGB32_Premultiplied);
-    if (full.isNull()) {
-        throw EInvalidGraphic("Not enough memory to draw the picture");
-    }
-    full.fill(Qt::transparent);
-    {
-        QPainter canvas(&full);
-        Graphic.Draw(canvas, full.rect());
-    }
-    return full.scaled(Target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
+const QString CannotPreview = QStringLiteral("You can't preview this file type");
 
 } // namespace
 
 QSize PreviewSize(int Width, int Height) {
-    if (Width <= 0 || Height <= 0) {
+    const TDimensions shown = ShownSize({Width, Height}, PreviewSide, true);
+    return shown == TDimensions{} ? QSize() : QSize(shown.Width, shown.Height);
+}
+
+bool HasPreviewFormat(const QString& FileName, const TPictureRegistry& Formats) {
+    const QString extension = FileExtension(FileName);
+    return !extension.isEmpty() && Formats.FindFileFormat(extension).has_value();
+}
+
+QPixmap PreviewPixmap(const TPreviewPicture& Picture, qreal Density) {
+    if (!Picture.Decoded) {
         return {};
     }
-    const double scale = static_cast<double>(PreviewSide) / std::max(Width, Height);
-    return {RoundedSide(Width, scale), RoundedSide(Height, scale)};
+    const QImage image(reinterpret_cast<const uchar*>(Picture.Rgb.constData()),
+                       Picture.Shown.Width, Picture.Shown.Height, 3 * Picture.Shown.Width,
+                       QImage::Format_RGB888);
+    QPixmap pixmap = QPixmap::fromImage(image); // a copy: the bytes may go
+    pixmap.setDevicePixelRatio(Density);
+    return pixmap;
 }
 
 TPreviewForm::TPreviewForm(QWidget* Owner)
@@ -60,22 +50,21 @@ TPreviewForm::TPreviewForm(QWidget* Owner)
     setAccessibleName(windowTitle());
     Image = new QLabel(this);
     Image->setObjectName(QStringLiteral("Image"));
+    Image->setScaledContents(true);
     Image->setGeometry(0, 0, PreviewSide, PreviewSide);
     setFixedSize(Image->size());
 }
 
-void TPreviewForm::LoadPicture(const QString& FileName, const TPictureRegistry& Formats) {
-    TPicture picture(Formats);
-    picture.LoadFromFile(FileName);
-    const QSize shown = PreviewSize(picture.GetWidth(), picture.GetHeight());
-    if (shown.isEmpty()) {
+int TPreviewForm::PictureSide() const {
+    return static_cast<int>(std::lround(PreviewSide * devicePixelRatioF()));
+}
+
+void TPreviewForm::ShowPicture(const QString& FileName, const TPreviewPicture& Picture) {
+    const QSize shown = PreviewSize(Picture.Size.Width, Picture.Size.Height);
+    if (!Picture.Decoded || shown.isEmpty()) {
         throw EInvalidGraphic("The file holds no picture");
     }
-    // Drawn at the screen's own pixel density, so the preview stays sharp on a dense screen.
-    const qreal density = devicePixelRatioF();
-    QPixmap pixmap = QPixmap::fromImage(SmoothlyScaled(*picture.GetGraphic(), shown * density));
-    pixmap.setDevicePixelRatio(density);
-    Image->setPixmap(pixmap);
+    Image->setPixmap(PreviewPixmap(Picture, devicePixelRatioF()));
     Image->setGeometry(QRect(QPoint(0, 0), shown));
     setFixedSize(shown);
 
@@ -84,8 +73,8 @@ void TPreviewForm::LoadPicture(const QString& FileName, const TPictureRegistry& 
     setAccessibleName(windowTitle());
     Image->setAccessibleName(name);
     Image->setAccessibleDescription(QStringLiteral("%1 by %2 pixels, shown at %3 by %4")
-                                        .arg(picture.GetWidth())
-                                        .arg(picture.GetHeight())
+                                        .arg(Picture.Size.Width)
+                                        .arg(Picture.Size.Height)
                                         .arg(shown.width())
                                         .arg(shown.height()));
 }
@@ -98,20 +87,35 @@ void TPreviewForm::keyPressEvent(QKeyEvent* Event) {
     QWidget::keyPressEvent(Event);
 }
 
-TPreviewForm* ShowPreview(const QString& FileName, QWidget* Owner, const TPreviewWarning& Warn) {
-    auto form = std::make_unique<TPreviewForm>(Owner);
-    try {
-        form->LoadPicture(FileName);
-    } catch (const std::exception&) {
-        form.reset();
-        Warn(Owner, QStringLiteral("You can't preview this file type"));
+TPreviewForm* ShowPreview(const QString& FileName, TPreviewDecoder& Decoder, QWidget* Owner,
+                          const TPreviewWarning& Warn, const TPictureRegistry& Formats) {
+    if (!HasPreviewFormat(FileName, Formats)) {
+        Warn(Owner, CannotPreview);
         return nullptr;
     }
-    if (const QScreen* screen = form->screen(); screen != nullptr) {
-        form->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, form->size(),
-                                              screen->availableGeometry()));
-    }
-    form->show();
-    form->activateWindow();
-    return form.release();
+    auto* form = new TPreviewForm(Owner);
+    const quint64 ticket = Decoder.Decode(FileName, form->PictureSide(), true);
+    // The form waits, unshown, for its own picture; it goes with the decoder if that goes first.
+    QObject::connect(&Decoder, &QObject::destroyed, form, &QObject::deleteLater);
+    QObject::connect(
+        &Decoder, &TPreviewDecoder::Decoded, form,
+        [form, ticket, FileName, Owner, Warn](quint64 Ticket, const TPreviewPicture& Picture) {
+            if (Ticket != ticket) {
+                return; // another window's picture
+            }
+            try {
+                form->ShowPicture(FileName, Picture);
+            } catch (const EInvalidGraphic&) {
+                form->deleteLater();
+                Warn(Owner, CannotPreview);
+                return;
+            }
+            if (const QScreen* screen = form->screen(); screen != nullptr) {
+                form->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
+                                                      form->size(), screen->availableGeometry()));
+            }
+            form->show();
+            form->activateWindow();
+        });
+    return form;
 }

@@ -2,10 +2,12 @@
 
 #include <functional>
 
+#include <QPixmap>
 #include <QSize>
 #include <QString>
 #include <QWidget>
 
+#include "batch/PreviewDecoder.h"
 #include "dialogs/MessageDialogs.h"
 #include "platform/PictureRegistry.h"
 
@@ -17,6 +19,14 @@ class QLabel;
 // shown 1 pixel wide. An empty size for a picture without pixels.
 QSize PreviewSize(int Width, int Height);
 
+// Whether Formats has a registration for the extension of FileName (the text after its last
+// dot, compared without regard to case): the files a preview is tried for.
+bool HasPreviewFormat(const QString& FileName, const TPictureRegistry& Formats = PictureRegistry());
+
+// A picture a TPreviewDecoder made, as a pixmap for a screen of Density device pixels to one;
+// null when nothing was decoded.
+QPixmap PreviewPixmap(const TPreviewPicture& Picture, qreal Density);
+
 // A tool window that shows one picture file, scaled so that its longer side is 300 pixels.
 // Not modal; frees itself when it is closed; Esc closes it.
 class TPreviewForm : public QWidget {
@@ -26,11 +36,14 @@ public:
     // A form with an owner stays above it and is freed with it.
     explicit TPreviewForm(QWidget* Owner = nullptr);
 
-    // Reads the file through the graphic class that Formats registered for its extension, shows
-    // it at PreviewSize, sizes the window to it and captions it "Preview - " and the file's
-    // name. Raises EInvalidGraphic for an extension without a registration and for a file that
-    // gives no picture, and passes on whatever the graphic raises.
-    void LoadPicture(const QString& FileName, const TPictureRegistry& Formats = PictureRegistry());
+    // The longer side, in device pixels, of the picture this window shows: sharp on a dense
+    // screen.
+    int PictureSide() const;
+
+    // Shows Picture, made of the file at FileName at PictureSide, at the PreviewSize of the
+    // picture's own size, sizes the window to it and captions it "Preview - " and the file's
+    // name. Raises EInvalidGraphic for a picture that was not decoded.
+    void ShowPicture(const QString& FileName, const TPreviewPicture& Picture);
 
     // The picture control, filling the window from its top-left corner.
     QLabel* Image;
@@ -42,8 +55,11 @@ protected:
 // Where the warning of a file that cannot be previewed goes.
 using TPreviewWarning = std::function<void(QWidget* Parent, const QString& Text)>;
 
-// Opens a further preview window for the file at FileName, centred on the screen, without
-// waiting for it, and returns it. When the file cannot be shown, the window is freed unshown,
-// Warn is given "You can't preview this file type" and the result is null.
-TPreviewForm* ShowPreview(const QString& FileName, QWidget* Owner = nullptr,
-                          const TPreviewWarning& Warn = WarningDialog);
+// Opens a further preview window for the file at FileName, without waiting for it: Decoder makes
+// the picture, and the window is shown, centred on the screen, once it has. Returns the window,
+// unshown until then. When the file cannot be shown, the window is freed unshown and Warn is
+// given "You can't preview this file type": at once, with a null result, for an extension that
+// Formats does not know; when the picture comes back empty, otherwise.
+TPreviewForm* ShowPreview(const QString& FileName, TPreviewDecoder& Decoder,
+                          QWidget* Owner = nullptr, const TPreviewWarning& Warn = WarningDialog,
+                          const TPictureRegistry& Formats = PictureRegistry());

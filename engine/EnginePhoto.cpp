@@ -166,3 +166,16 @@ QByteArray TEnginePhoto::EncodeJpeg(int Quality, QString& Error) const {
     }
     return QByteArray(reinterpret_cast<const char*>(buffer.get()), static_cast<qsizetype>(length));
 }
+
+QByteArray TEnginePhoto::RgbPixels() const {
+    const QSize size = Size();
+    if (size.isEmpty())
+        return {};
+    QByteArray pixels(qsizetype{3} * size.width() * size.height(), Qt::Uninitialized);
+    const TExceptionRecord exception;
+    if (Magick::DispatchImage(Frame.get(), 0, 0, static_cast<size_t>(size.width()),
+                              static_cast<size_t>(size.height()), "RGB", CharPixel, pixels.data(),
+                              exception.get()) == MagickFalse)
+        return {};
+    return pixels;
+}

@@ -51,6 +51,9 @@ public:
     // The picture as a JPEG file's bytes. Quality 0 is the lowest quality, a negative one the
     // encoder's default. Empty, with Error filled, when the engine refuses.
     QByteArray EncodeJpeg(int Quality, QString& Error) const;
+    // The pixels as 8-bit red, green and blue, row after row without padding; empty when there
+    // are none or the engine fails.
+    QByteArray RgbPixels() const;
 
 private:
     struct TImageRelease {

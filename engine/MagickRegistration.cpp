@@ -19,6 +19,10 @@ constexpr qsizetype kMaxFilterLength = 3998;
 
 void RegisterMagickFormats(TPictureRegistry& Registry) {
     MagickLoaded = LoadImageMagick("");
+    RegisterMagickFormatTable(Registry);
+}
+
+void RegisterMagickFormatTable(TPictureRegistry& Registry) {
     const QString machinery = QString::fromLatin1(kMachineryExtensions);
     const QString notPreviewed = QString::fromLatin1(kNotPreviewedExtensions);
     QString done;

@@ -7,6 +7,10 @@
 // when the machinery's filter text would grow past what its open dialogs take.
 void RegisterMagickFormats(TPictureRegistry& Registry = PictureRegistry());
 
+// The same registrations without loading the engine: for a program whose workers decode, and
+// which only asks whether a file's extension is one of the engine's.
+void RegisterMagickFormatTable(TPictureRegistry& Registry = PictureRegistry());
+
 // Start-up and shut-down of the engine in the order the program relies on: the engine is loaded
 // and its formats registered on construction; the reference is given back and the library freed
 // on destruction, whatever references are still open.

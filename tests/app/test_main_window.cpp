@@ -43,44 +43,19 @@
 #include "app/OpenPictureDialog.h"
 #include "dialogs/AboutUnit.h"
 #include "engine/MagickImage.h"
-#include "engine/MagickRegistration.h"
+#include "app/StartUp.h"
 #include "platform/Errors.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
 #include "support/ImageFiles.h"
 #include "support/ListStub.h"
 #include "support/TestMain.h"
+#include "support/MessageBoxes.h"
 #include "support/Workers.h"
 
 namespace {
 
 using vk_test::TListStub;
-
-// Answers the next message box with its default button and keeps what it said.
-class TBoxAnswer : public QObject {
-public:
-    QString Title, Text;
-    QMessageBox::Icon Icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons Buttons;
-
-    TBoxAnswer() { Poll(); }
-
-private:
-    void Poll() {
-        QTimer::singleShot(20, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr) {
-                Poll();
-                return;
-            }
-            Title = box->windowTitle();
-            Text = box->text();
-            Icon = box->icon();
-            Buttons = box->standardButtons();
-            box->accept();
-        });
-    }
-};
 
 // Lets the event loop wait for events once, as it does when the user does nothing: the
 // moment the window's rules are evaluated.
@@ -131,7 +106,7 @@ bool MakeFiles(const QTemporaryDir& Folder, std::initializer_list<const char*> N
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-    std::optional<TEngineModule> Engine;
+    std::optional<TStartUp> Engine;
     QTemporaryDir Sources;
     QList<QUrl> OpenedUrls;
 
@@ -603,7 +578,7 @@ private slots:
         form.SetWorkerSettings(vk_test::TestWorkers());
         TListStub list;
         form.SetFileList(nullptr, &list);
-        TBoxAnswer answer;
+        vk_test::TBoxAnswer answer;
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
         QCOMPARE(answer.Title, QStringLiteral("Warning"));
         QCOMPARE(answer.Text, QStringLiteral("There are no image files loaded"));
@@ -676,7 +651,7 @@ private slots:
         QFile blocker(root + QStringLiteral("/Large"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        TBoxAnswer answer;
+        vk_test::TBoxAnswer answer;
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
         QVERIFY(AwaitRunEnd(form));
         // Said once, at the end, with the count and the first reason.
@@ -794,7 +769,7 @@ private slots:
         TListStub list(MakeImages(1));
         form.SetFileList(nullptr, &list);
         MagickLoaded = false;
-        TBoxAnswer answer;
+        vk_test::TBoxAnswer answer;
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
         MagickLoaded = true;
         QCOMPARE(answer.Text, QStringLiteral("ImageMagick library not loaded"));
@@ -804,7 +779,7 @@ private slots:
     }
 
     void escapedErrorIsReportedAndTheProgramGoesOn() {
-        TBoxAnswer answer;
+        vk_test::TBoxAnswer answer;
         QTimer::singleShot(0,
                            [] { throw Exception("Unable to write to /nowhere/vellumkite.ini"); });
         bool after = false;

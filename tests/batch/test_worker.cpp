@@ -45,54 +45,9 @@ namespace {
 
 using vk_test::LargeOnlyPlan;
 using vk_test::PngChunk;
+using vk_test::TextBombPng;
 using vk_test::TListStub;
 
-// A PNG of one grey pixel whose compressed comment inflates to Mebibytes MiB of zeros. Each MiB
-// is deflated once after a full flush, which leaves the stream byte-aligned with an empty
-// dictionary, so the same bytes can stand for every MiB.
-QByteArray TextBombPng(int Mebibytes) {
-    const QByteArray zeros(1 << 20, '\0');
-    z_stream stream = {};
-    deflateInit(&stream, Z_BEST_COMPRESSION);
-    QByteArray buffer(1 << 16, '\0');
-    auto deflateSome = [&](const QByteArray& Input, int Flush) {
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Input.constData()));
-        stream.avail_in = static_cast<uInt>(Input.size());
-        QByteArray out;
-        do {
-            stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
-            stream.avail_out = static_cast<uInt>(buffer.size());
-            deflate(&stream, Flush);
-            out.append(buffer.constData(), buffer.size() - static_cast<qsizetype>(stream.avail_out));
-        } while (stream.avail_out == 0);
-        return out;
-    };
-    const QByteArray first = deflateSome(zeros, Z_FULL_FLUSH); // with the two-byte header
-    const QByteArray block = deflateSome(zeros, Z_FULL_FLUSH);
-    QByteArray tail = deflateSome(QByteArray(), Z_FINISH);
-    deflateEnd(&stream);
-    uLong checksum = adler32(1, reinterpret_cast<const Bytef*>(zeros.constData()), zeros.size());
-    const uLong one = checksum;
-    for (int i = 1; i < Mebibytes; ++i) {
-        checksum = adler32_combine(checksum, one, zeros.size());
-    }
-    qToBigEndian<quint32>(static_cast<quint32>(checksum), tail.data() + tail.size() - 4);
-    QByteArray text = first;
-    text.reserve(first.size() + block.size() * Mebibytes + tail.size());
-    for (int i = 1; i < Mebibytes; ++i) {
-        text += block;
-    }
-    text += tail;
-
-    QByteArray header(13, '\0');
-    qToBigEndian<quint32>(1, header.data());
-    qToBigEndian<quint32>(1, header.data() + 4);
-    header[8] = 8; // bit depth; colour type 0 (grey), no interlace
-    const QByteArray pixels = QByteArray::fromHex("789c6360000000020001"); // filter 0, grey 0
-    return QByteArray::fromHex("89504e470d0a1a0a") + PngChunk("IHDR", header) +
-           PngChunk("zTXt", QByteArray("Comment\0", 9) + text) /* keyword, deflate */ +
-           PngChunk("IDAT", pixels) + PngChunk("IEND", QByteArray());
-}
 
 // Points this process's standard error at File for the life of the object.
 class TStandardErrorTo {
@@ -235,13 +190,44 @@ private slots:
         QVERIFY(!DecodePhotoOutputs(EncodePhotoOutputs(honest) + "x", plan));
     }
 
+    // A preview is believed only when its size shown follows from the picture's own size and
+    // its pixels fill it; a real one comes through a worker whole.
+    void previewsMustAnswerTheRequest() {
+        TPreviewRequest request{vk_test::ReadBytes(Picture(QStringLiteral("v.png"), 640, 480)),
+                                QStringLiteral("png"), 300, true};
+        TPreviewPicture honest{true, {640, 480}, {300, 225}, QByteArray(3 * 300 * 225, 'x')};
+        QVERIFY(DecodePreviewPicture(EncodePreviewPicture(honest), request));
+        TPreviewPicture otherSize = honest;
+        otherSize.Shown = {300, 226};
+        TPreviewPicture short_ = honest;
+        short_.Rgb.chop(1);
+        TPreviewPicture emptyButPixels;
+        emptyButPixels.Rgb = "x";
+        for (const TPreviewPicture& lie : {otherSize, short_, emptyButPixels}) {
+            QVERIFY(!DecodePreviewPicture(EncodePreviewPicture(lie), request));
+        }
+        const std::optional<TPreviewRequest> decoded =
+            DecodePreviewRequest(request.Source + PreviewRequestTrailer(request));
+        QVERIFY(decoded && decoded->Source == request.Source && decoded->LongSide == 300);
+        request.LongSide = kMaxPreviewSide + 1;
+        QVERIFY(!DecodePreviewRequest(request.Source + PreviewRequestTrailer(request)));
+
+        request.LongSide = 100;
+        request.Enlarge = false;
+        TWorkerProcess worker(vk_test::TestWorkers());
+        const TPreviewReply reply = worker.Preview(request);
+        QVERIFY2(reply.Picture && reply.Picture->Decoded, qPrintable(reply.Failure));
+        QCOMPARE(reply.Picture->Size, (TDimensions{640, 480}));
+        QCOMPARE(reply.Picture->Shown, (TDimensions{100, 75}));
+    }
+
     // A worker that is silent at its start, lies about a message's length or ends by itself is
     // ended and reaped, and the reason given is what it did: never believed, never called
     // killed when it ended on its own, never timed by the per-file limit while it starts.
     void aMisbehavingWorkerIsEndedWithItsReason_data() {
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("reason");
-        const QByteArray ready = "printf 'VKWP\\002\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0"
+        const QByteArray ready = "printf 'VKWP\\003\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0"
                                  "\\0\\0\\001\\377\\377\\377\\377' >&3\n"
                                  "head -c 1 <&3 >/dev/null\n";
         QTest::newRow("silent")
@@ -249,7 +235,7 @@ private slots:
             << QStringLiteral("the worker did not start: no answer within 1 second");
         // An answer declaring a terabyte.
         QTest::newRow("oversized")
-            << ready + "printf 'VKWP\\002\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
+            << ready + "printf 'VKWP\\003\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
                        "exec sleep 600\n"
             << QStringLiteral("the worker sent a malformed message");
         QTest::newRow("ends") << ready + "exec 3>&-\nsleep 0.3\nexit 0\n"
