@@ -31,7 +31,7 @@ void TMainForm::ProcessImagesExecute() {
     TJobOptions options;
     options.Workers = FWorkers;
     options.Jobs = JobsFor(Settings);
-    auto* run = new TBatchJob(*FBatchList, Settings, DefaultOutputRoot(), options, this);
+    auto* run = new TBatchJob(*FBatchList, Settings, OutputRootFor(Settings), options, this);
     connect(run, &TBatchJob::Progress, this, &TMainForm::RunProgress);
     connect(run, &TBatchJob::FileHandled, this, &TMainForm::RunFileHandled);
     connect(run, &TBatchJob::Finished, this, &TMainForm::RunFinished);

@@ -143,6 +143,9 @@ void TBatchJob::Handled(const TPreparedFile& File) {
     case TFileOutcome::NotWritten:
         ++FCounts.NotWritten;
         break;
+    case TFileOutcome::Skipped:
+        ++FCounts.Skipped;
+        break;
     }
     emit FileHandled(File.Listed, report);
     if (report.Outcome == TFileOutcome::NotWritten) {

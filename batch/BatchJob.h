@@ -25,6 +25,8 @@ struct TBatchCounts {
     int NonSupported = 0;
     // Loaded, but at least one enabled size could not be written.
     int NotWritten = 0;
+    // Skipped: every output already there and up to date.
+    int Skipped = 0;
     // Files read only in part (cut short); they are counted above as well.
     int PartlyRead = 0;
     // Stopped with files left in the list.

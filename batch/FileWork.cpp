@@ -7,33 +7,60 @@
 
 namespace {
 
+bool NotOlder(const timespec& Time, const timespec& Than) {
+    return Time.tv_sec != Than.tv_sec ? Time.tv_sec > Than.tv_sec : Time.tv_nsec >= Than.tv_nsec;
+}
+
+// Whether every output of File exists already, none older than its source.
+bool OutputsUpToDate(const TPreparedFile& File) {
+    struct stat source = {};
+    if (::stat(EncodeFileName(File.Listed.Path).constData(), &source) != 0) {
+        return false;
+    }
+    for (std::size_t i = 0; i < File.Folders.size(); ++i) {
+        struct stat output = {};
+        const QByteArray name = EncodeFileName(FileNamePart(File.OutputPaths[qsizetype(i)]));
+        if (::fstatat(File.Folders[i].Descriptor(), name.constData(), &output, 0) != 0 ||
+            !NotOlder(output.st_mtim, source.st_mtim)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Reads the source of File whole into Source, or says in its report why not.
 bool ReadSource(TPreparedFile& File, qint64 MaxSourceBytes, QByteArray& Source) {
     struct stat status = {};
     const QByteArray path = EncodeFileName(File.Listed.Path);
-    if (::stat(path.constData(), &status) == 0 && status.st_size > MaxSourceBytes) {
-        File.Report.Failure =
-            QStringLiteral("the file is larger than the %1 MB a file may have in this run")
-                .arg(MaxSourceBytes >> 20);
-        return false;
+    if (::stat(path.constData(), &status) == 0) {
+        File.SourceModified = status.st_mtim;
+        if (status.st_size > MaxSourceBytes) {
+            File.Report.Failure =
+                QStringLiteral("the file is larger than the %1 MB a file may have in this run")
+                    .arg(MaxSourceBytes >> 20);
+            return false;
+        }
     }
     // An empty file is not supported.
     return ReadRegularFileInto(File.Listed.Path, MaxSourceBytes, Source) && !Source.isEmpty();
 }
 
-// Writes one output; false when it was not written (noted in Report).
-bool WriteOutput(const QString& OutputPath, const TEncodedOutput& Output,
-                 const SafeWrite::TFolder& Folder, TFileReport& Report) {
+// Writes one output of File; false when it was not written (noted in its report).
+bool WriteOutput(TPreparedFile& File, std::size_t Index, const TEncodedOutput& Output) {
+    const QString& outputPath = File.OutputPaths[static_cast<qsizetype>(Index)];
     QString reason = Output.Error;
-    if (!Output.Jpeg.isEmpty()) {
-        reason =
-            SafeWrite::WriteFileIn(Folder, EncodeFileName(FileNamePart(OutputPath)), Output.Jpeg);
+    if (!Output.Bytes.isEmpty()) {
+        const std::optional<timespec> dated =
+            File.KeepDates ? File.SourceModified : std::nullopt;
+        reason = SafeWrite::WriteFileIn(File.Folders[Index],
+                                        EncodeFileName(FileNamePart(outputPath)), Output.Bytes,
+                                        dated);
     }
     if (!reason.isEmpty()) {
-        Report.NotWritten.push_back({OutputPath, reason});
+        File.Report.NotWritten.push_back({outputPath, reason});
         return false;
     }
-    Report.Written.push_back({OutputPath, Output.Dimensions, Output.Jpeg.size()});
+    File.Report.Written.push_back({outputPath, Output.Dimensions, Output.Bytes.size()});
     return true;
 }
 
@@ -54,9 +81,7 @@ void Finish(TPreparedFile& File, const TWorkerReply& Reply) {
     report.PartialReadReason = made.PartialReadReason;
     bool allWritten = report.NotWritten.empty();
     for (std::size_t i = 0; i < made.Outputs.size(); ++i) {
-        allWritten = WriteOutput(File.OutputPaths[static_cast<qsizetype>(i)], made.Outputs[i],
-                                 File.Folders[i], report) &&
-                     allWritten;
+        allWritten = WriteOutput(File, i, made.Outputs[i]) && allWritten;
     }
     report.Outcome = allWritten ? TFileOutcome::Processed : TFileOutcome::NotWritten;
 }
@@ -64,12 +89,17 @@ void Finish(TPreparedFile& File, const TWorkerReply& Reply) {
 } // namespace
 
 TFileWork::TFileWork(const TSettings& RunSettings, const QString& OutputRoot)
-    : FPlan(PlanFor(RunSettings)), FTree(OutputRoot) {}
+    : FPlan(PlanFor(RunSettings)), FFormatChoice(RunSettings.OutputFormat),
+      FKeepDates(RunSettings.KeepDates), FSkipExisting(RunSettings.SkipExisting),
+      FTree(OutputRoot) {}
 
 TPreparedFile TFileWork::Prepare(const TListedFile& File) {
     TPreparedFile file;
     file.Listed = File;
+    file.KeepDates = FKeepDates;
     file.Request.Plan = FPlan;
+    file.Request.ExtensionHint = FileExtension(File.Path);
+    file.Request.Plan.Format = OutputFormatFor(FFormatChoice, file.Request.ExtensionHint);
     if (file.Request.Plan.Sizes.empty()) {
         file.Report.Outcome = TFileOutcome::Processed; // nothing asked of this file
         return file;
@@ -81,7 +111,10 @@ TPreparedFile TFileWork::Prepare(const TListedFile& File) {
         file.Report.Outcome = TFileOutcome::NotWritten;
         return file;
     }
-    file.Request.ExtensionHint = FileExtension(File.Path);
+    if (FSkipExisting && file.Report.NotWritten.empty() && OutputsUpToDate(file)) {
+        file.Report.Outcome = TFileOutcome::Skipped;
+        return file;
+    }
     file.NeedsWorker = true;
     return file;
 }
@@ -118,7 +151,9 @@ void TFileWork::OpenFolders(TPreparedFile& File) {
                  QStringLiteral("cannot create the folder: ") + opened.Error});
             continue;
         }
-        const QString outputPath = FTree.OutputPath(File.Listed.Path, request.Size, subfolder);
+        const QString outputPath =
+            FTree.OutputPath(File.Listed.Path, request.Size, subfolder,
+                             QLatin1String(FormatInfo(File.Request.Plan.Format).Extension));
         FTree.Claim(outputPath, File.Listed.Path);
         kept.push_back(request);
         File.Folders.push_back(std::move(opened.Folder));

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <ctime>
+#include <optional>
 #include <vector>
 
 #include "batch/BatchList.h"
@@ -25,7 +27,7 @@ struct TWrittenOutput {
     qint64 Bytes = 0;
 };
 
-enum class TFileOutcome { Processed, NonSupported, NotWritten };
+enum class TFileOutcome { Processed, NonSupported, NotWritten, Skipped };
 
 // What became of one file, for whoever shows the run.
 struct TFileReport {
@@ -50,6 +52,9 @@ struct TPreparedFile {
     std::vector<SafeWrite::TFolder> Folders;
     // The file each size of the plan goes to, in its order; decided when the file was taken.
     QStringList OutputPaths;
+    // The source's modification time, which its outputs get when the run keeps dates.
+    std::optional<timespec> SourceModified;
+    bool KeepDates = false;
     TFileReport Report;
     // False when the file is handled already (nothing asked of it, no folder to write in).
     bool NeedsWorker = false;
@@ -61,11 +66,14 @@ struct TPreparedFile {
 // make the outputs and write them.
 class TFileWork {
 public:
-    // The run works with the settings it started with: its plan is made here.
+    // The run works with the settings it started with: its plan is made here. Each file's
+    // outputs take the format its settings choose for it.
     TFileWork(const TSettings& RunSettings, const QString& OutputRoot);
 
     // Opens the output root the first time (and holds it for the run: a link swapped in for it
-    // later receives nothing), the size folders below it, and claims the outputs' names.
+    // later receives nothing), the size folders below it, and claims the outputs' names. When the
+    // settings skip what is up to date, a file whose outputs all exist, none older than it, is
+    // handled here as skipped: its source is not read.
     TPreparedFile Prepare(const TListedFile& File);
     // Reads the source into Buffer (refused unread when larger than MaxSourceBytes), has Worker
     // make the outputs and writes them. Touches nothing of the run but File and Buffer, so files
@@ -82,6 +90,9 @@ private:
 
     // What the run makes of every file; each file's copy loses the sizes it cannot write.
     TOutputPlan FPlan;
+    std::int32_t FFormatChoice;
+    bool FKeepDates;
+    bool FSkipExisting;
     TOutputTree FTree;
     SafeWrite::TOpenedFolder FRoot;
 };

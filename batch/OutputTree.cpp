@@ -12,13 +12,25 @@
 
 #include "platform/DesktopFolder.h"
 #include "platform/FileNames.h"
+#include "settings/Settings.h"
 
-QString OutputName(const QString& SourcePath) {
-    return FileNameWithoutExtension(SourcePath) + QStringLiteral(".jpg");
+QString OutputName(const QString& SourcePath, const QString& Extension) {
+    return FileNameWithoutExtension(SourcePath) + QLatin1Char('.') + Extension;
 }
 
 QString DefaultOutputRoot() {
     return GetDesktopFolder() + QStringLiteral("Resized Images/");
+}
+
+QString OutputRootFor(const TSettings& RunSettings) {
+    if (RunSettings.OutputFolder.isEmpty()) {
+        return DefaultOutputRoot();
+    }
+    QString root = QDir(RunSettings.OutputFolder).absolutePath();
+    if (!root.endsWith(QLatin1Char('/'))) {
+        root += QLatin1Char('/');
+    }
+    return root;
 }
 
 TOutputTree::TOutputTree(const QString& Root) : FRoot(Root) {
@@ -65,17 +77,18 @@ QString TOutputTree::FlushToDisk() const {
 }
 
 QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size,
-                                const QString& Subfolder) const {
+                                const QString& Subfolder, const QString& Extension) const {
     const quint64 source = Digest(SourceKey(SourcePath));
-    const QString plain = SizeFolder(Size, Subfolder) + SizePrefix(Size) + OutputName(SourcePath);
-    QString candidate = plain;
-    const QString stem = plain.chopped(4); // without ".jpg"
+    QString candidate =
+        SizeFolder(Size, Subfolder) + SizePrefix(Size) + OutputName(SourcePath, Extension);
+    const QString dotExtension = QLatin1Char('.') + Extension;
+    const QString stem = candidate.chopped(dotExtension.size());
     for (int number = 2;; ++number) {
         const auto owner = FOwners.constFind(Digest(candidate));
         if (owner == FOwners.cend() || owner.value() == source) {
             return candidate;
         }
-        candidate = stem + QStringLiteral(" (%1).jpg").arg(number);
+        candidate = stem + QStringLiteral(" (%1)").arg(number) + dotExtension;
     }
 }
 

@@ -7,13 +7,16 @@
 #include "batch/OutputSize.h"
 #include "platform/SafeWrite.h"
 
-// The source's file name with its extension replaced by ".jpg" (appended when it has none); the
-// extension runs from the last "." of the name to its end.
-QString OutputName(const QString& SourcePath);
+// The source's file name with its extension replaced by Extension (given without its dot;
+// appended when the name has none); the extension runs from the last "." of the name to its end.
+QString OutputName(const QString& SourcePath, const QString& Extension = QStringLiteral("jpg"));
 
 // "Resized Images/" in the desktop folder: where a run writes unless told otherwise. Raises as
 // GetDesktopFolder does.
 QString DefaultOutputRoot();
+// The output folder the settings name, as an absolute path ending in "/"; DefaultOutputRoot
+// when they name none.
+QString OutputRootFor(const TSettings& RunSettings);
 
 // Where one run writes: the output root, a folder per size below it, and the names the run has
 // written so far, so that two sources never write the same file within one run.
@@ -43,10 +46,11 @@ public:
     QString FlushToDisk() const;
 
     // The file that SourcePath makes in Size: the size folder (with Subfolder), the prefix and
-    // the output name. If another source of this run already wrote that file, " (2)", " (3)",
-    // ... goes before ".jpg"; the same source gets back the file it wrote before.
-    QString OutputPath(const QString& SourcePath, TOutputSize Size,
-                       const QString& Subfolder = {}) const;
+    // the output name with Extension. If another source of this run already wrote that file,
+    // " (2)", " (3)", ... goes before the extension; the same source gets back the file it wrote
+    // before.
+    QString OutputPath(const QString& SourcePath, TOutputSize Size, const QString& Subfolder = {},
+                       const QString& Extension = QStringLiteral("jpg")) const;
     // Records that SourcePath wrote OutputPath.
     void Claim(const QString& OutputPath, const QString& SourcePath);
 

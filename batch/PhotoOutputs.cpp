@@ -20,6 +20,14 @@ TDimensions Upright(TDimensions Stored, int Orientation) {
     return Orientation >= 5 && Orientation <= 8 ? TDimensions{Stored.Height, Stored.Width} : Stored;
 }
 
+// Current fitted into Box; without enlarging when the plan says so.
+TDimensions Fitted(TDimensions Current, TDimensions Box, const TOutputPlan& Plan) {
+    if (Plan.NeverEnlarge && Current.Width <= Box.Width && Current.Height <= Box.Height) {
+        return Current;
+    }
+    return FitInto(Current, Box);
+}
+
 // The size hint for the JPEG decoder, from the file's header: nothing for another format, or
 // when the file must be read at its own size.
 std::optional<QSize> DecodeHintFor(const QByteArray& Source, const TOutputPlan& Plan) {
@@ -37,7 +45,7 @@ std::optional<QSize> DecodeHintFor(const QByteArray& Source, const TOutputPlan& 
     } else {
         // Sampling keeps single pixels: the first size's fit is all the decoder need make,
         // counted in the file's own orientation (turning twice is no turn).
-        const TDimensions fitted = FitInto(Upright(stored, header->Orientation), box);
+        const TDimensions fitted = Fitted(Upright(stored, header->Orientation), box, Plan);
         hint = SmallestJpegDecodeHint(stored, Upright(fitted, header->Orientation));
     }
     if (!hint) {
@@ -52,14 +60,18 @@ TEncodedOutput ResizeAndSave(TEnginePhoto& Photo, TDimensions& Current,
                              const TOutputRequest& Request, const TOutputPlan& Plan) {
     TEncodedOutput output;
     output.Size = Request.Size;
-    output.Dimensions = FitInto(Current, Request.Box);
-    if (!Photo.Resize(QSize(output.Dimensions.Width, output.Dimensions.Height), Plan.HighQuality)) {
+    output.Dimensions = Fitted(Current, Request.Box, Plan);
+    const QSize target(output.Dimensions.Width, output.Dimensions.Height);
+    // A picture kept at its own size is written as decoded, not filtered again.
+    const bool kept = Plan.NeverEnlarge && Photo.Size() == target;
+    if (!kept && !Photo.Resize(target, Plan.HighQuality)) {
         output.Error = QStringLiteral("the image could not be scaled");
         return output;
     }
     Current = output.Dimensions;
-    output.Jpeg = Photo.EncodeJpeg(Plan.Quality, output.Error);
-    if (output.Jpeg.isEmpty() && output.Error.isEmpty()) {
+    const TOutputFormatInfo& format = FormatInfo(Plan.Format);
+    output.Bytes = Photo.Encode(format.Coder, format.Lossy ? Plan.Quality : -1, output.Error);
+    if (output.Bytes.isEmpty() && output.Error.isEmpty()) {
         output.Error = QStringLiteral("the image could not be encoded");
     }
     return output;
@@ -77,6 +89,7 @@ TOutputPlan PlanFor(const TSettings& RunSettings) {
     plan.HighQuality = RunSettings.RQHigh;
     plan.Quality = RunSettings.JPGQuality;
     plan.StripMetadata = RunSettings.StripMetadata;
+    plan.NeverEnlarge = RunSettings.NeverEnlarge;
     return plan;
 }
 
@@ -100,8 +113,10 @@ TPhotoOutputs MakePhotoOutputs(const QByteArray& Source, const QString& Extensio
         DimensionsOf(photo.DecodedAsJpeg() ? photo.StoredSize() : photo.Size());
     TDimensions current = Upright(stored, photo.Orientation());
     photo.TurnUpright();
-    photo.ConvertForJpeg();
-    photo.FlattenOntoWhite();
+    photo.ConvertToSrgb();
+    if (!FormatInfo(Plan.Format).KeepsTransparency) {
+        photo.FlattenOntoWhite();
+    }
     photo.LimitMetadata(Plan.StripMetadata);
     for (const TOutputRequest& request : Plan.Sizes) {
         result.Outputs.push_back(ResizeAndSave(photo, current, request, Plan));

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "batch/OutputFormat.h"
 #include "batch/OutputSize.h"
 #include "batch/TargetSize.h"
 
@@ -23,18 +24,22 @@ struct TOutputPlan {
     bool HighQuality = false;
     int Quality = 70;
     bool StripMetadata = false;
+    TOutputFormat Format = TOutputFormat::Jpeg;
+    // A picture already inside a box keeps its size for that box instead of being enlarged.
+    bool NeverEnlarge = false;
 };
 
-// The plan the settings ask for: every enabled size, Large first.
+// The plan the settings ask for: every enabled size, Large first, in JPEG (the run chooses each
+// file's format).
 TOutputPlan PlanFor(const TSettings& RunSettings);
 
 // One output size of one photograph, encoded.
 struct TEncodedOutput {
     TOutputSize Size = osLarge;
     TDimensions Dimensions;
-    // The JPEG file's bytes; empty when it could not be made.
-    QByteArray Jpeg;
-    // Why Jpeg is empty.
+    // The file's bytes, in the plan's format; empty when it could not be made.
+    QByteArray Bytes;
+    // Why Bytes is empty.
     QString Error;
 };
 
@@ -55,10 +60,10 @@ struct TPhotoOutputs {
 // Turns one photograph into the outputs of Plan: decodes it once (a JPEG at a reduced scale
 // chosen from its header: in low quality the smallest that still gives the first size's fit, in
 // high quality the first size's box; never above the file's own size), turns it upright by its
-// orientation, converts its colours for JPEG, flattens transparency onto white, keeps its metadata
-// small (or strips it), then fits, scales and encodes each size, each from the one before. The fit
-// always starts from the upright size the file declares, however the decoder scaled it. Works on
-// bytes alone: it opens no file. Source is the whole file; ExtensionHint its extension, which
-// guides formats without a signature.
+// orientation, converts its colours to sRGB, flattens transparency onto white for a format that
+// does not keep it, keeps its metadata small (or strips it), then fits, scales and encodes each
+// size, each from the one before. The fit always starts from the upright size the file declares,
+// however the decoder scaled it. Works on bytes alone: it opens no file. Source is the whole
+// file; ExtensionHint its extension, which guides formats without a signature.
 TPhotoOutputs MakePhotoOutputs(const QByteArray& Source, const QString& ExtensionHint,
                                const TOutputPlan& Plan);

@@ -82,12 +82,14 @@ void TPreviewDecoder::Serve() {
             lock.lock();
             continue;
         }
-        if (!worker || FWorkersChanged) {
+        const bool restart = !worker || FWorkersChanged;
+        const TWorkerSettings workers = FWorkers;
+        FWorkersChanged = false;
+        lock.unlock(); // a worker takes a while to start: the asking thread never waits on it
+        if (restart) {
             // A window that closes does not wait for a picture it will never show.
-            worker.emplace(OneAtOnce(FWorkers, maxSourceBytes), [this] { return !FClosed; });
-            FWorkersChanged = false;
+            worker.emplace(OneAtOnce(workers, maxSourceBytes), [this] { return !FClosed; });
         }
-        lock.unlock();
         TPreviewPicture picture;
         if (ReadRegularFileInto(asked->FileName, maxSourceBytes, source)) {
             const TPreviewRequest request{source, FileExtension(asked->FileName), asked->LongSide,

@@ -69,7 +69,7 @@ TPreviewPicture MakePreviewPicture(const TPreviewRequest& Request) {
     if (!photo.TurnUpright()) {
         return {};
     }
-    photo.ConvertForJpeg();
+    photo.ConvertToSrgb();
     photo.FlattenOntoWhite();
     if (!photo.Resize(QSize(picture.Shown.Width, picture.Shown.Height), true)) {
         return {};

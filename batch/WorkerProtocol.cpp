@@ -65,8 +65,13 @@ bool ReadPlan(TPayloadReader& Reader, TOutputPlan& Plan) {
         Plan.Sizes.push_back({static_cast<TOutputSize>(size), box});
     }
     qint32 quality = 0;
-    Reader >> Plan.HighQuality >> quality >> Plan.StripMetadata;
+    quint8 format = 0;
+    Reader >> Plan.HighQuality >> quality >> Plan.StripMetadata >> format >> Plan.NeverEnlarge;
+    if (format > static_cast<quint8>(TOutputFormat::Bmp)) {
+        return false;
+    }
     Plan.Quality = quality;
+    Plan.Format = static_cast<TOutputFormat>(format);
     return Reader.Fine();
 }
 
@@ -75,7 +80,8 @@ void WritePlan(TPayloadWriter& Writer, const TOutputPlan& Plan) {
     for (const TOutputRequest& request : Plan.Sizes) {
         Writer << static_cast<qint32>(request.Size) << request.Box.Width << request.Box.Height;
     }
-    Writer << Plan.HighQuality << static_cast<qint32>(Plan.Quality) << Plan.StripMetadata;
+    Writer << Plan.HighQuality << static_cast<qint32>(Plan.Quality) << Plan.StripMetadata
+           << static_cast<quint8>(Plan.Format) << Plan.NeverEnlarge;
 }
 
 // An output a worker could honestly have made for Request.
@@ -86,7 +92,7 @@ bool Answers(const TEncodedOutput& Output, const TOutputRequest& Request) {
     const TDimensions made = Output.Dimensions;
     const bool fits = made.Width >= 1 && made.Height >= 1 && made.Width <= Request.Box.Width &&
                       made.Height <= Request.Box.Height;
-    return Output.Jpeg.isEmpty() ? !Output.Error.isEmpty() : fits;
+    return Output.Bytes.isEmpty() ? !Output.Error.isEmpty() : fits;
 }
 
 // Fields with their length in the last four bytes, to follow a source's bytes.
@@ -224,7 +230,7 @@ QByteArray EncodePhotoOutputs(const TPhotoOutputs& Outputs) {
            << static_cast<quint32>(Outputs.Outputs.size());
     for (const TEncodedOutput& output : Outputs.Outputs) {
         writer << static_cast<qint32>(output.Size) << output.Dimensions.Width
-               << output.Dimensions.Height << output.Jpeg << output.Error;
+               << output.Dimensions.Height << output.Bytes << output.Error;
     }
     return writer.Bytes();
 }
@@ -242,7 +248,7 @@ std::optional<TPhotoOutputs> DecodePhotoOutputs(const QByteArray& Payload,
     for (quint32 i = 0; i < count; ++i) {
         TEncodedOutput output;
         qint32 size = 0;
-        reader >> size >> output.Dimensions.Width >> output.Dimensions.Height >> output.Jpeg >>
+        reader >> size >> output.Dimensions.Width >> output.Dimensions.Height >> output.Bytes >>
             output.Error;
         if (!reader.Fine() || !IsOutputSize(size)) {
             return std::nullopt;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <QDir>
 #include <QRegularExpression>
 
 #include "platform/FileNames.h"
@@ -96,6 +97,25 @@ QString SetResizeQuality(const QString& Value, TCliOptions& Options) {
     return {};
 }
 
+QString SetFormat(const QString& Value, TCliOptions& Options) {
+    static const QStringList names = {QStringLiteral("jpeg"), QStringLiteral("png"),
+                                      QStringLiteral("webp"), QStringLiteral("avif"),
+                                      QStringLiteral("same")};
+    const qsizetype choice = names.indexOf(Value.toLower());
+    if (choice < 0) {
+        return QStringLiteral("--format must be jpeg, png, webp, avif or same, not %1")
+            .arg(Quoted(Value));
+    }
+    Options.Format = static_cast<std::int32_t>(choice); // in the order of TOutputFormatChoice
+    return {};
+}
+
+// A switch that sets one flag of the options.
+template <bool TCliOptions::*Flag> QString SetFlag(const QString&, TCliOptions& Options) {
+    Options.*Flag = true;
+    return {};
+}
+
 QString SetSize(const char* Option, const QString& Value, std::optional<TSizeChoice>& Target) {
     Target = ParseSize(Value);
     if (!Target) {
@@ -121,10 +141,13 @@ struct TOptionRow {
 
 const TOptionRow kOptions[] = {
     {"--output", 'o', "DIR",
-     "write below DIR instead of \"Resized Images\"\non the desktop; a folder scan never reads "
-     "it",
+     "write below DIR instead of the settings file's\noutput folder (by default \"Resized Images\" on\nthe desktop); a folder scan never reads it",
      SetOutput},
-    {"--quality", 'q', "N", "JPEG quality, 0 to 100", SetQuality},
+    {"--quality", 'q', "N", "quality of JPEG, WebP and AVIF, 0 to 100", SetQuality},
+    {"--format", 0, "jpeg|png|webp|avif|same",
+     "the outputs' format; same keeps the source's\nwhere it can be written (JPEG, PNG, WebP,\nAVIF, "
+     "GIF, TIFF, BMP), else JPEG",
+     SetFormat},
     {"--resize-quality", 0, "high|low", "filtered resize (slow) or sampling (fast)",
      SetResizeQuality},
     {"--large", 0, "WxH|N|off",
@@ -144,24 +167,22 @@ const TOptionRow kOptions[] = {
      "work on N files at once, 1 to 64 (by default,\nFILES_AT_ONCE of the settings file, else as "
      "many\nas the processors this program may use)",
      SetJobs},
+    {"--no-enlarge", 0, nullptr, "a picture smaller than a box keeps its own size",
+     SetFlag<&TCliOptions::NeverEnlarge>},
+    {"--keep-dates", 0, nullptr, "each output gets its source's modification time",
+     SetFlag<&TCliOptions::KeepDates>},
+    {"--skip-existing", 0, nullptr,
+     "skip a source whose outputs all exist and are\nnot older than it",
+     SetFlag<&TCliOptions::SkipExisting>},
     {"--keep-folders", 0, nullptr,
      "outputs of a folder keep its subfolders\ninside each size folder",
-     [](const QString&, TCliOptions& Options) {
-         Options.KeepFolders = true;
-         return QString();
-     }},
+     SetFlag<&TCliOptions::KeepFolders>},
     {"--strip-metadata", 0, nullptr,
      "remove location, camera and dates (EXIF, IPTC,\nXMP, comments); the colour profile stays",
-     [](const QString&, TCliOptions& Options) {
-         Options.StripMetadata = true;
-         return QString();
-     }},
+     SetFlag<&TCliOptions::StripMetadata>},
     {"--save-defaults", 0, nullptr,
      "store the settings in effect, the settings\nfile's with the options above laid over them,\nas the defaults of both programs; no PATH is\nneeded",
-     [](const QString&, TCliOptions& Options) {
-         Options.SaveDefaults = true;
-         return QString();
-     }},
+     SetFlag<&TCliOptions::SaveDefaults>},
     {"--verbose", 'v', nullptr, "one line per output written, with its size",
      [](const QString&, TCliOptions& Options) {
          Options.Verbosity = TVerbosity::Verbose;
@@ -172,16 +193,8 @@ const TOptionRow kOptions[] = {
          Options.Verbosity = TVerbosity::Quiet;
          return QString();
      }},
-    {"--help", 'h', nullptr, "show this text",
-     [](const QString&, TCliOptions& Options) {
-         Options.Help = true;
-         return QString();
-     }},
-    {"--version", 'V', nullptr, "show the version",
-     [](const QString&, TCliOptions& Options) {
-         Options.Version = true;
-         return QString();
-     }},
+    {"--help", 'h', nullptr, "show this text", SetFlag<&TCliOptions::Help>},
+    {"--version", 'V', nullptr, "show the version", SetFlag<&TCliOptions::Version>},
 };
 
 const TOptionRow* FindLong(const QString& Name) {
@@ -336,9 +349,17 @@ void ApplyOptions(const TCliOptions& Options, TSettings& Target) {
     if (Options.ResizeQualityHigh) {
         Target.RQHigh = *Options.ResizeQualityHigh;
     }
-    if (Options.StripMetadata) {
-        Target.StripMetadata = true;
+    if (!Options.OutputRoot.isEmpty()) {
+        Target.OutputFolder = QDir(Options.OutputRoot).absolutePath();
     }
+    if (Options.Format) {
+        Target.OutputFormat = *Options.Format;
+    }
+    // A switch given turns its choice on; the settings file's holds otherwise.
+    Target.StripMetadata = Target.StripMetadata || Options.StripMetadata;
+    Target.NeverEnlarge = Target.NeverEnlarge || Options.NeverEnlarge;
+    Target.KeepDates = Target.KeepDates || Options.KeepDates;
+    Target.SkipExisting = Target.SkipExisting || Options.SkipExisting;
     ApplySize(Options.Large, Target.ProcessLarge, Target.LargeWidth, Target.LargeHeight);
     ApplySize(Options.Medium, Target.ProcessMedium, Target.MediumWidth, Target.MediumHeight);
     ApplySize(Options.Thumb, Target.ProcessThumb, Target.ThumbWidth, Target.ThumbHeight);
@@ -349,9 +370,9 @@ QString UsageText() {
                "Usage: vellumkite-batch [options] PATH...\n"
                "Fits every file given, and every picture in the folders given (with all their\n"
                "subfolders), into the Large, Medium and Thumbnail boxes, each size made from\n"
-               "the one before, and writes them as JPEG files into Large/, Medium/ and\n"
-               "Thumbnail/ below the output folder. Files in a folder that are not pictures\n"
-               "(by their content) are skipped.\n"
+               "the one before, and writes them as JPEG files (or as --format says) into\n"
+               "Large/, Medium/ and Thumbnail/ below the output folder. Files in a folder that\n"
+               "are not pictures (by their content) are skipped.\n"
                "\n"
                "Options:\n") +
            OptionList() +

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 
 #include "batch/TargetSize.h"
@@ -26,8 +27,14 @@ enum class TVerbosity {
 struct TCliOptions {
     bool Help = false;
     bool Version = false;
-    // The folder the size folders go below; empty for "Resized Images" on the desktop.
+    // The folder the size folders go below; empty for the settings file's.
     QString OutputRoot;
+    // A TOutputFormatChoice; unset for the settings file's.
+    std::optional<std::int32_t> Format;
+    // Set by their switches; the settings file decides otherwise.
+    bool NeverEnlarge = false;
+    bool KeepDates = false;
+    bool SkipExisting = false;
     std::optional<int> Quality;
     std::optional<bool> ResizeQualityHigh;
     // Set by --strip-metadata; the settings file decides otherwise.

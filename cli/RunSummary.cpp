@@ -29,9 +29,11 @@ QStringList RunSummary(const TRunTally& Tally) {
     AddCount(lines, "Not supported", counts.NonSupported);
     AddCount(lines, "Not written", counts.NotWritten);
     AddCount(lines, "Read only in part", counts.PartlyRead);
+    AddCount(lines, "Skipped, up to date", counts.Skipped);
     AddCount(lines, "Skipped, not pictures", Tally.Skipped);
     AddCount(lines, "Could not be used", Tally.Unusable, "path");
-    const int handled = counts.Processed + counts.NonSupported + counts.NotWritten;
+    const int handled =
+        counts.Processed + counts.NonSupported + counts.NotWritten + counts.Skipped;
     if (counts.Cancelled) {
         lines << QStringLiteral("Interrupted, left: ") + Files(counts.Total - handled);
     }

@@ -72,10 +72,11 @@ void TTerminalView::Report(const TListedFile& File, const TFileReport& Report) {
                                     .arg(source, Report.PartialReadReason)));
     }
     if (Report.Outcome == TFileOutcome::NonSupported) {
-        if (!Report.Failure.isEmpty()) {
-            Print(FErrors, Prefixed(QStringLiteral("%1: %2").arg(source, Report.Failure)));
-        }
-        Print(FErrors, Prefixed(QStringLiteral("not supported: %1").arg(source)));
+        const QString reason = Report.Failure.isEmpty() ? QString() : QStringLiteral(": ") + Report.Failure;
+        Print(FErrors, Prefixed(QStringLiteral("not supported: %1%2").arg(source, reason)));
+    }
+    if (Report.Outcome == TFileOutcome::Skipped && FVerbosity == TVerbosity::Verbose) {
+        Print(FOutput, QStringLiteral("up to date: %1").arg(source));
     }
 }
 

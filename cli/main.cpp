@@ -45,12 +45,6 @@ int Usage(const QString& Text) {
     return kExitUsage;
 }
 
-QString OutputRootFor(const TCliOptions& Options) {
-    return Options.OutputRoot.isEmpty()
-               ? DefaultOutputRoot()
-               : QDir(Options.OutputRoot).absolutePath() + QLatin1Char('/');
-}
-
 void PrintSummary(const TRunTally& Tally, TVerbosity Verbosity) {
     if (Verbosity == TVerbosity::Quiet) {
         return;
@@ -64,7 +58,7 @@ void PrintSummary(const TRunTally& Tally, TVerbosity Verbosity) {
 // folders and runs; returns the exit status.
 int Run(const TCliOptions& Options, const TSettings& RunSettings) {
     TRunTally tally;
-    tally.OutputRoot = OutputRootFor(Options);
+    tally.OutputRoot = OutputRootFor(RunSettings);
     const TOutputTree outputs(tally.OutputRoot);
     TPathScan scan = CollectPaths(Options.Paths, {Options.KeepFolders, outputs.OwnFolders()});
     for (const QString& problem : scan.Problems) {

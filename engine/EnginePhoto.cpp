@@ -12,9 +12,9 @@
 
 namespace {
 
-// The JPEG encoder reads quality 0 as "not set"; 1 is the lowest it writes.
-constexpr size_t kLowestJpegQuality = 1;
-constexpr size_t kHighestJpegQuality = 100;
+// The lossy encoders read quality 0 as "not set"; 1 is the lowest they write.
+constexpr size_t kLowestQuality = 1;
+constexpr size_t kHighestQuality = 100;
 // What the decoder kept inside the frame about pixel data it could not read: a truncated or
 // damaged file. Warnings about metadata come with other severities, and the most severe of all
 // is the only one the record shows at its top, so every kept warning is looked at.
@@ -106,7 +106,7 @@ bool TEnginePhoto::TurnUpright() {
     return true;
 }
 
-void TEnginePhoto::ConvertForJpeg() {
+void TEnginePhoto::ConvertToSrgb() {
     if (Frame && Frame->colorspace == CMYKColorspace)
         ConvertFrameToSrgb(Frame.get());
 }
@@ -135,23 +135,23 @@ bool TEnginePhoto::Resize(QSize Target, bool High) {
     return result != nullptr;
 }
 
-QByteArray TEnginePhoto::EncodeJpeg(int Quality, QString& Error) const {
+QByteArray TEnginePhoto::Encode(const char* Coder, int Quality, QString& Error) const {
     Error.clear();
     if (!Frame) {
         Error = QStringLiteral("There is no image to encode");
         return {};
     }
     const TImageInfoRecord info(nullptr);
-    CopyEngineText(info.get()->magick, "JPEG");
+    CopyEngineText(info.get()->magick, Coder);
     info.get()->adjoin = MagickFalse;
-    // The encoder writes a colour picture that holds only greys as a grey JPEG, which an RGB
+    // An encoder writes a colour picture that holds only greys as a grey file, which an RGB
     // profile no longer describes.
     if (ProfileColourSpace(Frame.get()) == "RGB ")
         info.get()->type = TrueColorType;
     // The encoder takes the quality from the frame, where a decoded JPEG left its own.
     Frame->quality = Quality < 0 ? size_t{0}
-                                 : std::clamp(static_cast<size_t>(Quality), kLowestJpegQuality,
-                                              kHighestJpegQuality);
+                                 : std::clamp(static_cast<size_t>(Quality), kLowestQuality,
+                                              kHighestQuality);
     const TExceptionRecord exception;
     size_t length = 0;
     const TEngineBuffer buffer(
@@ -159,7 +159,8 @@ QByteArray TEnginePhoto::EncodeJpeg(int Quality, QString& Error) const {
     if (buffer.get() == nullptr || length == 0) {
         Error = exception.Reason();
         if (Error.isEmpty())
-            Error = QStringLiteral("The image could not be encoded as JPEG");
+            Error = QStringLiteral("The image could not be encoded as %1")
+                        .arg(QLatin1String(Coder));
         // A failed encode stays recorded in the frame and would taint a later one.
         Magick::ClearMagickException(&Frame->exception);
         return {};

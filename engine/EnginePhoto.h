@@ -40,7 +40,7 @@ public:
     // CMYK (YCCK arrives as CMYK) becomes sRGB, through its own profile when it has one. Grey,
     // linear grey included, is written with its samples as stored, and deeper samples as 8 bits,
     // by the encoder itself.
-    void ConvertForJpeg();
+    void ConvertToSrgb();
     // Composes the picture onto white and drops its alpha; nothing when it has none.
     void FlattenOntoWhite();
     // See LimitFrameMetadata (engine/EngineMetadata.h).
@@ -48,9 +48,11 @@ public:
     // Scales to exactly Target: Lanczos (blur 1.0) when High, plain sampling otherwise. False
     // (and empty) when the engine fails or Target holds no pixels.
     bool Resize(QSize Target, bool High);
-    // The picture as a JPEG file's bytes. Quality 0 is the lowest quality, a negative one the
-    // encoder's default. Empty, with Error filled, when the engine refuses.
-    QByteArray EncodeJpeg(int Quality, QString& Error) const;
+    // The picture as a file's bytes, written by the engine's Coder ("JPEG", "PNG", "WEBP", ...).
+    // Quality 0 is the lowest quality, a negative one the encoder's default: give a negative one
+    // to an encoder without a quality of its own. Empty, with Error filled, when the engine
+    // refuses.
+    QByteArray Encode(const char* Coder, int Quality, QString& Error) const;
     // The pixels as 8-bit red, green and blue, row after row without padding; empty when there
     // are none or the engine fails.
     QByteArray RgbPixels() const;

@@ -4,6 +4,9 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <ctime>
+#include <optional>
+
 #include "platform/Descriptor.h"
 
 // Writing files so that a failure is always found out and never leaves a damaged file behind,
@@ -40,8 +43,10 @@ TOpenedFolder MakeAndOpenSubfolder(const TFolder& Parent, const QByteArray& Name
 // Writes Bytes as the file Name in Folder: a new file is written beside it and renamed over
 // Name, so a link at Name is replaced, never written through. On failure nothing new is left
 // in the folder and a file already at Name is untouched. The file is not flushed to the disk:
-// a writer of many files flushes them all at once with FlushFileSystem.
-QString WriteFileIn(const TFolder& Folder, const QByteArray& Name, QByteArrayView Bytes);
+// a writer of many files flushes them all at once with FlushFileSystem. With Modified, the file
+// carries that modification time from the moment it appears under Name.
+QString WriteFileIn(const TFolder& Folder, const QByteArray& Name, QByteArrayView Bytes,
+                    const std::optional<timespec>& Modified = std::nullopt);
 
 // Flushes everything written to the file system that holds Folder to the disk, in one go, and
 // reports any write to it that failed on its way to the disk since Folder was opened.

@@ -22,13 +22,14 @@ constexpr QLatin1StringView Section("Options");
 // Values longer than this are read cut short; no setting needs more.
 constexpr qsizetype MaxValueLength = 2047;
 
-// One stored setting: its key, the field it fills (a number or a flag) and its default, with
-// flags as 1 or 0.
+// One stored setting: its key, the field it fills (a number, a flag or a text) and its default,
+// with flags as 1 or 0; a text's default is empty.
 struct TField {
     const char* Key;
     std::int32_t TSettings::*Number;
     bool TSettings::*Flag;
     std::int32_t Default;
+    QString TSettings::*Text = nullptr;
 };
 
 constexpr TField Number(const char* Key, std::int32_t TSettings::*Field, std::int32_t Default) {
@@ -37,6 +38,10 @@ constexpr TField Number(const char* Key, std::int32_t TSettings::*Field, std::in
 
 constexpr TField Flag(const char* Key, bool TSettings::*Field, bool Default) {
     return {Key, nullptr, Field, Default ? 1 : 0};
+}
+
+constexpr TField Text(const char* Key, QString TSettings::*Field) {
+    return {Key, nullptr, nullptr, 0, Field};
 }
 
 // Every setting, in the order it is read and written.
@@ -54,9 +59,16 @@ constexpr TField Fields[] = {
     Flag("RQ_HIGH", &TSettings::RQHigh, false),
     Flag("STRIP_METADATA", &TSettings::StripMetadata, false),
     Number("FILES_AT_ONCE", &TSettings::FilesAtOnce, 0),
+    Number("OUTPUT_FORMAT", &TSettings::OutputFormat, ofJpeg),
+    Flag("NEVER_ENLARGE", &TSettings::NeverEnlarge, false),
+    Flag("KEEP_DATES", &TSettings::KeepDates, false),
+    Flag("SKIP_EXISTING", &TSettings::SkipExisting, false),
+    Text("OUTPUT_FOLDER", &TSettings::OutputFolder),
 };
 
 void Put(TSettings& Target, const TField& Field, std::int32_t Value) {
+    if (Field.Text)
+        return;
     if (Field.Flag)
         Target.*Field.Flag = Value != 0;
     else
@@ -64,6 +76,8 @@ void Put(TSettings& Target, const TField& Field, std::int32_t Value) {
 }
 
 QString TextOf(const TSettings& Source, const TField& Field) {
+    if (Field.Text)
+        return Source.*Field.Text;
     if (Field.Flag)
         return Source.*Field.Flag ? QStringLiteral("1") : QStringLiteral("0");
     return QString::number(Source.*Field.Number);
@@ -141,7 +155,10 @@ void LoadSettings(TSettings& Target, const TSettingsFile& File) {
     for (const TField& field : Fields) {
         const QString text = PrivateProfile::ReadString(
             path, Section, QString::fromLatin1(field.Key), QString(), MaxValueLength);
-        Put(Target, field, ParseInteger(text).value_or(field.Default));
+        if (field.Text)
+            Target.*field.Text = text;
+        else
+            Put(Target, field, ParseInteger(text).value_or(field.Default));
     }
 }
 

@@ -4,6 +4,15 @@
 
 #include <QString>
 
+// What OutputFormat asks for: a format of its own, or the source's where it can be written.
+enum TOutputFormatChoice : std::int32_t {
+    ofJpeg = 0,
+    ofPng = 1,
+    ofWebp = 2,
+    ofAvif = 3,
+    ofSameAsSource = 4,
+};
+
 // The output defaults that steer every batch run. A new record holds the defaults.
 struct TSettings {
     TSettings();
@@ -21,6 +30,13 @@ struct TSettings {
     bool RQHigh;
     bool StripMetadata; // outputs keep only the colour profile of the source's metadata
     std::int32_t FilesAtOnce; // files a run works on at once; 0 or less for one per processor
+    // The output choices beyond the boxes; the defaults give JPEG files below the desktop's
+    // "Resized Images", enlarged to their boxes when smaller, dated by the run.
+    std::int32_t OutputFormat; // a TOutputFormatChoice; any other value is JPEG
+    bool NeverEnlarge;         // a picture smaller than a box keeps its own size
+    bool KeepDates;            // outputs get their source's modification time
+    bool SkipExisting;         // a source whose outputs are all up to date is skipped
+    QString OutputFolder;      // where the size folders go; empty for the desktop's default
 
     bool operator==(const TSettings&) const = default;
 };

@@ -37,7 +37,7 @@ private slots:
                                                    << "scan.jpg";
         QTest::newRow("colon is an ordinary character") << "/p/a:b.gif"
                                                         << "a:b.jpg";
-        QTest::newRow("letter case kept") << "/p/MiXeD.Jpeg"
+        QTest::newRow("letter case kept") << "/p/MiXeD.Bytes"
                                           << "MiXeD.jpg";
         QTest::newRow("percent taken literally") << "/p/lit%d.png"
                                                  << "lit%d.jpg";

@@ -24,12 +24,9 @@
 namespace {
 
 using vk_test::Contents;
+using vk_test::DefaultFile;
+using vk_test::OutputChoiceDefaults;
 using vk_test::Store;
-
-const QByteArray DefaultFile = "[Options]\nJPG_QUALITY=70\nTHUMB_WIDTH=100\nTHUMB_HEIGHT=95\n"
-                               "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
-                               "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
-                               "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\nFILES_AT_ONCE=0\n";
 
 const QByteArray CustomFile = "[Options]\nJPG_QUALITY=40\nTHUMB_WIDTH=120\nTHUMB_HEIGHT=90\n"
                               "MEDIUM_WIDTH=300\nMEDIUM_HEIGHT=300\nLARGE_WIDTH=800\n"
@@ -121,7 +118,8 @@ private slots:
         QCOMPARE(Contents(f.Ini), "[Options]\nJPG_QUALITY=0\nTHUMB_WIDTH=2000\nTHUMB_HEIGHT=95\n"
                                   "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
                                   "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=0\n"
-                                  "PROCESS_LARGE=1\nRQ_HIGH=1\nSTRIP_METADATA=1\nFILES_AT_ONCE=0\n");
+                                  "PROCESS_LARGE=1\nRQ_HIGH=1\nSTRIP_METADATA=1\nFILES_AT_ONCE=0\n" +
+                                      OutputChoiceDefaults);
         QCOMPARE(f.Record.ThumbWidth, 2000);
         QVERIFY(f.Reports.isEmpty());
         vk_test::FreeClosed();

@@ -139,11 +139,11 @@ QByteArray Prepared(const QByteArray& source, bool strip = false, int quality = 
     TEnginePhoto photo = TEnginePhoto::Decode(source, "jpg", std::nullopt);
     if (photo.IsEmpty() || !photo.TurnUpright())
         return {};
-    photo.ConvertForJpeg();
+    photo.ConvertToSrgb();
     photo.FlattenOntoWhite();
     photo.LimitMetadata(strip);
     QString error;
-    const QByteArray jpeg = photo.EncodeJpeg(quality, error);
+    const QByteArray jpeg = photo.Encode("JPEG", quality, error);
     if (jpeg.isEmpty())
         qWarning("encode failed: %s", qPrintable(error));
     return jpeg;
@@ -220,7 +220,7 @@ private slots:
         QCOMPARE(photo.Orientation(), 1);
         QCOMPARE(photo.Size(), QSize(60, 40));
         QString error;
-        const QByteArray jpeg = photo.EncodeJpeg(95, error);
+        const QByteArray jpeg = photo.Encode("JPEG", 95, error);
         QVERIFY2(!jpeg.isEmpty(), qPrintable(error));
         // A viewer that honours EXIF orientation must show it as it is, upright.
         const QImage viewed = Viewed(jpeg);
@@ -355,9 +355,9 @@ private slots:
         TEnginePhoto photo =
             TEnginePhoto::Decode(ReadBytes(Path(QStringLiteral("noise.png"))), "png", std::nullopt);
         QString error;
-        const QByteArray lowest = photo.EncodeJpeg(0, error);
-        const QByteArray five = photo.EncodeJpeg(5, error);
-        const QByteArray standard = photo.EncodeJpeg(-1, error);
+        const QByteArray lowest = photo.Encode("JPEG", 0, error);
+        const QByteArray five = photo.Encode("JPEG", 5, error);
+        const QByteArray standard = photo.Encode("JPEG", -1, error);
         QCOMPARE(Identify(lowest, QStringLiteral("%Q")), QStringLiteral("1"));
         QVERIFY(lowest.size() < five.size());
         QCOMPARE(Identify(standard, QStringLiteral("%Q")), QStringLiteral("92"));
@@ -374,7 +374,7 @@ private slots:
         QCOMPARE(truncated.Size(), QSize(400, 300));
         QVERIFY(!truncated.PartialReadReason().isEmpty());
         QString error;
-        QVERIFY(!truncated.EncodeJpeg(80, error).isEmpty());
+        QVERIFY(!truncated.Encode("JPEG", 80, error).isEmpty());
         QVERIFY(error.isEmpty());
 
         // Broken metadata is not missing picture data.
@@ -403,7 +403,7 @@ private slots:
         QVERIFY(!photo.TurnUpright());
         QVERIFY(!photo.Resize(QSize(10, 10), true));
         QString error;
-        QVERIFY(photo.EncodeJpeg(80, error).isEmpty());
+        QVERIFY(photo.Encode("JPEG", 80, error).isEmpty());
         QVERIFY(!error.isEmpty());
 
         // The graphic class follows the same rule.
@@ -436,10 +436,10 @@ private slots:
         QVERIFY(!source.isNull());
 
         TEnginePhoto photo = TEnginePhoto::Decode(png, "png", std::nullopt);
-        photo.ConvertForJpeg();
+        photo.ConvertToSrgb();
         QVERIFY(photo.Resize(QSize(30, 20), true));
         QString error;
-        const QByteArray jpeg = photo.EncodeJpeg(95, error);
+        const QByteArray jpeg = photo.Encode("JPEG", 95, error);
         QCOMPARE(Identify(jpeg, QStringLiteral("%z %[colorspace]")), "8 " + colorspace);
         const QImage viewed = Viewed(jpeg);
         const QColor expected = source.pixelColor(5, 5);
@@ -481,7 +481,7 @@ private slots:
         for (const bool high : {true, false}) {
             QVERIFY(photo.Resize(QSize(high ? 21 : 7, high ? 13 : 5), high));
             QString error;
-            const QImage viewed = Viewed(photo.EncodeJpeg(90, error));
+            const QImage viewed = Viewed(photo.Encode("JPEG", 90, error));
             QCOMPARE(viewed.size(), QSize(high ? 21 : 7, high ? 13 : 5));
             QVERIFY(Near(viewed.pixelColor(2, 2), Qt::white, 3));
         }

@@ -41,6 +41,8 @@ char* toString(const TSettings& S) {
 namespace {
 
 using vk_test::Contents;
+using vk_test::DefaultFile;
+using vk_test::OutputChoiceDefaults;
 using vk_test::RaisedText;
 using vk_test::Store;
 
@@ -49,11 +51,6 @@ template <typename T> TSettings With(T TSettings::*Field, T Value) {
     settings.*Field = Value;
     return settings;
 }
-
-const QByteArray DefaultFile = "[Options]\nJPG_QUALITY=70\nTHUMB_WIDTH=100\nTHUMB_HEIGHT=95\n"
-                               "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
-                               "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
-                               "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\nFILES_AT_ONCE=0\n";
 
 // How many files in Folder were closed after writing, and how many were renamed into it, while
 // Action ran.
@@ -160,7 +157,8 @@ private slots:
                             "THUMB_HEIGHT=95\nMEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\n"
                             "LARGE_WIDTH=600\nLARGE_HEIGHT=600\n"
                             "PROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
-                            "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\nFILES_AT_ONCE=0\n"
+                            "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\nFILES_AT_ONCE=0\n" +
+                            OutputChoiceDefaults +
                             "\n"
                             "[Other]\nRQ_HIGH=1\n"));
     }
@@ -194,6 +192,14 @@ private slots:
         QTest::newRow("junk flag") << QByteArray("RQ_HIGH=yes") << TSettings();
         QTest::newRow("medium flag key")
             << QByteArray("PROCESS_MEDIUM=0") << With(&TSettings::ProcessMedium, false);
+        QTest::newRow("format") << QByteArray("OUTPUT_FORMAT=4")
+                                << With(&TSettings::OutputFormat, std::int32_t{ofSameAsSource});
+        QTest::newRow("skip existing")
+            << QByteArray("SKIP_EXISTING=1") << With(&TSettings::SkipExisting, true);
+        // A folder is text, taken as it stands, however it would read as a number.
+        QTest::newRow("output folder")
+            << QByteArray("OUTPUT_FOLDER=/srv/Fotos \xC3\xBC/0x10")
+            << With(&TSettings::OutputFolder, QStringLiteral("/srv/Fotos \u00FC/0x10"));
     }
 
     void followsTheReadingRules() {
