@@ -2,6 +2,7 @@
 // refuse or cannot write.
 
 #include <QColor>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -284,6 +285,84 @@ private slots:
         QCOMPARE(Written(),
                  (QStringList{"Large/Large_anim.jpg 600x450", "Medium/Medium_anim.jpg 350x263",
                               "Thumbnail/Thumb_anim.jpg 100x75"}));
+    }
+
+    // Each output in the format chosen, under its extension; transparency kept where the
+    // format has it.
+    void outputFormatsAndTheirExtensions() {
+        TSettings choice;
+        choice.ProcessMedium = choice.ProcessThumb = false;
+        choice.OutputFormat = ofPng;
+        const QString clear = MakeImage("clear.png", 120, 120, true);
+        const QString photo = MakeImage("photo.jpg", 90, 60);
+        TRecord view;
+        QCOMPARE(Run({clear, photo}, choice, view).Processed, 2);
+        QCOMPARE(Written(), (QStringList{"Large/Large_clear.png 600x600",
+                                         "Large/Large_photo.png 600x400"}));
+        const QImage kept(Out + QStringLiteral("Large/Large_clear.png"));
+        QVERIFY(kept.hasAlphaChannel() && qAlpha(kept.pixel(2, 2)) == 0);
+
+        QDir(Out).removeRecursively();
+        choice.OutputFormat = ofSameAsSource;
+        const QString bitmap = MakeImage("flag.bmp", 60, 40);
+        QCOMPARE(Run({clear, photo, bitmap}, choice, view).Processed, 3);
+        QCOMPARE(Written(), (QStringList{"Large/Large_clear.png 600x600",
+                                         "Large/Large_flag.bmp 600x400",
+                                         "Large/Large_photo.jpg 600x400"}));
+    }
+
+    // A picture inside its box keeps its size and its pixels; a larger one is still fitted.
+    void neverEnlargeKeepsSmallPicturesAsTheyAre() {
+        TSettings choice;
+        choice.NeverEnlarge = true;
+        choice.OutputFormat = ofPng;
+        choice.RQHigh = true;
+        const QString small = MakeImage("small.png", 300, 200);
+        TRecord view;
+        QCOMPARE(Run({small}, choice, view).Processed, 1);
+        QCOMPARE(Written(), (QStringList{"Large/Large_small.png 300x200",
+                                         "Medium/Medium_small.png 300x200",
+                                         "Thumbnail/Thumb_small.png 100x67"}));
+        // The pixels alone: the files' colour-space chunks differ.
+        const auto pixels = [](const QString& Path) {
+            const QImage image = QImage(Path).convertToFormat(QImage::Format_RGB32);
+            return QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+        };
+        QCOMPARE(pixels(Out + QStringLiteral("Large/Large_small.png")), pixels(small));
+    }
+
+    // An output folder of the settings' own; dates kept; a second run skips what is up to date
+    // without reading it, and a source changed since is made again.
+    void outputFolderDatesAndWhatChanged() {
+        QTemporaryDir elsewhere;
+        TSettings choice;
+        choice.OutputFolder = elsewhere.filePath(QStringLiteral("out"));
+        choice.KeepDates = true;
+        choice.SkipExisting = true;
+        Out = OutputRootFor(choice);
+        QCOMPARE(Out, choice.OutputFolder + QLatin1Char('/'));
+        const QStringList paths = {MakeImage("a.png", 80, 60), MakeImage("b.png", 60, 80)};
+        const QDateTime sourceTime = QDateTime::currentDateTime().addDays(-3);
+        for (const QString& path : paths) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(sourceTime, QFileDevice::FileModificationTime));
+        }
+        TRecord view;
+        QCOMPARE(Run(paths, choice, view).Processed, 2);
+        const QString output = Out + QStringLiteral("Thumbnail/Thumb_a.jpg");
+        QCOMPARE(QFileInfo(output).lastModified(), QFileInfo(paths[0]).lastModified());
+
+        QVERIFY(QFile::setPermissions(paths[0], {})); // up to date: never read again
+        TBatchCounts counts = Run(paths, choice, view);
+        QCOMPARE(counts.Skipped, 2);
+        QCOMPARE(counts.Processed + counts.NonSupported + counts.NotWritten, 0);
+
+        QVERIFY(QFile::setPermissions(paths[0], QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::remove(Out + QStringLiteral("Medium/Medium_b.jpg"))); // one output gone
+        counts = Run(paths, choice, view);
+        QCOMPARE(counts.Skipped, 1);
+        QCOMPARE(counts.Processed, 1);
     }
 
     void namesAreTakenLiterally() {
