@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "dialogs/OutputChoicesGroup.h"
 #include "dialogs/SpinEdit.h"
 #include "platform/Processors.h"
 
@@ -41,7 +42,8 @@ QFont LargerFont(QFont Font) {
     return Font;
 }
 
-// Group boxes hold their rows close together, so that the five of them fit the client area.
+// Group boxes hold their rows close together, so that the five of them fit the client area
+// (the output choices below them make it taller).
 QGridLayout* CompactGrid(QGroupBox* Group) {
     auto* grid = new QGridLayout(Group);
     grid->setContentsMargins(8, 2, 8, 4);
@@ -79,6 +81,7 @@ TDefaultsForm::TDefaultsForm(TSettings& Target, const TSettingsFile& File, TErro
     layout->addWidget(GroupBox4 = CreateDimensionsGroup(QStringLiteral("L&arge image dimensions"),
                                                         QStringLiteral("Large"), LargeWidthSE,
                                                         LargeHeightSE, ProcessLargeCB));
+    layout->addWidget(OutputGroup = new TOutputChoicesGroup);
     layout->addStretch();
     layout->addWidget(Panel = CreatePanel());
     SetFixedClientSize();
@@ -189,6 +192,7 @@ void TDefaultsForm::SettingsToControls() {
     LargeWidthSE->SetValue(FSettings.LargeWidth);
     LargeHeightSE->SetValue(FSettings.LargeHeight);
     ProcessLargeCB->setChecked(FSettings.ProcessLarge);
+    OutputGroup->SettingsToControls(FSettings);
 }
 
 void TDefaultsForm::ControlsToSettings() {
@@ -206,6 +210,7 @@ void TDefaultsForm::ControlsToSettings() {
     FSettings.LargeWidth = LargeWidthSE->Value();
     FSettings.LargeHeight = LargeHeightSE->Value();
     FSettings.ProcessLarge = ProcessLargeCB->isChecked();
+    OutputGroup->ControlsToSettings(FSettings);
 }
 
 void TDefaultsForm::OKButtonClick() {

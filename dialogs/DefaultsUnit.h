@@ -14,6 +14,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class TOutputChoicesGroup;
 class TSpinEdit;
 
 // A yes-or-no question; true when the answer is Yes.
@@ -57,6 +58,8 @@ public:
     TSpinEdit* LargeWidthSE;
     TSpinEdit* LargeHeightSE;
     QCheckBox* ProcessLargeCB;
+    // The choices beyond the boxes, below them.
+    TOutputChoicesGroup* OutputGroup;
     QFrame* Panel;
     QPushButton* RestoreDefaultsButton;
     QPushButton* OKButton;

@@ -4,7 +4,9 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
@@ -15,6 +17,7 @@
 #include <QTimer>
 
 #include "dialogs/DefaultsUnit.h"
+#include "dialogs/OutputChoicesGroup.h"
 #include "dialogs/SpinEdit.h"
 #include "platform/Processors.h"
 #include "settings/Settings.h"
@@ -327,6 +330,40 @@ private slots:
         vk_test::FreeClosed();
     }
 
+    // The output choices show the record, Browse asks for a folder, Desktop goes back to the
+    // default, and OK stores them all; an unknown format shows as JPEG.
+    void outputChoicesAreShownChosenAndStored() {
+        TFixture f;
+        f.Record.OutputFormat = 99;
+        f.Record.NeverEnlarge = true;
+        f.Record.OutputFolder = QStringLiteral("/srv/old");
+        TDefaultsForm* form = f.Open();
+        TOutputChoicesGroup* group = form->OutputGroup;
+        QCOMPARE(group->FormatCB->currentText(), QStringLiteral("JPEG"));
+        QVERIFY(group->NeverEnlargeCB->isChecked() && !group->KeepDatesCB->isChecked());
+        QCOMPARE(group->OutputFolderEdit->text(), QStringLiteral("/srv/old"));
+
+        QString askedFrom;
+        group->SetFolderChooser([&](QWidget*, const QString& Current) {
+            askedFrom = Current;
+            return QStringLiteral("/srv/new");
+        });
+        QTest::mouseClick(group->BrowseButton, Qt::LeftButton);
+        QCOMPARE(askedFrom, QStringLiteral("/srv/old"));
+        QCOMPARE(group->OutputFolderEdit->text(), QStringLiteral("/srv/new"));
+        group->FormatCB->setCurrentIndex(ofSameAsSource);
+        Tick(group->SkipExistingCB);
+        QTest::mouseClick(form->OKButton, Qt::LeftButton);
+        QVERIFY(Contents(f.Ini).endsWith("OUTPUT_FORMAT=4\nNEVER_ENLARGE=1\nKEEP_DATES=0\n"
+                                         "SKIP_EXISTING=1\nOUTPUT_FOLDER=/srv/new\n"));
+
+        form = f.Open();
+        QTest::mouseClick(form->OutputGroup->DesktopButton, Qt::LeftButton);
+        QTest::mouseClick(form->OKButton, Qt::LeftButton);
+        QCOMPARE(Loaded(f.Ini).OutputFolder, QString());
+        vk_test::FreeClosed();
+    }
+
     void everyControlIsNamedAndTabFollowsTheLayout() {
         TFixture f;
         TDefaultsForm* form = f.Open();
@@ -336,7 +373,12 @@ private slots:
             form->ThumbHeightSE,
             form->ProcessThumbCB,  form->MediumWidthSE,         form->MediumHeightSE,
             form->ProcessMediumCB, form->LargeWidthSE,          form->LargeHeightSE,
-            form->ProcessLargeCB,  form->RestoreDefaultsButton, form->OKButton,
+            form->ProcessLargeCB,
+            form->OutputGroup->FormatCB, form->OutputGroup->NeverEnlargeCB,
+            form->OutputGroup->KeepDatesCB, form->OutputGroup->SkipExistingCB,
+            form->OutputGroup->BrowseButton, form->OutputGroup->DesktopButton,
+            form->OutputGroup->OutputFolderEdit,
+            form->RestoreDefaultsButton, form->OKButton,
             form->CancelButton};
         QList<QWidget*> tabOrder;
         QStringList names;
