@@ -15,9 +15,10 @@ struct _Image;
 // The first frame of a decoded file, owned and released on every path.
 class TEnginePhoto {
 public:
-    // Decodes the first frame of a file's content. ExtensionHint ("png", may be empty; ignored unless it is
-    // letters and digits) guides formats without a signature. DecodeHint lets a JPEG be decoded
-    // at a reduced scale that still gives at least that many pixels. Empty when nothing decodes.
+    // Decodes the first frame of a file's content. ExtensionHint ("png", may be empty; ignored
+    // unless it is letters and digits) guides formats without a signature. DecodeHint lets a JPEG
+    // be decoded at a reduced scale that still gives at least that many pixels. Empty when nothing
+    // decodes.
     static TEnginePhoto Decode(const QByteArray& Bytes, const QByteArray& ExtensionHint,
                                std::optional<QSize> DecodeHint);
 

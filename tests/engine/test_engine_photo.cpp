@@ -4,7 +4,6 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QColorTransform>
-#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +24,7 @@ using vk_test::ReadBytes;
 using vk_test::Run;
 using vk_test::Succeeds;
 using vk_test::Tag;
+using vk_test::Viewed;
 using vk_test::Words;
 using vk_test::WriteBytes;
 
@@ -34,16 +34,6 @@ const QString kIccFolder = QStringLiteral("/usr/share/color/icc/");
 const QString kSrgbProfile = kIccFolder + QStringLiteral("sRGB.icc");
 const QString kAdobeProfile = kIccFolder + QStringLiteral("compatibleWithAdobeRGB1998.icc");
 const QString kCmykProfile = kIccFolder + QStringLiteral("ghostscript/default_cmyk.icc");
-
-// The picture as an upright viewer shows it, with the colour space the file declares.
-QImage Viewed(const QByteArray& jpeg) {
-    QBuffer buffer;
-    buffer.setData(jpeg);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "jpeg");
-    reader.setAutoTransform(true);
-    return reader.read();
-}
 
 // Bytes of the APPn and COM segments before the picture data: what the file carries besides
 // pixels.

@@ -74,7 +74,8 @@ private slots:
         const QStringList extensions = registry.Extensions();
         QCOMPARE(extensions.mid(4, 80), kRegistered);
         QCOMPARE(extensions.mid(84), QStringList({"heic", "heif", "avif", "webp", "jxl"}));
-        QVERIFY(registry.GraphicFilter().startsWith(QStringLiteral("Imagick Format (*.jxl)|*.jxl|")));
+        QVERIFY(
+            registry.GraphicFilter().startsWith(QStringLiteral("Imagick Format (*.jxl)|*.jxl|")));
         QVERIFY(registry.GraphicFilter().size() < 3998);
 
         const QString png = Folder.filePath(QStringLiteral("phone.png"));

@@ -3,8 +3,10 @@
 // A picture of four coloured quadrants, and the check that a result shows them where they
 // belong: its orientation and its colours survive lossy formats, turns and scaling.
 
+#include <QBuffer>
 #include <QColor>
 #include <QImage>
+#include <QImageReader>
 
 #include <cstdlib>
 
@@ -51,6 +53,17 @@ inline bool HasQuadrants(const QImage& image, int tolerance) {
             return false;
         }
     return true;
+}
+
+// A JPEG as an upright viewer shows it: turned by its EXIF orientation, with the colour space it
+// declares.
+inline QImage Viewed(const QByteArray& Jpeg) {
+    QBuffer buffer;
+    buffer.setData(Jpeg);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(true);
+    return reader.read();
 }
 
 } // namespace vk_test
