@@ -11,8 +11,9 @@
 #include "dialogs/PreviewUnit.h"
 
 const char* const kOpenPictureFilter =
-    "All Supported File Types|*.jpg;*.jpeg;*.bmp;*.gif;*.png;*.tif;*.tiff;|JPG|*.jpg;*.jpeg|BMP|"
-    "*.bmp|GIF|*.gif|PNG|*.png|TIFF|*.tif;*.tiff";
+    "All Supported File Types|*.jpg;*.jpeg;*.bmp;*.gif;*.png;*.tif;*.tiff;*.heic;*.heif;*.avif;"
+    "*.webp;*.jxl;|JPG|*.jpg;*.jpeg|BMP|*.bmp|GIF|*.gif|PNG|*.png|TIFF|*.tif;*.tiff|HEIF|"
+    "*.heic;*.heif|AVIF|*.avif|WebP|*.webp|JPEG XL|*.jxl";
 
 namespace {
 

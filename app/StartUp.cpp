@@ -9,4 +9,5 @@ TStartUp::TMachineryFormats::TMachineryFormats() {
 
 TStartUp::TEngineFormats::TEngineFormats() {
     RegisterMagickFormatTable();
+    RegisterNewerMagickFormats();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "engine/EngineColour.h"
 #include "engine/EngineMetadata.h"
@@ -30,6 +31,23 @@ QString CorruptDataReason(const ExceptionInfo& Kept) {
     return {};
 }
 
+bool IsYCbCr(ColorspaceType Space) {
+    return Space == YCbCrColorspace || Space == Rec601YCbCrColorspace ||
+           Space == Rec709YCbCrColorspace;
+}
+
+// Why nothing decoded, in the engine's words where they say more than that the format is unknown.
+QString DecodeFailureText(const TExceptionRecord& Exception) {
+    const ExceptionInfo* info = Exception.get();
+    if (info == nullptr || info->severity == UndefinedException)
+        return QStringLiteral("the picture holds no pixels");
+    if (info->severity == MissingDelegateError)
+        return QStringLiteral("no decoder for this format");
+    if (info->severity == PolicyError)
+        return QStringLiteral("this format is not allowed");
+    return Exception.Reason();
+}
+
 } // namespace
 
 void TEnginePhoto::TImageRelease::operator()(_Image* Frame) const {
@@ -39,10 +57,16 @@ void TEnginePhoto::TImageRelease::operator()(_Image* Frame) const {
 TEnginePhoto TEnginePhoto::Decode(const QByteArray& Bytes, const QByteArray& ExtensionHint,
                                   std::optional<QSize> DecodeHint) {
     TEnginePhoto photo;
-    if (Bytes.isEmpty())
+    if (Bytes.isEmpty()) {
+        photo.Failure = QStringLiteral("the file is empty");
         return photo;
+    }
     const TImageInfoRecord info(nullptr);
     SetDecoderExtensionHint(info.get(), ExtensionHint);
+    // Only the first frame is used: the decoders of animations and multi-page files stop after
+    // it, instead of holding every frame at once.
+    info.get()->scene = 0;
+    info.get()->number_scenes = 1;
     if (DecodeHint && DecodeHint->width() > 0 && DecodeHint->height() > 0) {
         const QByteArray size = QByteArray::number(DecodeHint->width()) + 'x' +
                                 QByteArray::number(DecodeHint->height());
@@ -51,8 +75,10 @@ TEnginePhoto TEnginePhoto::Decode(const QByteArray& Bytes, const QByteArray& Ext
     const TExceptionRecord exception;
     Image* images = DecodeBlob(info.get(), Bytes.constData(), static_cast<size_t>(Bytes.size()),
                                exception.get());
-    if (images == nullptr)
+    if (images == nullptr) {
+        photo.Failure = DecodeFailureText(exception);
         return photo;
+    }
     photo.Frame.reset(Magick::RemoveFirstImageFromList(&images));
     if (images != nullptr)
         Magick::DestroyImageList(images);
@@ -78,10 +104,16 @@ QSize TEnginePhoto::StoredSize() const {
 }
 
 int TEnginePhoto::Orientation() const {
-    if (!Frame || Frame->orientation < TopLeftOrientation ||
-        Frame->orientation > LeftBottomOrientation)
+    if (!Frame)
         return TopLeftOrientation;
-    return Frame->orientation;
+    // The decoder stores whatever number the file holds, 65535 included, which is no value of
+    // the enumeration: the field is read as the integer it is, never as an enumeration.
+    std::underlying_type_t<OrientationType> stored = 0;
+    static_assert(sizeof stored == sizeof Frame->orientation);
+    std::memcpy(&stored, &Frame->orientation, sizeof stored);
+    if (stored < TopLeftOrientation || stored > LeftBottomOrientation)
+        return TopLeftOrientation;
+    return static_cast<int>(stored);
 }
 
 bool TEnginePhoto::TurnUpright() {
@@ -107,8 +139,14 @@ bool TEnginePhoto::TurnUpright() {
 }
 
 void TEnginePhoto::ConvertToSrgb() {
-    if (Frame && Frame->colorspace == CMYKColorspace)
+    if (!Frame)
+        return;
+    if (Frame->colorspace == CMYKColorspace)
         ConvertFrameToSrgb(Frame.get());
+    else if (IsYCbCr(Frame->colorspace))
+        // The HEIF decoder hands over the luma and chroma planes as they are stored; they encode
+        // RGB, which a profile, if there is one, describes.
+        Magick::TransformImageColorspace(Frame.get(), sRGBColorspace);
 }
 
 void TEnginePhoto::FlattenOntoWhite() {

@@ -15,9 +15,10 @@ struct _Image;
 // The first frame of a decoded file, owned and released on every path.
 class TEnginePhoto {
 public:
-    // Decodes a file's whole content. ExtensionHint ("png", may be empty; ignored unless it is
-    // letters and digits) guides formats without a signature. DecodeHint lets a JPEG be decoded
-    // at a reduced scale that still gives at least that many pixels. Empty when nothing decodes.
+    // Decodes the first frame of a file's content. ExtensionHint ("png", may be empty; ignored
+    // unless it is letters and digits) guides formats without a signature. DecodeHint lets a JPEG
+    // be decoded at a reduced scale that still gives at least that many pixels. Empty when nothing
+    // decodes.
     static TEnginePhoto Decode(const QByteArray& Bytes, const QByteArray& ExtensionHint,
                                std::optional<QSize> DecodeHint);
 
@@ -31,15 +32,18 @@ public:
     // The decoder's words when the file held less than it declared (a truncated JPEG still
     // decodes from what it holds); empty otherwise.
     const QString& PartialReadReason() const { return PartialReason; }
-    // The EXIF orientation, 1 to 8; 1 when the file says nothing.
+    // Why nothing decoded (empty otherwise): "no decoder for this format" when the engine has
+    // none, "this format is not allowed" when the fence refuses it, else the decoder's words.
+    const QString& DecodeFailure() const { return Failure; }
+    // The EXIF orientation, 1 to 8; 1 when the file says nothing or a number out of that range.
     int Orientation() const;
 
     // Turns the pixels upright and records orientation 1, in the EXIF block too, so that no
     // viewer turns the output again. False (and empty) when the engine fails.
     bool TurnUpright();
-    // CMYK (YCCK arrives as CMYK) becomes sRGB, through its own profile when it has one. Grey,
-    // linear grey included, is written with its samples as stored, and deeper samples as 8 bits,
-    // by the encoder itself.
+    // CMYK (YCCK arrives as CMYK) becomes sRGB, through its own profile when it has one, and
+    // YCbCr (as HEIF and AVIF arrive) plain sRGB. Grey, linear grey included, is written with its
+    // samples as stored, and deeper samples as 8 bits, by the encoder itself.
     void ConvertToSrgb();
     // Composes the picture onto white and drops its alpha; nothing when it has none.
     void FlattenOntoWhite();
@@ -64,4 +68,5 @@ private:
     std::unique_ptr<_Image, TImageRelease> Frame;
     bool Jpeg = false;
     QString PartialReason;
+    QString Failure;
 };

@@ -38,6 +38,10 @@ constexpr const char* kRasterFormats =
     "JNG,JP2,JPC,JPE,JPEG,JPG,JPM,JPT,MIFF,MTV,OTB,PALM,PAM,PBM,PCD,PCDS,PCT,PCX,PDB,PGM,PICON,"
     "PICT,PIX,PNG,PNM,PPM,PSB,PSD,PTIF,PWP,RAS,RLA,RLE,SCT,SFW,SGI,SUN,TGA,TIF,TIFF,TIFF64,TIM,"
     "VDA,VICAR,VIFF,VST,WBMP,WPG,XBM,XCF,XPM,XV";
+// Raster coders that come with their own libraries (libheif for HEIC, HEIF and AVIF, libwebp,
+// libjxl), which a build of the engine may lack: allowed like the ones above, and loaded where
+// the engine has them. A file of a missing one is not supported.
+constexpr const char* kOptionalRasterFormats = "AVIF,HEIC,HEIF,JXL,WEBP";
 // Decoded only: the installed engine's MATLAB encoder needs an entry its library lacks, and the
 // failed lookup would end the process.
 constexpr const char* kReadOnlyFormats = "MAT";
@@ -74,7 +78,7 @@ QByteArray RightsPolicy(const TEngineTemporaryFolder& temporary) {
            "  <policy domain=\"delegate\" rights=\"none\" pattern=\"*\"/>\n"
            "  <policy domain=\"coder\" rights=\"none\" pattern=\"*\"/>\n"
            "  <policy domain=\"coder\" rights=\"read|write\" pattern=\"{" +
-           QByteArray(kRasterFormats) +
+           QByteArray(kRasterFormats) + ',' + kOptionalRasterFormats +
            "}\"/>\n"
            "  <policy domain=\"coder\" rights=\"read\" pattern=\"{" +
            QByteArray(kReadOnlyFormats) +
@@ -126,12 +130,21 @@ bool ApplyEngineSecurityPolicy(const TEngineTemporaryFolder& Temporary, bool Wit
     return true;
 }
 
+namespace {
+
+bool LoadCoder(const QByteArray& Name) {
+    const TExceptionRecord exception;
+    return Magick::GetMagickInfo(Name.constData(), exception.get()) != nullptr;
+}
+
+} // namespace
+
 bool LoadAllowedCoders() {
     bool all = true;
     const QByteArray names = QByteArray(kRasterFormats) + ',' + kReadOnlyFormats;
-    for (const QByteArray& name : names.split(',')) {
-        TExceptionRecord exception;
-        all = Magick::GetMagickInfo(name.constData(), exception.get()) != nullptr && all;
-    }
+    for (const QByteArray& name : names.split(','))
+        all = LoadCoder(name) && all;
+    for (const QByteArray& name : QByteArray(kOptionalRasterFormats).split(','))
+        LoadCoder(name);
     return all;
 }

@@ -48,5 +48,6 @@ bool ApplyEngineSecurityPolicy(const TEngineTemporaryFolder& Temporary, bool Wit
 
 // Loads the coder of every format the rights allow, which the engine would otherwise load when a
 // file first needs it, so that a process can shut the file system before it decodes anything.
-// False when a coder the rights allow could not be loaded.
+// False when a coder the rights allow could not be loaded; the coders an engine build may lack
+// (those of HEIC, AVIF, WebP and JPEG XL) are loaded where it has them.
 bool LoadAllowedCoders();

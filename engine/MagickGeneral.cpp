@@ -110,3 +110,5 @@ const std::array<TFilterItemType, 102> MagickFormats = {{
 const char* const kMachineryExtensions = ".bmp;.ico;.wmf;.emf;";
 const char* const kNotPreviewedExtensions = ".avi;.dpx;.epdf;.epi;.eps;.eps2;.eps3;.epsf;.epsi;."
                                             "ept;.mng;.mpeg;.mpg;.m2v;.pdf;.ps;.ps2;.ps3;";
+
+const std::array<const char*, 5> kNewerMagickExtensions = {"heic", "heif", "avif", "webp", "jxl"};

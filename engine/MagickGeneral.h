@@ -16,3 +16,8 @@ extern const std::array<TFilterItemType, 102> MagickFormats;
 // Items ".ext;" that the picture machinery reads itself, and items that are never previewed.
 extern const char* const kMachineryExtensions;
 extern const char* const kNotPreviewedExtensions;
+
+// Formats newer than the table, registered after it (its rows and their order stay as they
+// are): extensions of HEIF (HEIC), AVIF, WebP and JPEG XL pictures, read where the engine has
+// their coders.
+extern const std::array<const char*, 5> kNewerMagickExtensions;

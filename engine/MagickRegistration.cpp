@@ -15,6 +15,13 @@ namespace {
 // Longest filter text the machinery's open dialogs take.
 constexpr qsizetype kMaxFilterLength = 3998;
 
+void RegisterEngineFormat(TPictureRegistry& Registry, const QString& Extension) {
+    if (Registry.GraphicFilter().size() > kMaxFilterLength)
+        throw EInvalidGraphic("Not all ImageMagick formats can be previewed");
+    Registry.RegisterFileFormat(Extension, QStringLiteral("Imagick Format"),
+                                MakeGraphic<TMagickImage>);
+}
+
 } // namespace
 
 void RegisterMagickFormats(TPictureRegistry& Registry) {
@@ -31,12 +38,14 @@ void RegisterMagickFormatTable(TPictureRegistry& Registry) {
         const QString item = QStringLiteral(".%1;").arg(extension);
         if (machinery.contains(item) || notPreviewed.contains(item) || done.contains(item))
             continue;
-        if (Registry.GraphicFilter().size() > kMaxFilterLength)
-            throw EInvalidGraphic("Not all ImageMagick formats can be previewed");
-        Registry.RegisterFileFormat(extension, QStringLiteral("Imagick Format"),
-                                    MakeGraphic<TMagickImage>);
+        RegisterEngineFormat(Registry, extension);
         done += item;
     }
+}
+
+void RegisterNewerMagickFormats(TPictureRegistry& Registry) {
+    for (const char* extension : kNewerMagickExtensions)
+        RegisterEngineFormat(Registry, QString::fromLatin1(extension));
 }
 
 TEngineModule::TEngineModule() {

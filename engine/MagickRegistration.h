@@ -11,6 +11,10 @@ void RegisterMagickFormats(TPictureRegistry& Registry = PictureRegistry());
 // which only asks whether a file's extension is one of the engine's.
 void RegisterMagickFormatTable(TPictureRegistry& Registry = PictureRegistry());
 
+// Registers the formats newer than the table (kNewerMagickExtensions) the same way, after it.
+// Raises EInvalidGraphic as RegisterMagickFormats does.
+void RegisterNewerMagickFormats(TPictureRegistry& Registry = PictureRegistry());
+
 // Start-up and shut-down of the engine in the order the program relies on: the engine is loaded
 // and its formats registered on construction; the reference is given back and the library freed
 // on destruction, whatever references are still open.

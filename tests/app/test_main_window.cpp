@@ -490,9 +490,11 @@ private slots:
     void addFileFilterInQtNotation() {
         QCOMPARE(
             QtNameFilters(QString::fromLatin1(kOpenPictureFilter)),
-            (QStringList{"All Supported File Types (*.jpg *.jpeg *.bmp *.gif *.png *.tif *.tiff)",
+            (QStringList{"All Supported File Types (*.jpg *.jpeg *.bmp *.gif *.png *.tif *.tiff "
+                         "*.heic *.heif *.avif *.webp *.jxl)",
                          "JPG (*.jpg *.jpeg)", "BMP (*.bmp)", "GIF (*.gif)", "PNG (*.png)",
-                         "TIFF (*.tif *.tiff)"}));
+                         "TIFF (*.tif *.tiff)", "HEIF (*.heic *.heif)", "AVIF (*.avif)",
+                         "WebP (*.webp)", "JPEG XL (*.jxl)"}));
     }
 
     void f1OpensTheHelpPage() {

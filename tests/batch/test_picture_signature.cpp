@@ -62,6 +62,13 @@ private slots:
                                        "ftypavif\0\0\0\0avifmif1miaf",
                                        28)
                               << true;
+        QTest::newRow("HEIC of deeper samples (heix)") << Bytes("\0\0\0\x18"
+                                                                "ftypheix\0\0\0\0mif1heix",
+                                                                24)
+                                                       << true;
+        QTest::newRow("animated WebP") << QByteArray("RIFF\x3C\x01\0\0WEBPVP8X", 16) << true;
+        QTest::newRow("JPEG XL") << Bytes("\0\0\0\x0CJXL \r\n\x87\n\0\0\0\x14", 16) << true;
+        QTest::newRow("JPEG XL code stream") << Bytes("\xFF\x0A\xFA\x1F", 4) << true;
         QTest::newRow("DICOM") << QByteArray(128, '\0') + "DICM" << true;
         QTest::newRow("X bitmap") << QByteArray("#define dot_width 8\n#define dot_height 8\n")
                                   << true;

@@ -89,6 +89,7 @@ private slots:
             {"a.miff", "MIFF"}, {"a.ppm", "PPM"},   {"a.jp2", "JP2"},   {"a.dib", "DIB"},
             {"a.tga", "TGA"},   {"a.sun", "SUN"},   {"a.sgi", "SGI"},   {"a.xbm", "XBM"},
             {"a.bmp", "BMP"},   {"a.ico", "ICO"},   {"a.fits", "FITS"}, {"a.viff", "VIFF"},
+            {"a.heic", "HEIC"}, {"a.avif", "AVIF"}, {"a.webp", "WEBP"},
         };
         for (const auto& row : rows)
             QTest::newRow(row[1]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]);

@@ -4,7 +4,6 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QColorTransform>
-#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,9 +11,21 @@
 #include "engine/ImageMagickAPI.h"
 #include "engine/MagickImage.h"
 #include "support/ImageFiles.h"
+#include "support/Quadrants.h"
 #include "support/TestMain.h"
+#include "support/Tools.h"
 
+using vk_test::Describe;
+using vk_test::HasQuadrants;
+using vk_test::kTopRight;
+using vk_test::Near;
+using vk_test::Quadrants;
 using vk_test::ReadBytes;
+using vk_test::Run;
+using vk_test::Succeeds;
+using vk_test::Tag;
+using vk_test::Viewed;
+using vk_test::Words;
 using vk_test::WriteBytes;
 
 namespace {
@@ -23,81 +34,6 @@ const QString kIccFolder = QStringLiteral("/usr/share/color/icc/");
 const QString kSrgbProfile = kIccFolder + QStringLiteral("sRGB.icc");
 const QString kAdobeProfile = kIccFolder + QStringLiteral("compatibleWithAdobeRGB1998.icc");
 const QString kCmykProfile = kIccFolder + QStringLiteral("ghostscript/default_cmyk.icc");
-
-// Quadrant colours of the upright test picture, moderate enough to survive a trip through CMYK.
-const QColor kTopLeft(200, 60, 60);
-const QColor kTopRight(60, 160, 60);
-const QColor kBottomLeft(60, 80, 180);
-const QColor kBottomRight(220, 200, 80);
-
-QString Run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        return QStringLiteral("failed: ") + QString::fromUtf8(process.readAllStandardError());
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-bool Succeeds(const QString& program, const QStringList& arguments) {
-    return !Run(program, arguments).startsWith(QStringLiteral("failed: "));
-}
-
-// Command-line options written as one text, split at spaces.
-QStringList Words(const QString& text) {
-    return text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
-// Writes EXIF, IPTC or XMP tags into a file in place.
-bool Tag(const QString& path, const QStringList& tags) {
-    return Succeeds(QStringLiteral("exiftool"), Words("-q -overwrite_original") << tags << path);
-}
-
-QImage Quadrants(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    const int halfWidth = width / 2;
-    const int halfHeight = height / 2;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixelColor(x, y,
-                                y < halfHeight ? (x < halfWidth ? kTopLeft : kTopRight)
-                                               : (x < halfWidth ? kBottomLeft : kBottomRight));
-    return image;
-}
-
-bool Near(const QColor& actual, const QColor& expected, int tolerance) {
-    return std::abs(actual.red() - expected.red()) <= tolerance &&
-           std::abs(actual.green() - expected.green()) <= tolerance &&
-           std::abs(actual.blue() - expected.blue()) <= tolerance;
-}
-
-QString Describe(const QColor& colour) {
-    return QStringLiteral("(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
-}
-
-// The picture as an upright viewer shows it, with the colour space the file declares.
-QImage Viewed(const QByteArray& jpeg) {
-    QBuffer buffer;
-    buffer.setData(jpeg);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "jpeg");
-    reader.setAutoTransform(true);
-    return reader.read();
-}
-
-bool HasQuadrants(const QImage& image, int tolerance) {
-    const int right = image.width() - 3;
-    const int bottom = image.height() - 3;
-    const QColor corners[] = {image.pixelColor(2, 2), image.pixelColor(right, 2),
-                              image.pixelColor(2, bottom), image.pixelColor(right, bottom)};
-    const QColor expected[] = {kTopLeft, kTopRight, kBottomLeft, kBottomRight};
-    for (int i = 0; i < 4; ++i)
-        if (!Near(corners[i], expected[i], tolerance)) {
-            qWarning("corner %d is %s", i, qPrintable(Describe(corners[i])));
-            return false;
-        }
-    return true;
-}
 
 // Bytes of the APPn and COM segments before the picture data: what the file carries besides
 // pixels.
@@ -228,6 +164,35 @@ private slots:
         QVERIFY(HasQuadrants(viewed, 24));
         QCOMPARE(Identify(jpeg, QStringLiteral("%[orientation] %[EXIF:Orientation]")),
                  QStringLiteral("TopLeft 1"));
+    }
+
+    // The decoder keeps any number it finds; what is no orientation is upright, and the
+    // output says so.
+    void anOrientationOutOfRangeIsUpright() {
+        QVERIFY(!ConvertedJpeg("odd.jpg").isEmpty());
+        const QString path = Path(QStringLiteral("odd.jpg"));
+        QVERIFY(Tag(path, {QStringLiteral("-Orientation#=65535")}));
+        TEnginePhoto photo = TEnginePhoto::Decode(ReadBytes(path), "jpg", std::nullopt);
+        QCOMPARE(photo.Orientation(), 1);
+        QVERIFY(photo.TurnUpright());
+        QString error;
+        const QByteArray jpeg = photo.Encode("JPEG", 95, error);
+        QVERIFY(HasQuadrants(Viewed(jpeg), 24));
+        QCOMPARE(Identify(jpeg, QStringLiteral("%[orientation] %[EXIF:Orientation]")),
+                 QStringLiteral("TopLeft 1"));
+    }
+
+    // A HEIF picture arrives as luma and chroma planes; the colours come out as they went in.
+    void heifColoursComeOutAsRgb() {
+        const QByteArray heic = Converted(Upright, Words("-quality 95"), "colours.heic");
+        QVERIFY(!heic.isEmpty());
+        TEnginePhoto photo = TEnginePhoto::Decode(heic, "heic", std::nullopt);
+        QCOMPARE(photo.Size(), QSize(60, 40));
+        photo.ConvertToSrgb();
+        const QByteArray rgb = photo.RgbPixels();
+        const QImage pixels(reinterpret_cast<const uchar*>(rgb.constData()), 60, 40, 3 * 60,
+                            QImage::Format_RGB888);
+        QVERIFY(HasQuadrants(pixels, 24));
     }
 
     void convertsCmykThroughItsProfile() {
@@ -385,20 +350,32 @@ private slots:
         QCOMPARE(described.PartialReadReason(), QString());
     }
 
+    // Each says why; "" stands for the decoder's own words, whatever they are.
     void nothingDecodesFromNothing_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("hint");
+        QTest::addColumn<QString>("why");
         const QByteArray plain = ReadBytes(Path(QStringLiteral("plain.jpg")));
-        QTest::newRow("a JPEG's first bytes") << plain.left(300) << QByteArray("jpg");
-        QTest::newRow("text named jpg") << QByteArray("just some words\n") << QByteArray("jpg");
-        QTest::newRow("nothing") << QByteArray() << QByteArray("jpg");
-        QTest::newRow("hint with syntax") << plain.left(300) << QByteArray("jpg[1]");
+        const QString noDecoder = QStringLiteral("no decoder for this format");
+        QTest::newRow("a JPEG's first bytes") << plain.left(300) << QByteArray("jpg") << "";
+        QTest::newRow("text named jpg") << QByteArray("just some words\n") << QByteArray("jpg")
+                                        << ""; // the JPEG decoder's words
+        QTest::newRow("text") << QByteArray("just some words\n") << QByteArray() << noDecoder;
+        QTest::newRow("nothing") << QByteArray() << QByteArray("jpg") << "the file is empty";
+        QTest::newRow("hint with syntax") << plain.left(300) << QByteArray("jpg[1]") << "";
+        QTest::newRow("a refused format")
+            << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"4\"/>")
+            << QByteArray("svg") << "this format is not allowed";
     }
     void nothingDecodesFromNothing() {
         QFETCH(QByteArray, bytes);
         QFETCH(QByteArray, hint);
+        QFETCH(QString, why);
         TEnginePhoto photo = TEnginePhoto::Decode(bytes, hint, std::nullopt);
         QVERIFY(photo.IsEmpty());
+        QVERIFY(!photo.DecodeFailure().isEmpty());
+        if (!why.isEmpty())
+            QCOMPARE(photo.DecodeFailure(), why);
         QCOMPARE(photo.Size(), QSize());
         QVERIFY(!photo.TurnUpright());
         QVERIFY(!photo.Resize(QSize(10, 10), true));

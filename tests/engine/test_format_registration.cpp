@@ -13,6 +13,7 @@
 #include "support/ImageFiles.h"
 #include "support/Raises.h"
 #include "support/TestMain.h"
+#include "support/Tools.h"
 
 namespace {
 
@@ -61,6 +62,32 @@ private slots:
         QVERIFY(filter.size() < 3998);
         for (const char* skipped : {"pdf", "eps", "ps", "mng", "avi", "mpg", "dpx"})
             QVERIFY2(!registry.FindFileFormat(QString::fromLatin1(skipped)), skipped);
+    }
+
+    // The newer formats come after the table's, whose rows keep their order, and their files
+    // load through the picture machinery like the table's.
+    void theNewerFormatsFollowTheTable() {
+        TPictureRegistry registry;
+        RegisterBuiltinFormats(registry);
+        RegisterMagickFormats(registry);
+        RegisterNewerMagickFormats(registry);
+        const QStringList extensions = registry.Extensions();
+        QCOMPARE(extensions.mid(4, 80), kRegistered);
+        QCOMPARE(extensions.mid(84), QStringList({"heic", "heif", "avif", "webp", "jxl"}));
+        QVERIFY(
+            registry.GraphicFilter().startsWith(QStringLiteral("Imagick Format (*.jxl)|*.jxl|")));
+        QVERIFY(registry.GraphicFilter().size() < 3998);
+
+        const QString png = Folder.filePath(QStringLiteral("phone.png"));
+        QVERIFY(vk_test::WriteImage(png, 12, 9, "PNG"));
+        TPicture picture(registry);
+        for (const char* format : {"heic", "avif", "webp"}) {
+            const QString path = Folder.filePath(QStringLiteral("phone.%1").arg(format).toUpper());
+            QVERIFY(vk_test::Convert(png, {}, QLatin1String(format) + QLatin1Char(':') + path));
+            picture.LoadFromFile(path);
+            QCOMPARE(ClassOf(picture), QStringLiteral("TMagickImage"));
+            QCOMPARE(picture.GetWidth(), 12);
+        }
     }
 
     void picturesOfEngineFormatsGetTheEngineClass() {

@@ -46,4 +46,31 @@ inline bool WriteAnimatedGif(const QString& path, int frames, int width, int hei
     return QProcess::execute(QStringLiteral("convert"), arguments) == 0;
 }
 
+// Gif (one frame, as an encoder wrote it) with its frame, and the blocks before it, repeated
+// to Frames frames: many large frames in few bytes. Empty when Gif is not laid out so.
+inline QByteArray RepeatedGifFrame(const QByteArray& Gif, int Frames) {
+    const auto byte = [&](qsizetype At) { return static_cast<quint8>(Gif.at(At)); };
+    const auto colourTable = [](quint8 Flags) { return Flags & 0x80 ? 3 * (2 << (Flags & 7)) : 0; };
+    const auto afterSubBlocks = [&](qsizetype At) {
+        while (At < Gif.size() && byte(At) != 0)
+            At += byte(At) + 1;
+        return At + 1;
+    };
+    if (Gif.size() < 13 || !Gif.startsWith("GIF8"))
+        return {};
+    const qsizetype first = 13 + colourTable(byte(10)); // header, screen, global colours
+    qsizetype at = first;
+    while (at < Gif.size() && byte(at) != 0x3B) {
+        if (byte(at) == 0x21 && at + 2 < Gif.size()) // extension: label, sub-blocks
+            at = afterSubBlocks(at + 2);
+        else if (byte(at) == 0x2C && at + 10 < Gif.size()) // image: descriptor, colours, data
+            at = afterSubBlocks(at + 10 + colourTable(byte(at + 9)) + 1);
+        else
+            return {};
+    }
+    if (at >= Gif.size())
+        return {};
+    return Gif.left(first) + Gif.mid(first, at - first).repeated(Frames) + ';';
+}
+
 } // namespace vk_test
