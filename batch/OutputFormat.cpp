@@ -10,7 +10,9 @@ constexpr std::array<TOutputFormatInfo, 7> Formats = {{
     {"JPEG", "jpg", true, false},
     {"PNG", "png", false, true},
     {"WEBP", "webp", true, true},
-    {"AVIF", "avif", true, true},
+    // The engine's AVIF encoder writes no alpha channel: flattened, what was clear is white
+    // rather than whatever colour the clear pixels held.
+    {"AVIF", "avif", true, false},
     {"GIF", "gif", false, true},
     {"TIFF", "tif", false, true},
     // Few programs read a BMP's alpha channel: flattened, it looks the same everywhere.

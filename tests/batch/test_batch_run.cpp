@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -301,6 +302,26 @@ private slots:
                                          "Large/Large_photo.png 600x400"}));
         const QImage kept(Out + QStringLiteral("Large/Large_clear.png"));
         QVERIFY(kept.hasAlphaChannel() && qAlpha(kept.pixel(2, 2)) == 0);
+
+        // What the engine reads back of the other formats: "size opaque".
+        const auto described = [](const QString& Path) {
+            QProcess convert;
+            convert.start(QStringLiteral("convert"), {Path, "-format", "%wx%h %[opaque]", "info:"});
+            return convert.waitForFinished()
+                       ? QString::fromLatin1(convert.readAllStandardOutput()).toLower()
+                       : QString();
+        };
+        for (const auto& [format, extension, clearStaysClear] :
+             {std::tuple{ofWebp, "webp", true}, std::tuple{ofAvif, "avif", false}}) {
+            QDir(Out).removeRecursively();
+            choice.OutputFormat = format;
+            QCOMPARE(Run({clear, photo}, choice, view).Processed, 2);
+            const QString large = Out + QStringLiteral("Large/Large_%1.") + QLatin1String(extension);
+            QCOMPARE(described(large.arg(QStringLiteral("clear"))),
+                     clearStaysClear ? QStringLiteral("600x600 false")
+                                     : QStringLiteral("600x600 true"));
+            QCOMPARE(described(large.arg(QStringLiteral("photo"))), QStringLiteral("600x400 true"));
+        }
 
         QDir(Out).removeRecursively();
         choice.OutputFormat = ofSameAsSource;
