@@ -72,6 +72,8 @@ private:
     void CreateFileList();
     void CreateStatusGroup();
     void CreateStatusBar();
+    // Cancel and the animation, for the status group's width.
+    void PlaceStatusControls();
     void BindCommands();
 
     void AddFileExecute();

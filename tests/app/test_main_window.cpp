@@ -346,6 +346,48 @@ private slots:
             QVERIFY2(Control<QWidget>(form, hidden)->isHidden(), hidden);
         }
         QVERIFY(!Control<QTreeView>(form, "ListView")->accessibleName().isEmpty());
+        for (const char* panel : {"StatusPanel0", "StatusPanel2"}) {
+            QVERIFY2(!Control<QLabel>(form, panel)->accessibleName().isEmpty(), panel);
+        }
+    }
+
+    // At the smallest size the window allows, with the longest texts of a run, Cancel and the
+    // progress bar lie inside the window and cover no text.
+    void aRunStaysWholeAtTheMinimumSize() {
+        TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.resize(1, 1);
+        QVERIFY(form.width() < 714 && form.height() < 327);
+        form.SetProcessing(true, 999999);
+        auto* previousCount = Control<QLabel>(form, "StatusLabel2");
+        previousCount->setText(QStringLiteral("Non Supported files: 999999"));
+        previousCount->adjustSize();
+        previousCount->show();
+        const auto inWindow = [&form](const QWidget* Widget) {
+            return QRect(Widget->mapTo(&form, QPoint(0, 0)), Widget->size());
+        };
+        // A longer text makes room for itself, the window growing for it.
+        auto* files = Control<QLabel>(form, "StatusPanel1");
+        auto* progressPanel = Control<QLabel>(form, "StatusPanel2");
+        form.ShowFilesProcessed(999999, 999999);
+        QTRY_VERIFY(form.rect().contains(inWindow(progressPanel)) &&
+                    files->contentsRect().width() >=
+                        files->fontMetrics().horizontalAdvance(files->text()));
+        QCOMPARE(form.size(), form.minimumSize());
+
+        auto* cancel = Control<QPushButton>(form, "CancelButton");
+        auto* bar = Control<QProgressBar>(form, "ProgressBar");
+        QVERIFY(cancel->isVisible() && bar->isVisible());
+        QVERIFY(form.rect().contains(inWindow(cancel)));
+        QVERIFY(Control<QGroupBox>(form, "StatusGB")->rect().contains(cancel->geometry()));
+        QVERIFY(form.rect().contains(inWindow(bar)));
+        for (const char* label : {"StatusLabel1", "StatusLabel2"}) {
+            QVERIFY2(!inWindow(Control<QLabel>(form, label)).intersects(inWindow(cancel)), label);
+        }
+        QVERIFY(!inWindow(files).intersects(inWindow(bar)));
+        form.SetProcessing(false, 0);
     }
 
     void formCreateLoadsTheSettings() {
