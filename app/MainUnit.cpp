@@ -330,6 +330,12 @@ void TMainForm::ShowWarning(const QString& Text) {
 }
 
 bool TMainForm::event(QEvent* Event) {
+    // An X11 window manager frames the window after it is shown; the frame is known once the
+    // window is first painted. Placed again then, unless the user has resized it meanwhile.
+    if (Event->type() == QEvent::Paint && FPlaced && size() == FPlacedSize &&
+        FrameSize() != FPlacedFrame) {
+        QTimer::singleShot(0, this, &TMainForm::PlaceOnDesktop);
+    }
     if (Event->type() == QEvent::StatusTip) {
         ApplicationEventsHint(static_cast<QStatusTipEvent*>(Event)->tip());
         return true;
@@ -344,13 +350,21 @@ void TMainForm::ApplicationEventsHint(const QString& Hint) {
 
 void TMainForm::showEvent(QShowEvent* Event) {
     QMainWindow::showEvent(Event);
-    if (FPlaced) {
-        return;
+    if (!FPlaced) {
+        FPlaced = true;
+        PlaceOnDesktop();
     }
-    FPlaced = true;
+}
+
+QSize TMainForm::FrameSize() const {
+    return frameGeometry().size() - geometry().size();
+}
+
+void TMainForm::PlaceOnDesktop() {
     // The design size is the outer size, frame included, centred on the desktop.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    resize(FormSize - frame);
+    FPlacedFrame = FrameSize();
+    resize(FormSize - FPlacedFrame);
+    FPlacedSize = size();
     if (const QScreen* desktop = screen()) {
         const QRect area = desktop->availableGeometry();
         move(area.center() - QPoint(FormSize.width() / 2, FormSize.height() / 2));

@@ -97,6 +97,9 @@ private:
 
     // An import or run begins or ends; a close asked for meanwhile happens once it has ended.
     void SetBusy(bool Busy);
+    // The design size, frame included, centred on the desktop.
+    void PlaceOnDesktop();
+    QSize FrameSize() const;
     int RowCount() const;
     void ShowWarning(const QString& Text);
     static void SetLabelText(QLabel* Label, const QString& Text);
@@ -124,6 +127,9 @@ private:
     bool FBusy = false;
     bool FCloseRequested = false;
     bool FPlaced = false;
+    // The frame and the size the window was last placed with.
+    QSize FPlacedFrame;
+    QSize FPlacedSize;
     bool FClipboardHasFiles = false;
     // The outputs of the current run that were not written, with the reasons.
     QStringList FNotWritten;
