@@ -126,6 +126,27 @@ bool MakeFiles(const QTemporaryDir& Folder, std::initializer_list<const char*> N
     return true;
 }
 
+// An icon theme "vktest" below Folder whose icons, in one colour, are drawn at the given sizes.
+bool WriteIconTheme(const QTemporaryDir& Folder,
+                    std::initializer_list<std::pair<const char*, int>> Icons, QColor Colour) {
+    const QDir theme(Folder.filePath(QStringLiteral("vktest")));
+    QByteArray index = "[Icon Theme]\nName=vktest\nDirectories=16,24,32\n";
+    for (const int side : {16, 24, 32}) {
+        index +=
+            QStringLiteral("[%1]\nSize=%1\nContext=Actions\nType=Fixed\n").arg(side).toLatin1();
+        theme.mkpath(QString::number(side));
+    }
+    for (const auto& [name, side] : Icons) {
+        QImage icon(side, side, QImage::Format_ARGB32);
+        icon.fill(Colour);
+        if (!icon.save(
+                theme.filePath(QStringLiteral("%1/%2.png").arg(side).arg(QLatin1String(name))))) {
+            return false;
+        }
+    }
+    return vk_test::WriteBytes(theme.filePath(QStringLiteral("index.theme")), index);
+}
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -855,6 +876,40 @@ private slots:
         QTRY_COMPARE(answer.Text, QStringLiteral("Unable to write to /nowhere/vellumkite.ini"));
         QCOMPARE(answer.Title, QStringLiteral("Vellumkite"));
         QCOMPARE(answer.Icon, QMessageBox::Critical);
+    }
+
+    // Under a theme and with none, the toolbar's icons are all one size, so that their captions
+    // stand on one line: a theme's icon is taken where the theme draws it at 16 and 32 pixels.
+    void iconsAreOneSizeUnderAnyTheme() {
+        const QColor themeColour(255, 0, 255);
+        QTemporaryDir themes;
+        QVERIFY(WriteIconTheme(themes,
+                               {{"help-about", 16},
+                                {"help-about", 32},
+                                {"edit-paste", 24},
+                                {"edit-clear", 32},
+                                {"document-open", 16},
+                                {"document-open", 32}},
+                               themeColour));
+        const QStringList searchPaths = QIcon::themeSearchPaths();
+        QIcon::setThemeSearchPaths({themes.path()});
+        QStringList colours;
+        for (const QString& theme : {QStringLiteral("vktest"), QString()}) {
+            QIcon::setThemeName(theme);
+            for (int i = 0; i < 9; ++i) {
+                for (const int side : {16, 32}) {
+                    QCOMPARE(CommandIcon(i).pixmap(side).size(), QSize(side, side));
+                }
+                colours << QString::number(CommandIcon(i).pixmap(32).toImage().pixelColor(16, 16) ==
+                                           themeColour);
+            }
+        }
+        QIcon::setThemeName(QString());
+        QIcon::setThemeSearchPaths(searchPaths);
+        // Only About is the theme's: Paste and Clear all lack a size, and Add file's
+        // document-open means opening a document.
+        QCOMPARE(colours.join(QString()),
+                 QStringLiteral("000001000") + QStringLiteral("000000000"));
     }
 
     void iconsAreThereWithoutATheme() {
