@@ -39,6 +39,9 @@ namespace {
 constexpr QSize FormSize(714, 327);
 constexpr QSize ToolButtonSize(96, 52);
 constexpr int StatusGBHeight = 70;
+// How long a window manager is given to frame the window.
+constexpr int FrameLooks = 20;
+constexpr int FrameLookMilliseconds = 100;
 
 } // namespace
 
@@ -330,12 +333,6 @@ void TMainForm::ShowWarning(const QString& Text) {
 }
 
 bool TMainForm::event(QEvent* Event) {
-    // An X11 window manager frames the window after it is shown; the frame is known once the
-    // window is first painted. Placed again then, unless the user has resized it meanwhile.
-    if (Event->type() == QEvent::Paint && FPlaced && size() == FPlacedSize &&
-        FrameSize() != FPlacedFrame) {
-        QTimer::singleShot(0, this, &TMainForm::PlaceOnDesktop);
-    }
     if (Event->type() == QEvent::StatusTip) {
         ApplicationEventsHint(static_cast<QStatusTipEvent*>(Event)->tip());
         return true;
@@ -353,6 +350,20 @@ void TMainForm::showEvent(QShowEvent* Event) {
     if (!FPlaced) {
         FPlaced = true;
         PlaceOnDesktop();
+        AwaitFrame(FrameLooks);
+    }
+}
+
+void TMainForm::AwaitFrame(int Looks) {
+    // An X11 window manager frames the window a moment after it is shown, and tells no widget.
+    // Once the frame is there the window is placed again, unless the user has resized it.
+    if (size() != FPlacedSize) {
+        return;
+    }
+    if (FrameSize() != FPlacedFrame) {
+        PlaceOnDesktop();
+    } else if (Looks > 0) {
+        QTimer::singleShot(FrameLookMilliseconds, this, [this, Looks] { AwaitFrame(Looks - 1); });
     }
 }
 

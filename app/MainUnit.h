@@ -99,6 +99,8 @@ private:
     void SetBusy(bool Busy);
     // The design size, frame included, centred on the desktop.
     void PlaceOnDesktop();
+    // Looks for the window manager's frame Looks times more.
+    void AwaitFrame(int Looks);
     QSize FrameSize() const;
     int RowCount() const;
     void ShowWarning(const QString& Text);
