@@ -733,12 +733,13 @@ private slots:
         form.SetWorkerSettings(vk_test::TestWorkers());
         TListStub list(MakeImages(2));
         form.SetFileList(nullptr, &list);
-        // A file where the Large folder should go.
+        // A file where each size's folder should go: three outputs of each file not written.
         const QString root = QDir::homePath() + QStringLiteral("/Desktop/Resized Images");
         QDir().mkpath(root);
-        QFile blocker(root + QStringLiteral("/Large"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        for (const char* size : {"Large", "Medium", "Thumbnail"}) {
+            QFile blocker(root + QLatin1Char('/') + QLatin1String(size));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
         TBoxAnswer answer;
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
         QVERIFY(AwaitRunEnd(form));
@@ -750,6 +751,10 @@ private slots:
         QCOMPARE(notWritten->text(), QStringLiteral("Not written: 2"));
         QVERIFY(!notWritten->isHidden());
         QVERIFY(notWritten->toolTip().contains(QStringLiteral("photo1.png")));
+        // The first five reasons, and the count of the others.
+        const QStringList tip = notWritten->toolTip().split(QLatin1Char('\n'));
+        QCOMPARE(tip.size(), 6);
+        QCOMPARE(tip.last(), QStringLiteral("and 1 more"));
         QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
                  QStringLiteral("Files Processed: 0"));
     }
