@@ -733,13 +733,17 @@ private slots:
         form.SetWorkerSettings(vk_test::TestWorkers());
         TListStub list(MakeImages(2));
         form.SetFileList(nullptr, &list);
-        // A file where each size's folder should go: three outputs of each file not written.
+        // A file where the Large folder should go.
         const QString root = QDir::homePath() + QStringLiteral("/Desktop/Resized Images");
         QDir().mkpath(root);
-        for (const char* size : {"Large", "Medium", "Thumbnail"}) {
-            QFile blocker(root + QLatin1Char('/') + QLatin1String(size));
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        // And where the other two should go: three outputs of each file not written.
+        for (const char* size : {"Medium", "Thumbnail"}) {
+            QFile other(root + QLatin1Char('/') + QLatin1String(size));
+            QVERIFY(other.open(QIODevice::WriteOnly));
         }
+        QFile blocker(root + QStringLiteral("/Large"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
         TBoxAnswer answer;
         form.Commands().Action(TCommandId::ProcessImages)->trigger();
         QVERIFY(AwaitRunEnd(form));
