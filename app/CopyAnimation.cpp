@@ -1,5 +1,6 @@
 #include "CopyAnimation.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QPainter>
@@ -9,6 +10,8 @@ namespace {
 
 constexpr int FrameMilliseconds = 60;
 constexpr QSize FolderSize(56, 40);
+// The narrowest width that shows both folders at full size with room between them.
+constexpr int FullWidth = 2 * (8 + FolderSize.width()) + 40;
 
 } // namespace
 
@@ -36,9 +39,16 @@ void TCopyAnimation::SetPlaying(bool Playing) {
 void TCopyAnimation::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const qreal top = (height() - FolderSize.height()) / 2.0 + 6;
+    // A narrow status area gets the same flight drawn smaller.
+    const qreal scale = std::min(1.0, width() / qreal(FullWidth));
+    if (scale <= 0) {
+        return;
+    }
+    painter.scale(scale, scale);
+    const qreal span = width() / scale;
+    const qreal top = (height() / scale - FolderSize.height()) / 2.0 + 6;
     const QRectF from(8, top, FolderSize.width(), FolderSize.height());
-    const QRectF to(width() - 8 - FolderSize.width(), top, FolderSize.width(), FolderSize.height());
+    const QRectF to(span - 8 - FolderSize.width(), top, FolderSize.width(), FolderSize.height());
     DrawFolder(painter, from);
     DrawFolder(painter, to);
 

@@ -1,5 +1,6 @@
 #include "Icons.h"
 
+#include <algorithm>
 #include <array>
 
 #include <QString>
@@ -7,20 +8,22 @@
 namespace {
 
 struct TIconSource {
-    const char* ThemeName; // freedesktop icon name
+    const char* ThemeName; // the freedesktop icon of the same meaning, if there is one
     const char* Drawing;   // the program's own, in the resources
 };
 
-// Indices as in the command table.
+// Indices as in the command table. Adding a file or a folder to the list, the defaults, a run
+// and a preview have no freedesktop icon of their meaning: themes draw document-open as a
+// folder, and system-run, preferences-system and print preview mean other things.
 constexpr std::array<TIconSource, 9> CommandIcons{{
-    {"document-open", ":/icons/add-file.svg"},
-    {"folder-open", ":/icons/add-folder.svg"},
+    {nullptr, ":/icons/add-file.svg"},
+    {nullptr, ":/icons/add-folder.svg"},
     {"edit-clear", ":/icons/clear.svg"},
-    {"preferences-system", ":/icons/defaults.svg"},
-    {"system-run", ":/icons/process.svg"},
+    {nullptr, ":/icons/defaults.svg"},
+    {nullptr, ":/icons/process.svg"},
     {"help-about", ":/icons/about.svg"},
     {"help-contents", ":/icons/help.svg"},
-    {"document-print-preview", ":/icons/preview.svg"},
+    {nullptr, ":/icons/preview.svg"},
     {"edit-paste", ":/icons/paste.svg"},
 }};
 
@@ -33,12 +36,22 @@ constexpr std::array<TIconSource, 6> FileTypeIcons{{
     {"unknown", ":/icons/type-other.svg"},
 }};
 
+// The theme's icon where the theme draws it at each of Sizes, else the program's own drawing.
+// A theme icon at another size would come out smaller than its neighbours, or scaled.
 QIcon IconFrom(const TIconSource& Source, std::initializer_list<int> Sizes) {
-    QIcon drawn;
-    for (const int side : Sizes) {
-        drawn.addFile(QString::fromLatin1(Source.Drawing), QSize(side, side));
+    if (Source.ThemeName != nullptr) {
+        QIcon themed = QIcon::fromTheme(QString::fromLatin1(Source.ThemeName));
+        const QList<QSize> drawn = themed.availableSizes();
+        if (std::all_of(Sizes.begin(), Sizes.end(),
+                        [&drawn](int Side) { return drawn.contains(QSize(Side, Side)); })) {
+            return themed;
+        }
     }
-    return QIcon::fromTheme(QString::fromLatin1(Source.ThemeName), drawn);
+    QIcon own;
+    for (const int side : Sizes) {
+        own.addFile(QString::fromLatin1(Source.Drawing), QSize(side, side));
+    }
+    return own;
 }
 
 } // namespace

@@ -21,6 +21,17 @@ QString FilesProcessedText(int Done, int Total) {
     return QStringLiteral(" Files processed: %1 of %2").arg(Done).arg(Total);
 }
 
+// The first few reasons, and how many more: a tooltip, and what a screen reader reads of the
+// label, stay short however many outputs a run could not write.
+QString NotWrittenTip(const QStringList& Reasons) {
+    constexpr qsizetype Shown = 5;
+    QStringList lines = Reasons.mid(0, Shown);
+    if (Reasons.size() > Shown) {
+        lines << QStringLiteral("and %1 more").arg(Reasons.size() - Shown);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 void TMainForm::ProcessImagesExecute() {
@@ -69,7 +80,7 @@ void TMainForm::RunFinished(const TBatchCounts& Counts) {
     SetLabelText(StatusLabel3, Counts.NotWritten > 0
                                    ? QStringLiteral("Not written: %1").arg(Counts.NotWritten)
                                    : QString());
-    StatusLabel3->setToolTip(FNotWritten.join(QLatin1Char('\n')));
+    StatusLabel3->setToolTip(NotWrittenTip(FNotWritten));
     ShowFilesProcessed(0, FBatchList->WaitingCount());
     FRun->deleteLater();
     FRun = nullptr;

@@ -28,6 +28,7 @@
 #include "app/FileListMime.h"
 #include "app/FileListModel.h"
 #include "app/Icons.h"
+#include "app/StatusArea.h"
 #include "dialogs/MessageDialogs.h"
 #include "platform/WaitCursor.h"
 #include "settings/Settings.h"
@@ -38,7 +39,9 @@ namespace {
 constexpr QSize FormSize(714, 327);
 constexpr QSize ToolButtonSize(96, 52);
 constexpr int StatusGBHeight = 70;
-constexpr std::array<int, 3> PanelWidths{200, 150, 300};
+// How long a window manager is given to frame the window.
+constexpr int FrameLooks = 20;
+constexpr int FrameLookMilliseconds = 100;
 
 } // namespace
 
@@ -197,40 +200,53 @@ void TMainForm::CreateStatusGroup() {
         SetLabelText(made, Text);
         return made;
     };
-    StatusLabel1 = label("StatusLabel1", QStringLiteral("Ready to get files"), QPoint(88, 20));
-    StatusLabel2 = label("StatusLabel2", QString(), QPoint(88, 40));
-    StatusLabel3 = label("StatusLabel3", QString(), QPoint(280, 40));
+    StatusLabel1 =
+        label("StatusLabel1", QStringLiteral("Ready to get files"), StatusLabelPlaces[0]);
+    StatusLabel2 = label("StatusLabel2", QString(), StatusLabelPlaces[1]);
+    StatusLabel3 = label("StatusLabel3", QString(), StatusLabelPlaces[2]);
 
     Animate = new TCopyAnimation(StatusGB);
     Animate->setObjectName(QStringLiteral("Animate"));
     Animate->setAccessibleName(QStringLiteral("Copying files"));
-    Animate->setGeometry(280, 8, 272, 60);
 
     CancelButton = new QPushButton(QStringLiteral("Cancel"), StatusGB);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setGeometry(580, 28, 75, 25);
     CancelButton->hide();
     connect(CancelButton, &QPushButton::clicked, this, &TMainForm::CancelButtonClick);
+
+    // The window gets no narrower than the labels' texts and Cancel need.
+    StatusGB->setMinimumWidth(StatusGroupMinimumWidth(StatusGB->fontMetrics()));
+    PlaceStatusControls();
+    StatusGB->installEventFilter(this);
+}
+
+void TMainForm::PlaceStatusControls() {
+    const TStatusPlaces places = StatusPlacesFor(StatusGB->width());
+    Animate->setGeometry(places.Animate);
+    CancelButton->setGeometry(places.Cancel);
 }
 
 void TMainForm::CreateStatusBar() {
-    const std::array<const char*, 3> names{"Hint", "Files processed", "Progress"};
+    // A narrow window takes from the hint and the progress panels alike; the files processed
+    // panel keeps its text whole.
+    StatusPanels = {new TStatusPanel(200, 100, false, this), new TStatusPanel(150, 0, true, this),
+                    new TStatusPanel(300, 100, false, this)};
     for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
-        auto* panel = new QLabel(this);
-        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setAccessibleDescription(QString::fromLatin1(names[i]));
-        // The hint panel keeps its width (the tooltip shows a long hint whole); the others grow
-        // when their text needs more room than the design gave them.
-        if (i == 0) {
-            panel->setFixedWidth(PanelWidths[i]);
-        } else {
-            panel->setMinimumWidth(PanelWidths[i]);
-        }
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        statusBar()->addWidget(panel);
-        StatusPanels[i] = panel;
+        StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        statusBar()->addWidget(StatusPanels[i]);
     }
+    // Panel 1 is named by its text.
+    StatusPanels[0]->setAccessibleName(QStringLiteral("Hint"));
+    StatusPanels[0]->setAccessibleDescription(
+        QStringLiteral("What the control under the mouse does"));
+    StatusPanels[1]->setAccessibleDescription(QStringLiteral("Files processed"));
+    StatusPanels[2]->setAccessibleName(QStringLiteral("Progress area"));
+    StatusPanels[2]->setAccessibleDescription(
+        QStringLiteral("Holds the progress bar while files are imported or processed"));
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    // The main window's layout takes the status bar's minimum only when it is set.
+    statusBar()->installEventFilter(this);
+    statusBar()->setMinimumWidth(statusBar()->minimumSizeHint().width());
     ProgressBar = new QProgressBar(this);
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
     ProgressBar->setAccessibleName(QStringLiteral("Progress"));
@@ -242,6 +258,12 @@ void TMainForm::CreateStatusBar() {
 }
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == StatusGB && Event->type() == QEvent::Resize) {
+        PlaceStatusControls();
+    } else if (Watched == statusBar() && Event->type() == QEvent::LayoutRequest) {
+        // A panel's text grew or shrank.
+        statusBar()->setMinimumWidth(statusBar()->minimumSizeHint().width());
+    }
     if (Watched == StatusPanels[2] && !ProgressBar->isHidden() &&
         (Event->type() == QEvent::Move || Event->type() == QEvent::Resize)) {
         ProgressBar->setGeometry(StatusPanels[2]->geometry());
@@ -326,13 +348,35 @@ void TMainForm::ApplicationEventsHint(const QString& Hint) {
 
 void TMainForm::showEvent(QShowEvent* Event) {
     QMainWindow::showEvent(Event);
-    if (FPlaced) {
+    if (!FPlaced) {
+        FPlaced = true;
+        PlaceOnDesktop();
+        AwaitFrame(FrameLooks);
+    }
+}
+
+void TMainForm::AwaitFrame(int Looks) {
+    // An X11 window manager frames the window a moment after it is shown, and tells no widget.
+    // Once the frame is there the window is placed again, unless the user has resized it.
+    if (size() != FPlacedSize) {
         return;
     }
-    FPlaced = true;
+    if (FrameSize() != FPlacedFrame) {
+        PlaceOnDesktop();
+    } else if (Looks > 0) {
+        QTimer::singleShot(FrameLookMilliseconds, this, [this, Looks] { AwaitFrame(Looks - 1); });
+    }
+}
+
+QSize TMainForm::FrameSize() const {
+    return frameGeometry().size() - geometry().size();
+}
+
+void TMainForm::PlaceOnDesktop() {
     // The design size is the outer size, frame included, centred on the desktop.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    resize(FormSize - frame);
+    FPlacedFrame = FrameSize();
+    resize(FormSize - FPlacedFrame);
+    FPlacedSize = size();
     if (const QScreen* desktop = screen()) {
         const QRect area = desktop->availableGeometry();
         move(area.center() - QPoint(FormSize.width() / 2, FormSize.height() / 2));

@@ -73,6 +73,8 @@ private:
     void CreateFileList();
     void CreateStatusGroup();
     void CreateStatusBar();
+    // Cancel and the animation, for the status group's width.
+    void PlaceStatusControls();
     void BindCommands();
 
     void AddFileExecute();
@@ -96,6 +98,11 @@ private:
 
     // An import or run begins or ends; a close asked for meanwhile happens once it has ended.
     void SetBusy(bool Busy);
+    // The design size, frame included, centred on the desktop.
+    void PlaceOnDesktop();
+    // Looks for the window manager's frame Looks times more.
+    void AwaitFrame(int Looks);
+    QSize FrameSize() const;
     int RowCount() const;
     void ShowWarning(const QString& Text);
     static void SetLabelText(QLabel* Label, const QString& Text);
@@ -125,6 +132,9 @@ private:
     bool FBusy = false;
     bool FCloseRequested = false;
     bool FPlaced = false;
+    // The frame and the size the window was last placed with.
+    QSize FPlacedFrame;
+    QSize FPlacedSize;
     bool FClipboardHasFiles = false;
     // The outputs of the current run that were not written, with the reasons.
     QStringList FNotWritten;

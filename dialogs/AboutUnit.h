@@ -22,7 +22,8 @@ protected:
 
 // The About window: the product logo and build number, a quick guide, the copyright notice, the
 // credits with three web links, and Close. Fixed 460 x 440 client area, centred on the desktop, a
-// title bar without buttons. Frees itself when it closes.
+// title bar without buttons. Close, Enter and Esc close it: with no close box, Esc is the way out
+// people reach for, and closing loses nothing. Frees itself when it closes.
 class TAboutForm : public QDialog {
     Q_OBJECT
 

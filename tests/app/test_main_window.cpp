@@ -101,6 +101,27 @@ bool MakeFiles(const QTemporaryDir& Folder, std::initializer_list<const char*> N
     return true;
 }
 
+// An icon theme "vktest" below Folder whose icons, in one colour, are drawn at the given sizes.
+bool WriteIconTheme(const QTemporaryDir& Folder,
+                    std::initializer_list<std::pair<const char*, int>> Icons, QColor Colour) {
+    const QDir theme(Folder.filePath(QStringLiteral("vktest")));
+    QByteArray index = "[Icon Theme]\nName=vktest\nDirectories=16,24,32\n";
+    for (const int side : {16, 24, 32}) {
+        index +=
+            QStringLiteral("[%1]\nSize=%1\nContext=Actions\nType=Fixed\n").arg(side).toLatin1();
+        theme.mkpath(QString::number(side));
+    }
+    for (const auto& [name, side] : Icons) {
+        QImage icon(side, side, QImage::Format_ARGB32);
+        icon.fill(Colour);
+        if (!icon.save(
+                theme.filePath(QStringLiteral("%1/%2.png").arg(side).arg(QLatin1String(name))))) {
+            return false;
+        }
+    }
+    return vk_test::WriteBytes(theme.filePath(QStringLiteral("index.theme")), index);
+}
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -321,6 +342,48 @@ private slots:
             QVERIFY2(Control<QWidget>(form, hidden)->isHidden(), hidden);
         }
         QVERIFY(!Control<QTreeView>(form, "ListView")->accessibleName().isEmpty());
+        for (const char* panel : {"StatusPanel0", "StatusPanel2"}) {
+            QVERIFY2(!Control<QLabel>(form, panel)->accessibleName().isEmpty(), panel);
+        }
+    }
+
+    // At the smallest size the window allows, with the longest texts of a run, Cancel and the
+    // progress bar lie inside the window and cover no text.
+    void aRunStaysWholeAtTheMinimumSize() {
+        TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.resize(1, 1);
+        QVERIFY(form.width() < 714 && form.height() < 327);
+        form.SetProcessing(true, 999999);
+        auto* previousCount = Control<QLabel>(form, "StatusLabel2");
+        previousCount->setText(QStringLiteral("Non Supported files: 999999"));
+        previousCount->adjustSize();
+        previousCount->show();
+        const auto inWindow = [&form](const QWidget* Widget) {
+            return QRect(Widget->mapTo(&form, QPoint(0, 0)), Widget->size());
+        };
+        // A longer text makes room for itself, the window growing for it.
+        auto* files = Control<QLabel>(form, "StatusPanel1");
+        auto* progressPanel = Control<QLabel>(form, "StatusPanel2");
+        form.ShowFilesProcessed(999999, 999999);
+        QTRY_VERIFY(form.rect().contains(inWindow(progressPanel)) &&
+                    files->contentsRect().width() >=
+                        files->fontMetrics().horizontalAdvance(files->text()));
+        QCOMPARE(form.size(), form.minimumSize());
+
+        auto* cancel = Control<QPushButton>(form, "CancelButton");
+        auto* bar = Control<QProgressBar>(form, "ProgressBar");
+        QVERIFY(cancel->isVisible() && bar->isVisible());
+        QVERIFY(form.rect().contains(inWindow(cancel)));
+        QVERIFY(Control<QGroupBox>(form, "StatusGB")->rect().contains(cancel->geometry()));
+        QVERIFY(form.rect().contains(inWindow(bar)));
+        for (const char* label : {"StatusLabel1", "StatusLabel2"}) {
+            QVERIFY2(!inWindow(Control<QLabel>(form, label)).intersects(inWindow(cancel)), label);
+        }
+        QVERIFY(!inWindow(files).intersects(inWindow(bar)));
+        form.SetProcessing(false, 0);
     }
 
     void formCreateLoadsTheSettings() {
@@ -650,6 +713,11 @@ private slots:
         // A file where the Large folder should go.
         const QString root = QDir::homePath() + QStringLiteral("/Desktop/Resized Images");
         QDir().mkpath(root);
+        // And where the other two should go: three outputs of each file not written.
+        for (const char* size : {"Medium", "Thumbnail"}) {
+            QFile other(root + QLatin1Char('/') + QLatin1String(size));
+            QVERIFY(other.open(QIODevice::WriteOnly));
+        }
         QFile blocker(root + QStringLiteral("/Large"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
@@ -664,6 +732,10 @@ private slots:
         QCOMPARE(notWritten->text(), QStringLiteral("Not written: 2"));
         QVERIFY(!notWritten->isHidden());
         QVERIFY(notWritten->toolTip().contains(QStringLiteral("photo1.png")));
+        // The first five reasons, and the count of the others.
+        const QStringList tip = notWritten->toolTip().split(QLatin1Char('\n'));
+        QCOMPARE(tip.size(), 6);
+        QCOMPARE(tip.last(), QStringLiteral("and 1 more"));
         QCOMPARE(Control<QLabel>(form, "StatusLabel1")->text(),
                  QStringLiteral("Files Processed: 0"));
     }
@@ -790,6 +862,40 @@ private slots:
         QTRY_COMPARE(answer.Text, QStringLiteral("Unable to write to /nowhere/vellumkite.ini"));
         QCOMPARE(answer.Title, QStringLiteral("Vellumkite"));
         QCOMPARE(answer.Icon, QMessageBox::Critical);
+    }
+
+    // Under a theme and with none, the toolbar's icons are all one size, so that their captions
+    // stand on one line: a theme's icon is taken where the theme draws it at 16 and 32 pixels.
+    void iconsAreOneSizeUnderAnyTheme() {
+        const QColor themeColour(255, 0, 255);
+        QTemporaryDir themes;
+        QVERIFY(WriteIconTheme(themes,
+                               {{"help-about", 16},
+                                {"help-about", 32},
+                                {"edit-paste", 24},
+                                {"edit-clear", 32},
+                                {"document-open", 16},
+                                {"document-open", 32}},
+                               themeColour));
+        const QStringList searchPaths = QIcon::themeSearchPaths();
+        QIcon::setThemeSearchPaths({themes.path()});
+        QStringList colours;
+        for (const QString& theme : {QStringLiteral("vktest"), QString()}) {
+            QIcon::setThemeName(theme);
+            for (int i = 0; i < 9; ++i) {
+                for (const int side : {16, 32}) {
+                    QCOMPARE(CommandIcon(i).pixmap(side).size(), QSize(side, side));
+                }
+                colours << QString::number(CommandIcon(i).pixmap(32).toImage().pixelColor(16, 16) ==
+                                           themeColour);
+            }
+        }
+        QIcon::setThemeName(QString());
+        QIcon::setThemeSearchPaths(searchPaths);
+        // Only About is the theme's: Paste and Clear all lack a size, and Add file's
+        // document-open means opening a document.
+        QCOMPARE(colours.join(QString()),
+                 QStringLiteral("000001000") + QStringLiteral("000000000"));
     }
 
     void iconsAreThereWithoutATheme() {
