@@ -22,8 +22,8 @@ QString FilesProcessedText(int Done, int Total) {
 }
 
 // The first few reasons, and how many more: a tooltip, and what a screen reader reads of the
-// label, stay short however many outputs a run could not write.
-QString NotWrittenTip(const QStringList& Reasons) {
+// label, stay short however many files a run could not read or write.
+QString ReasonsTip(const QStringList& Reasons) {
     constexpr qsizetype Shown = 5;
     QStringList lines = Reasons.mid(0, Shown);
     if (Reasons.size() > Shown) {
@@ -68,6 +68,11 @@ void TMainForm::RunProgress(int Done, int Total) {
 }
 
 void TMainForm::RunFileHandled(const TListedFile& File, const TFileReport& Report) {
+    if (Report.Outcome == TFileOutcome::NonSupported) {
+        FNotSupported << (Report.Failure.isEmpty()
+                              ? File.Path
+                              : QStringLiteral("%1: %2").arg(File.Path, Report.Failure));
+    }
     for (const TSizeOutcome& notWritten : Report.NotWritten) {
         FNotWritten << QStringLiteral("%1: %2 (%3)")
                            .arg(File.Path, notWritten.OutputPath, notWritten.Reason);
@@ -77,10 +82,16 @@ void TMainForm::RunFileHandled(const TListedFile& File, const TFileReport& Repor
 void TMainForm::RunFinished(const TBatchCounts& Counts) {
     SetLabelText(StatusLabel1, QStringLiteral("Files Processed: %1").arg(Counts.Processed));
     SetLabelText(StatusLabel2, QStringLiteral("Non Supported files: %1").arg(Counts.NonSupported));
-    SetLabelText(StatusLabel3, Counts.NotWritten > 0
-                                   ? QStringLiteral("Not written: %1").arg(Counts.NotWritten)
-                                   : QString());
-    StatusLabel3->setToolTip(NotWrittenTip(FNotWritten));
+    StatusLabel2->setToolTip(ReasonsTip(FNotSupported));
+    QStringList others;
+    if (Counts.NotWritten > 0) {
+        others << QStringLiteral("Not written: %1").arg(Counts.NotWritten);
+    }
+    if (Counts.Skipped > 0) {
+        others << QStringLiteral("Up to date: %1").arg(Counts.Skipped);
+    }
+    SetLabelText(StatusLabel3, others.join(QStringLiteral(", ")));
+    StatusLabel3->setToolTip(ReasonsTip(FNotWritten));
     ShowFilesProcessed(0, FBatchList->WaitingCount());
     FRun->deleteLater();
     FRun = nullptr;
@@ -118,7 +129,10 @@ void TMainForm::SetProcessing(bool Busy, int Total) {
             control->setCursor(Qt::WaitCursor);
         }
         CancelButton->setCursor(Qt::ArrowCursor);
+        // The last run's results give way to this one's.
+        SetLabelText(StatusLabel3, QString());
         FNotWritten.clear();
+        FNotSupported.clear();
     } else {
         ProgressBar->hide();
         ProgressBar->setValue(0);

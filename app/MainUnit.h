@@ -136,6 +136,8 @@ private:
     QSize FPlacedFrame;
     QSize FPlacedSize;
     bool FClipboardHasFiles = false;
-    // The outputs of the current run that were not written, with the reasons.
+    // The outputs of the current run that were not written, and the files not supported, with
+    // the reasons.
     QStringList FNotWritten;
+    QStringList FNotSupported;
 };

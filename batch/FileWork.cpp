@@ -75,6 +75,7 @@ void Finish(TPreparedFile& File, const TWorkerReply& Reply) {
     }
     const TPhotoOutputs& made = *Reply.Outputs;
     if (!made.Decoded) {
+        report.Failure = made.Failure;
         report.Outcome = TFileOutcome::NonSupported;
         return;
     }

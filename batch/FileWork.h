@@ -35,9 +35,9 @@ struct TFileReport {
     std::vector<TWrittenOutput> Written;
     std::vector<TSizeOutcome> NotWritten;
     QString PartialReadReason;
-    // Why the file is not supported, when more is known than that the engine could not read
-    // it: the worker was lost over it (it crashed, hung or went past a limit), or the source was
-    // refused unread.
+    // Why the file is not supported, when known: the engine's reason ("no decoder for this
+    // format", or the decoder's own words), the worker was lost over it (it crashed, hung or went
+    // past a limit), or the source was refused unread.
     QString Failure;
     // The worker was lost over this file and replaced.
     bool WorkerLost = false;

@@ -102,6 +102,7 @@ TPhotoOutputs MakePhotoOutputs(const QByteArray& Source, const QString& Extensio
     TEnginePhoto photo =
         TEnginePhoto::Decode(Source, ExtensionHint.toUtf8(), DecodeHintFor(Source, Plan));
     if (photo.IsEmpty()) {
+        result.Failure = photo.DecodeFailure();
         return result;
     }
     result.Decoded = true;

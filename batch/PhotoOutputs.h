@@ -47,6 +47,8 @@ struct TEncodedOutput {
 struct TPhotoOutputs {
     // False when nothing could be read from the bytes: no output was made.
     bool Decoded = false;
+    // Why nothing was read, in the engine's words, when it said.
+    QString Failure;
     // Set when the file held less than it declared (a JPEG cut short): the outputs show what it
     // held.
     QString PartialReadReason;

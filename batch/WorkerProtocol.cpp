@@ -226,7 +226,7 @@ std::uint64_t MaxPreviewPayload(int LongSide) {
 
 QByteArray EncodePhotoOutputs(const TPhotoOutputs& Outputs) {
     TPayloadWriter writer;
-    writer << Outputs.Decoded << Outputs.PartialReadReason
+    writer << Outputs.Decoded << Outputs.Failure << Outputs.PartialReadReason
            << static_cast<quint32>(Outputs.Outputs.size());
     for (const TEncodedOutput& output : Outputs.Outputs) {
         writer << static_cast<qint32>(output.Size) << output.Dimensions.Width
@@ -240,7 +240,7 @@ std::optional<TPhotoOutputs> DecodePhotoOutputs(const QByteArray& Payload,
     TPayloadReader reader(Payload);
     TPhotoOutputs outputs;
     quint32 count = 0;
-    reader >> outputs.Decoded >> outputs.PartialReadReason >> count;
+    reader >> outputs.Decoded >> outputs.Failure >> outputs.PartialReadReason >> count;
     const std::size_t expected = outputs.Decoded ? Plan.Sizes.size() : 0;
     if (!reader.Fine() || count != expected) {
         return std::nullopt;

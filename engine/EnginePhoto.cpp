@@ -45,7 +45,16 @@ QString DecodeFailureText(const TExceptionRecord& Exception) {
         return QStringLiteral("no decoder for this format");
     if (info->severity == PolicyError)
         return QStringLiteral("this format is not allowed");
-    return Exception.Reason();
+    // The decoder's words without what follows them: the engine's own name for the bytes
+    // ("`source.jpg'") and a place in its sources (" @ error/jpeg.c/..."), which tell the user
+    // nothing and name a file that does not exist.
+    QString reason = QString::fromUtf8(info->reason != nullptr ? info->reason : "");
+    if (const qsizetype at = reason.indexOf(QStringLiteral(" @ ")); at >= 0)
+        reason.truncate(at);
+    if (const qsizetype name = reason.indexOf(QStringLiteral(" `")); name >= 0)
+        reason.truncate(name);
+    reason = reason.trimmed();
+    return reason.isEmpty() ? QStringLiteral("the decoder refused the file") : reason;
 }
 
 } // namespace

@@ -761,6 +761,9 @@ private slots:
                  QStringLiteral("Files Processed: 2"));
         QCOMPARE(Control<QLabel>(form, "StatusLabel2")->text(),
                  QStringLiteral("Non Supported files: 1"));
+        // The reason is kept where the count is.
+        const QString reasons = Control<QLabel>(form, "StatusLabel2")->toolTip();
+        QVERIFY2(reasons.startsWith(crash + QStringLiteral(": the worker")), qPrintable(reasons));
         QVERIFY(list.Paths().isEmpty());
         QCOMPARE(OutputCount(), 6);
         QVERIFY(form.isVisible());
