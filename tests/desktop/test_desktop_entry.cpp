@@ -47,6 +47,7 @@ private slots:
         TPictureRegistry registry;
         RegisterBuiltinFormats(registry);
         RegisterMagickFormats(registry);
+        RegisterNewerMagickFormats(registry);
         const QStringList refused{"svg", "svgz", "pdf", "ps", "eps", "txt", "html", "htm"};
         const QStringList types = Entry(QStringLiteral("MimeType")).split(u';', Qt::SkipEmptyParts);
         QVERIFY(types.contains(QStringLiteral("image/jpeg")));
