@@ -158,7 +158,8 @@ int ServeWorker(int Channel, const TWorkerStart& Start) {
                 return kExitMalformedRequest;
             }
             replyKind = TWorkerMessage::PreviewPicture;
-            reply = EncodePreviewPicture(MakeOfPicture(*request, MakePreviewPicture, Channel, Start));
+            reply =
+                EncodePreviewPicture(MakeOfPicture(*request, MakePreviewPicture, Channel, Start));
         } else if (message->Kind == TWorkerMessage::Probe && Start.TestTriggers) {
             const std::optional<TProbeRequest> request = DecodeProbeRequest(message->Payload);
             if (!request) {

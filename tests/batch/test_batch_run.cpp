@@ -316,7 +316,8 @@ private slots:
             QDir(Out).removeRecursively();
             choice.OutputFormat = format;
             QCOMPARE(Run({clear, photo}, choice, view).Processed, 2);
-            const QString large = Out + QStringLiteral("Large/Large_%1.") + QLatin1String(extension);
+            const QString large =
+                Out + QStringLiteral("Large/Large_%1.") + QLatin1String(extension);
             QCOMPARE(described(large.arg(QStringLiteral("clear"))),
                      clearStaysClear ? QStringLiteral("600x600 false")
                                      : QStringLiteral("600x600 true"));
@@ -347,7 +348,8 @@ private slots:
         // The pixels alone: the files' colour-space chunks differ.
         const auto pixels = [](const QString& Path) {
             const QImage image = QImage(Path).convertToFormat(QImage::Format_RGB32);
-            return QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+            return QByteArray(reinterpret_cast<const char*>(image.constBits()),
+                              image.sizeInBytes());
         };
         QCOMPARE(pixels(Out + QStringLiteral("Large/Large_small.png")), pixels(small));
     }

@@ -118,11 +118,11 @@ private slots:
         QVERIFY(form->StripMetadataCB->isChecked());
 
         QTest::mouseClick(form->OKButton, Qt::LeftButton);
-        QCOMPARE(Contents(f.Ini), "[Options]\nJPG_QUALITY=0\nTHUMB_WIDTH=2000\nTHUMB_HEIGHT=95\n"
-                                  "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
-                                  "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=0\n"
-                                  "PROCESS_LARGE=1\nRQ_HIGH=1\nSTRIP_METADATA=1\nFILES_AT_ONCE=0\n" +
-                                      OutputChoiceDefaults);
+        QCOMPARE(Contents(f.Ini),
+                 "[Options]\nJPG_QUALITY=0\nTHUMB_WIDTH=2000\nTHUMB_HEIGHT=95\nMEDIUM_WIDTH=350\n"
+                 "MEDIUM_HEIGHT=325\nLARGE_WIDTH=600\nLARGE_HEIGHT=600\nPROCESS_THUMB=1\n"
+                 "PROCESS_MEDIUM=0\nPROCESS_LARGE=1\nRQ_HIGH=1\nSTRIP_METADATA=1\nFILES_AT_ONCE=0\n" +
+                     OutputChoiceDefaults);
         QCOMPARE(f.Record.ThumbWidth, 2000);
         QVERIFY(f.Reports.isEmpty());
         vk_test::FreeClosed();

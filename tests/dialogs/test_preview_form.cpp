@@ -76,7 +76,8 @@ TWorkerSettings PreviewWorkers() {
 }
 
 qint64 ResidentMebibytes() {
-    const QList<QByteArray> fields = vk_test::ReadBytes(QStringLiteral("/proc/self/statm")).split(' ');
+    const QList<QByteArray> fields =
+        vk_test::ReadBytes(QStringLiteral("/proc/self/statm")).split(' ');
     return fields.value(1).toLongLong() * 4096 / (1 << 20);
 }
 
@@ -305,7 +306,8 @@ private slots:
         select(rows); // the selection's own order does not put the top row first
         QVERIFY(form.Commands().Execute(TCommandId::ImagePreview));
         QTRY_COMPARE_WITH_TIMEOUT(OpenPreviews().size(), 1, 60000);
-        QCOMPARE(OpenPreviews().first()->windowTitle(), QStringLiteral("Preview - %1.png").arg(topName));
+        QCOMPARE(OpenPreviews().first()->windowTitle(),
+                 QStringLiteral("Preview - %1.png").arg(topName));
         QCOMPARE(OpenPreviews().first()->size(), QSize(300, 75));
 
         QVERIFY(MagickLoaded);

@@ -25,11 +25,10 @@ inline const QByteArray OutputChoiceDefaults =
     "OUTPUT_FORMAT=0\nNEVER_ENLARGE=0\nKEEP_DATES=0\nSKIP_EXISTING=0\nOUTPUT_FOLDER=\n";
 
 // The settings file a save of the defaults writes.
-inline const QByteArray DefaultFile = "[Options]\nJPG_QUALITY=70\nTHUMB_WIDTH=100\nTHUMB_HEIGHT=95\n"
-                                      "MEDIUM_WIDTH=350\nMEDIUM_HEIGHT=325\nLARGE_WIDTH=600\n"
-                                      "LARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
-                                      "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\n"
-                                      "FILES_AT_ONCE=0\n" +
-                                      OutputChoiceDefaults;
+inline const QByteArray DefaultFile =
+    "[Options]\nJPG_QUALITY=70\nTHUMB_WIDTH=100\nTHUMB_HEIGHT=95\nMEDIUM_WIDTH=350\n"
+    "MEDIUM_HEIGHT=325\nLARGE_WIDTH=600\nLARGE_HEIGHT=600\nPROCESS_THUMB=1\nPROCESS_MEDIUM=1\n"
+    "PROCESS_LARGE=1\nRQ_HIGH=0\nSTRIP_METADATA=0\nFILES_AT_ONCE=0\n" +
+    OutputChoiceDefaults;
 
 } // namespace vk_test
