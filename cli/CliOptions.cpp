@@ -197,7 +197,7 @@ QString UsageText() {
                "or /etc/xdg/vellumkite/vellumkite.ini while the user has none.\n"
                "\n"
                "Exit status: 0 when every picture was processed, 1 when a file was not\n"
-               "supported, an output was not written or a path could not be used, 2 on bad\n"
-               "usage, 130 when stopped by Ctrl+C and 143 by SIGTERM (the files under way\n"
-               "are finished first; a second Ctrl+C stops at once).\n");
+               "supported or was read only in part, an output was not written or a path could\n"
+               "not be used, 2 on bad usage, 130 when stopped by Ctrl+C and 143 by SIGTERM\n"
+               "(the files under way are finished first; a second Ctrl+C stops at once).\n");
 }

@@ -166,9 +166,10 @@ const TOptionRow kOptions[] = {
      "remove location, camera and dates (EXIF, IPTC,\nXMP, comments); the colour profile stays",
      SetFlag<&TCliOptions::StripMetadata>},
     {"--save-defaults", 0, nullptr,
-     "store the settings in effect, the settings\nfile's with the options above laid over them,\nas the defaults of both programs; no PATH is\nneeded",
+     "store the settings in effect, the settings\nfile's with the options above laid over them,\nas the defaults of both programs, and say in\nwhich file; no PATH is needed",
      SetFlag<&TCliOptions::SaveDefaults>},
-    {"--verbose", 'v', nullptr, "one line per output written, with its size",
+    {"--verbose", 'v', nullptr,
+     "one line per output written, with its size and\nits source, and one per output name shortened\nto fit the file system",
      [](const QString&, TCliOptions& Options) {
          Options.Verbosity = TVerbosity::Verbose;
          return QString();
