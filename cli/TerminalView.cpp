@@ -62,6 +62,10 @@ void TTerminalView::Report(const TListedFile& File, const TFileReport& Report) {
                                .arg(written.OutputPath, QString::number(written.Dimensions.Width),
                                     QString::number(written.Dimensions.Height),
                                     QLocale::c().formattedDataSize(written.Bytes, 1), source));
+            if (written.Shortened) {
+                Print(FOutput, QStringLiteral("shortened: %1 (a file name has at most %2 bytes)")
+                                   .arg(written.OutputPath, QString::number(kMaxFileNameBytes)));
+            }
         }
     }
     for (const TSizeOutcome& notWritten : Report.NotWritten) {

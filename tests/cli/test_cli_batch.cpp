@@ -228,6 +228,27 @@ private slots:
         QVERIFY(!QFileInfo::exists(desktop + QStringLiteral("Thumbnail")));
     }
 
+    // A source whose name leaves no room for a size's prefix still gets its outputs, their names
+    // shortened to the file system's 255 bytes, and -v says so.
+    void aNameTooLongForItsOutputsIsShortened() {
+        const QString name = QString(250, QLatin1Char('n'));
+        const QString source = MakeImage(name + QStringLiteral(".png"), 40, 30);
+        const TResult result = Run({"-v", "--medium", "off", "-o", Path("out"), source});
+        QCOMPARE(result.Err, QString());
+        QCOMPARE(result.Code, 0);
+        const QString cut = name.left(245) + QStringLiteral(".jpg");
+        const QString large = Path("out/Large/Large_") + cut;
+        const QString thumb = Path("out/Thumbnail/Thumb_") + cut;
+        QCOMPARE(QImageReader(large).size(), QSize(600, 450));
+        QVERIFY(QFileInfo::exists(thumb));
+        for (const QString& output : {large, thumb}) {
+            const QString said = QStringLiteral("\nshortened: %1 (a file name has at most 255 "
+                                                "bytes)\n")
+                                     .arg(output);
+            QVERIFY2(result.Out.contains(said), qPrintable(result.Out));
+        }
+    }
+
     // A file named directly is tried, whatever it holds; an output that cannot be written is
     // reported with the reason, and the file's other sizes are still written.
     void notSupportedAndNotWritten() {
