@@ -1,14 +1,18 @@
-// The command handlers that hand over to the file list, the dialogs and the batch run.
+// The command handlers that hand over to the file list, the dialogs, the help page and the
+// batch run.
 
 #include "MainUnit.h"
 
 #include <algorithm>
 
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <QTreeView>
+#include <QUrl>
 
 #include "app/FileListImport.h"
 #include "app/FileListModel.h"
@@ -100,4 +104,16 @@ void TMainForm::DefaultsExecute() {
 
 void TMainForm::AboutExecute() {
     ::AboutExecute();
+}
+
+void TMainForm::HelpExecute() {
+    // Where no program shows web pages the desktop opens nothing and tells standard error alone,
+    // so the window says so, with the page's path for the user to open by other means.
+    if (!QFileInfo(FHelpPage).isFile()) {
+        ShowWarning(QStringLiteral("The help page %1 is missing.").arg(FHelpPage));
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(FHelpPage))) {
+        ShowWarning(QStringLiteral("No program was found to show the help page. Open %1 in a web "
+                                   "browser.")
+                        .arg(FHelpPage));
+    }
 }

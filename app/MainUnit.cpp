@@ -3,7 +3,6 @@
 #include <QAbstractItemModel>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -20,7 +19,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/Application.h"
@@ -45,7 +43,7 @@ constexpr int FrameLookMilliseconds = 100;
 
 } // namespace
 
-TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent) {
+TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent), FHelpPage(HelpPagePath()) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(TApplication::Title());
     if (QFontDatabase::hasFamily(QStringLiteral("Verdana"))) {
@@ -407,16 +405,16 @@ void TMainForm::dropEvent(QDropEvent* Event) {
     FilesDropped(*Event->mimeData());
 }
 
-void TMainForm::HelpExecute() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPagePath()));
-}
-
 void TMainForm::ClearAllExecute() {
     {
         TWaitCursor wait;
         ListView->selectAll();
     }
     FCommands->Execute(TCommandId::RemoveFile);
+}
+
+void TMainForm::SetHelpPage(const QString& Path) {
+    FHelpPage = Path;
 }
 
 void TMainForm::SetWorkerSettings(const TWorkerSettings& Workers) {

@@ -40,6 +40,8 @@ public:
     void SetFileList(QAbstractItemModel* Model, IBatchList* List);
     // How a run and the previews start their workers; by default the worker beside the program.
     void SetWorkerSettings(const TWorkerSettings& Workers);
+    // The page Help opens; by default HelpPagePath().
+    void SetHelpPage(const QString& Path);
 
     // No import or run is under way.
     bool Idle() const { return FIdle; }
@@ -124,6 +126,7 @@ private:
     TFileListModel* FileList = nullptr;
     IBatchList* FBatchList = nullptr;
     TWorkerSettings FWorkers;
+    QString FHelpPage;
     // Makes the pictures of the Preview windows, in a worker.
     TPreviewDecoder* FPreviews = nullptr;
     // The run under way; it stays until it has finished, Cancel or not.

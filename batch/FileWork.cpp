@@ -19,7 +19,7 @@ bool OutputsUpToDate(const TPreparedFile& File) {
     }
     for (std::size_t i = 0; i < File.Folders.size(); ++i) {
         struct stat output = {};
-        const QByteArray name = EncodeFileName(FileNamePart(File.OutputPaths[qsizetype(i)]));
+        const QByteArray name = EncodeFileName(FileNamePart(File.Outputs[i].Path));
         if (::fstatat(File.Folders[i].Descriptor(), name.constData(), &output, 0) != 0 ||
             !NotOlder(output.st_mtim, source.st_mtim)) {
             return false;
@@ -47,20 +47,21 @@ bool ReadSource(TPreparedFile& File, qint64 MaxSourceBytes, QByteArray& Source) 
 
 // Writes one output of File; false when it was not written (noted in its report).
 bool WriteOutput(TPreparedFile& File, std::size_t Index, const TEncodedOutput& Output) {
-    const QString& outputPath = File.OutputPaths[static_cast<qsizetype>(Index)];
+    const TOutputName& output = File.Outputs[Index];
     QString reason = Output.Error;
     if (!Output.Bytes.isEmpty()) {
         const std::optional<timespec> dated =
             File.KeepDates ? File.SourceModified : std::nullopt;
         reason = SafeWrite::WriteFileIn(File.Folders[Index],
-                                        EncodeFileName(FileNamePart(outputPath)), Output.Bytes,
+                                        EncodeFileName(FileNamePart(output.Path)), Output.Bytes,
                                         dated);
     }
     if (!reason.isEmpty()) {
-        File.Report.NotWritten.push_back({outputPath, reason});
+        File.Report.NotWritten.push_back({output.Path, reason});
         return false;
     }
-    File.Report.Written.push_back({outputPath, Output.Dimensions, Output.Bytes.size()});
+    File.Report.Written.push_back(
+        {output.Path, Output.Dimensions, Output.Bytes.size(), output.Shortened});
     return true;
 }
 
@@ -152,13 +153,13 @@ void TFileWork::OpenFolders(TPreparedFile& File) {
                  QStringLiteral("cannot create the folder: ") + opened.Error});
             continue;
         }
-        const QString outputPath =
+        TOutputName output =
             FTree.OutputPath(File.Listed.Path, request.Size, subfolder,
                              QLatin1String(FormatInfo(File.Request.Plan.Format).Extension));
-        FTree.Claim(outputPath, File.Listed.Path);
+        FTree.Claim(output.Path, File.Listed.Path);
         kept.push_back(request);
         File.Folders.push_back(std::move(opened.Folder));
-        File.OutputPaths << outputPath;
+        File.Outputs.push_back(std::move(output));
     }
     File.Request.Plan.Sizes = std::move(kept);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <ctime>
 #include <optional>
@@ -25,6 +24,8 @@ struct TWrittenOutput {
     QString OutputPath;
     TDimensions Dimensions;
     qint64 Bytes = 0;
+    // Its name lost the end of the source's name to fit the file system.
+    bool Shortened = false;
 };
 
 enum class TFileOutcome { Processed, NonSupported, NotWritten, Skipped };
@@ -51,7 +52,7 @@ struct TPreparedFile {
     // The open folder of each size of the request's plan, in its order.
     std::vector<SafeWrite::TFolder> Folders;
     // The file each size of the plan goes to, in its order; decided when the file was taken.
-    QStringList OutputPaths;
+    std::vector<TOutputName> Outputs;
     // The source's modification time, which its outputs get when the run keeps dates.
     std::optional<timespec> SourceModified;
     bool KeepDates = false;

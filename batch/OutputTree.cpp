@@ -14,9 +14,27 @@
 #include "platform/FileNames.h"
 #include "settings/Settings.h"
 
-QString OutputName(const QString& SourcePath, const QString& Extension) {
-    return FileNameWithoutExtension(SourcePath) + QLatin1Char('.') + Extension;
+namespace {
+
+// Prefix + Base + Tail, without as much of the end of Base as the name's bytes need to fit
+// kMaxFileNameBytes: a whole character at a time, so that what is left is still the source's
+// text (or its bytes, for a name that is not UTF-8).
+TOutputName FittedName(const QString& Prefix, QString Base, const QString& Tail) {
+    const qsizetype room = kMaxFileNameBytes - EncodeFileName(Prefix + Tail).size();
+    qsizetype bytes = EncodeFileName(Base).size();
+    const bool shortened = bytes > room;
+    while (bytes > room && !Base.isEmpty()) {
+        const qsizetype last = Base.size() - 1;
+        const bool pair =
+            last > 0 && Base[last].isLowSurrogate() && Base[last - 1].isHighSurrogate();
+        const qsizetype units = pair ? 2 : 1;
+        bytes -= EncodeFileName(Base.right(units)).size();
+        Base.chop(units);
+    }
+    return {Prefix + Base + Tail, shortened};
 }
+
+} // namespace
 
 QString DefaultOutputRoot() {
     return GetDesktopFolder() + QStringLiteral("Resized Images/");
@@ -76,19 +94,21 @@ QString TOutputTree::FlushToDisk() const {
     return FRootFolder.IsOpen() ? SafeWrite::FlushFileSystem(FRootFolder) : QString();
 }
 
-QString TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size,
-                                const QString& Subfolder, const QString& Extension) const {
+TOutputName TOutputTree::OutputPath(const QString& SourcePath, TOutputSize Size,
+                                    const QString& Subfolder, const QString& Extension) const {
     const quint64 source = Digest(SourceKey(SourcePath));
-    QString candidate =
-        SizeFolder(Size, Subfolder) + SizePrefix(Size) + OutputName(SourcePath, Extension);
+    const QString base = FileNameWithoutExtension(SourcePath);
     const QString dotExtension = QLatin1Char('.') + Extension;
-    const QString stem = candidate.chopped(dotExtension.size());
-    for (int number = 2;; ++number) {
-        const auto owner = FOwners.constFind(Digest(candidate));
+    // Each number is fitted anew: two long names cut to the same text still differ by it.
+    for (int number = 1;; ++number) {
+        const QString tail =
+            number == 1 ? dotExtension : QStringLiteral(" (%1)").arg(number) + dotExtension;
+        TOutputName candidate = FittedName(SizePrefix(Size), base, tail);
+        candidate.Path.prepend(SizeFolder(Size, Subfolder));
+        const auto owner = FOwners.constFind(Digest(candidate.Path));
         if (owner == FOwners.cend() || owner.value() == source) {
             return candidate;
         }
-        candidate = stem + QStringLiteral(" (%1)").arg(number) + dotExtension;
     }
 }
 

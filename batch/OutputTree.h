@@ -7,9 +7,14 @@
 #include "batch/OutputSize.h"
 #include "platform/SafeWrite.h"
 
-// The source's file name with its extension replaced by Extension (given without its dot;
-// appended when the name has none); the extension runs from the last "." of the name to its end.
-QString OutputName(const QString& SourcePath, const QString& Extension = QStringLiteral("jpg"));
+// The most bytes a file name may have on the file systems a run writes to (NAME_MAX).
+inline constexpr qsizetype kMaxFileNameBytes = 255;
+
+// The file an output goes to, and whether its name was shortened to fit kMaxFileNameBytes.
+struct TOutputName {
+    QString Path;
+    bool Shortened = false;
+};
 
 // "Resized Images/" in the desktop folder: where a run writes unless told otherwise. Raises as
 // GetDesktopFolder does.
@@ -37,7 +42,8 @@ public:
     // of these folders is replaced by a real folder, never followed out of the root. On failure,
     // the root's included, the result holds the system's reason.
     static SafeWrite::TOpenedFolder OpenSizeFolderIn(const SafeWrite::TOpenedFolder& Root,
-                                                     TOutputSize Size, const QString& Subfolder = {});
+                                                     TOutputSize Size,
+                                                     const QString& Subfolder = {});
     // OpenRoot, then OpenSizeFolderIn it.
     SafeWrite::TOpenedFolder OpenSizeFolder(TOutputSize Size, const QString& Subfolder = {}) const;
     // Brings everything written below the root to the disk, once for a whole run: outputs are
@@ -45,12 +51,15 @@ public:
     // the system's reason, and the outputs may not survive a crash of the machine.
     QString FlushToDisk() const;
 
-    // The file that SourcePath makes in Size: the size folder (with Subfolder), the prefix and
-    // the output name with Extension. If another source of this run already wrote that file,
-    // " (2)", " (3)", ... goes before the extension; the same source gets back the file it wrote
-    // before.
-    QString OutputPath(const QString& SourcePath, TOutputSize Size, const QString& Subfolder = {},
-                       const QString& Extension = QStringLiteral("jpg")) const;
+    // The file that SourcePath makes in Size: the size folder (with Subfolder), the prefix, the
+    // source's file name without its extension (the text from the name's last ".") and "."
+    // Extension. If another source of this run already wrote that file, " (2)", " (3)", ... goes
+    // before the extension; the same source gets back the file it wrote before. A name longer
+    // than kMaxFileNameBytes keeps its prefix, number and extension and loses the end of the
+    // source's name, whole characters of it, as far as needed.
+    TOutputName OutputPath(const QString& SourcePath, TOutputSize Size,
+                           const QString& Subfolder = {},
+                           const QString& Extension = QStringLiteral("jpg")) const;
     // Records that SourcePath wrote OutputPath.
     void Claim(const QString& OutputPath, const QString& SourcePath);
 

@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-#include "platform/FileNames.h"
+#include "cli/TerminalText.h"
 
 namespace {
 
@@ -56,23 +56,31 @@ void TTerminalView::Report(const TListedFile& File, const TFileReport& Report) {
     const QString& source = File.Path;
     if (FVerbosity == TVerbosity::Verbose) {
         for (const TWrittenOutput& written : Report.Written) {
-            Print(FOutput, QStringLiteral("wrote %1 (%2x%3, %4)")
-                               .arg(written.OutputPath)
-                               .arg(written.Dimensions.Width)
-                               .arg(written.Dimensions.Height)
-                               .arg(QLocale::c().formattedDataSize(written.Bytes, 1)));
+            // Named with its source: a numbered output alone does not say which file it is. One
+            // pass of arg, so that a "%2" in a name stays as it is.
+            Print(FOutput, QStringLiteral("wrote %1 (%2x%3, %4) from %5")
+                               .arg(written.OutputPath, QString::number(written.Dimensions.Width),
+                                    QString::number(written.Dimensions.Height),
+                                    QLocale::c().formattedDataSize(written.Bytes, 1), source));
+            if (written.Shortened) {
+                Print(FOutput, QStringLiteral("shortened: %1 (a file name has at most %2 bytes)")
+                                   .arg(written.OutputPath, QString::number(kMaxFileNameBytes)));
+            }
         }
     }
     for (const TSizeOutcome& notWritten : Report.NotWritten) {
         Print(FErrors, Prefixed(QStringLiteral("not written: %1 (from %2): %3")
                                     .arg(notWritten.OutputPath, source, notWritten.Reason)));
     }
-    if (!Report.PartialReadReason.isEmpty() && FVerbosity != TVerbosity::Quiet) {
-        Print(FErrors, Prefixed(QStringLiteral("warning: read only in part: %1: %2")
-                                    .arg(source, Report.PartialReadReason)));
+    // Outputs made from part of a picture are damaged: an error, which --quiet shows too.
+    if (!Report.PartialReadReason.isEmpty()) {
+        const QString line =
+            QStringLiteral("read only in part: %1: %2").arg(source, Report.PartialReadReason);
+        Print(FErrors, Prefixed(line));
     }
     if (Report.Outcome == TFileOutcome::NonSupported) {
-        const QString reason = Report.Failure.isEmpty() ? QString() : QStringLiteral(": ") + Report.Failure;
+        const QString reason =
+            Report.Failure.isEmpty() ? QString() : QStringLiteral(": ") + Report.Failure;
         Print(FErrors, Prefixed(QStringLiteral("not supported: %1%2").arg(source, reason)));
     }
     if (Report.Outcome == TFileOutcome::Skipped && FVerbosity == TVerbosity::Verbose) {
@@ -85,7 +93,7 @@ void TTerminalView::Print(std::FILE* Stream, const QString& Line) {
         std::fputs("\r\033[K", FErrors); // the bar gives way to the line, then comes back
         std::fflush(FErrors);
     }
-    std::fprintf(Stream, "%s\n", EncodeFileName(Line).constData());
+    std::fprintf(Stream, "%s\n", TerminalText(Line).constData());
     std::fflush(Stream);
     DrawBar();
 }

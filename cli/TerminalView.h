@@ -6,8 +6,8 @@
 #include "cli/CliOptions.h"
 
 // A run as the terminal shows it: a progress bar on standard error when that is a terminal,
-// reports of outputs not written and files not supported on standard error, and with --verbose
-// a line per output written on standard output.
+// reports of outputs not written, files not supported and files read only in part on standard
+// error, and with --verbose a line per output written, with its source, on standard output.
 class TTerminalView {
 public:
     TTerminalView(std::FILE* Output, std::FILE* Errors, TVerbosity Verbosity, bool ShowBar);

@@ -18,6 +18,7 @@
 #include "cli/PathList.h"
 #include "cli/PathScan.h"
 #include "cli/RunSummary.h"
+#include "cli/TerminalText.h"
 #include "cli/TerminalView.h"
 #include "engine/ImageMagickAPI.h"
 #include "engine/MagickImage.h"
@@ -36,7 +37,12 @@ constexpr int kInterruptCheckMilliseconds = 100;
 constexpr const char* kEnginePackage = "libmagickcore-6.q16-6";
 
 void Complain(const QString& Text) {
-    std::fprintf(stderr, "vellumkite-batch: %s\n", EncodeFileName(Text).constData());
+    std::fprintf(stderr, "vellumkite-batch: %s\n", TerminalText(Text).constData());
+}
+
+// One line on standard output.
+void Say(const QString& Line) {
+    std::printf("%s\n", TerminalText(Line).constData());
 }
 
 int Usage(const QString& Text) {
@@ -50,7 +56,7 @@ void PrintSummary(const TRunTally& Tally, TVerbosity Verbosity) {
         return;
     }
     for (const QString& line : RunSummary(Tally)) {
-        std::printf("%s\n", EncodeFileName(line).constData());
+        Say(line);
     }
 }
 
@@ -119,8 +125,9 @@ int Run(const TCliOptions& Options, const TSettings& RunSettings) {
     if (Interrupted()) {
         return InterruptedExitStatus();
     }
-    const bool lost = tally.Counts.NonSupported + tally.Counts.NotWritten > 0 ||
-                      !tally.Counts.FlushError.isEmpty();
+    const bool lost =
+        tally.Counts.NonSupported + tally.Counts.NotWritten + tally.Counts.PartlyRead > 0 ||
+        !tally.Counts.FlushError.isEmpty();
     return lost ? kExitFailed : failed;
 }
 
@@ -159,6 +166,9 @@ int main(int argc, char** argv) {
         } catch (const std::exception& error) {
             Complain(QString::fromUtf8(error.what()));
             return kExitFailed;
+        }
+        if (options.Verbosity != TVerbosity::Quiet) {
+            Say(QStringLiteral("Defaults saved to ") + settingsFile.Path);
         }
         if (options.Paths.isEmpty()) {
             return 0;

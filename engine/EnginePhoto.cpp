@@ -16,6 +16,18 @@ namespace {
 // The lossy encoders read quality 0 as "not set"; 1 is the lowest they write.
 constexpr size_t kLowestQuality = 1;
 constexpr size_t kHighestQuality = 100;
+// The decoder's words without what follows them: the engine's own name for the bytes
+// ("`source.jpg'") and a place in its sources (" @ error/jpeg.c/..."), which tell the user
+// nothing and name a file that does not exist.
+QString DecoderWords(const char* Reason) {
+    QString words = QString::fromUtf8(Reason != nullptr ? Reason : "");
+    if (const qsizetype at = words.indexOf(QStringLiteral(" @ ")); at >= 0)
+        words.truncate(at);
+    if (const qsizetype name = words.indexOf(QStringLiteral(" `")); name >= 0)
+        words.truncate(name);
+    return words.trimmed();
+}
+
 // What the decoder kept inside the frame about pixel data it could not read: a truncated or
 // damaged file. Warnings about metadata come with other severities, and the most severe of all
 // is the only one the record shows at its top, so every kept warning is looked at.
@@ -26,8 +38,10 @@ QString CorruptDataReason(const ExceptionInfo& Kept) {
     Magick::ResetLinkedListIterator(list);
     while (const auto* entry =
                static_cast<const ExceptionInfo*>(Magick::GetNextValueInLinkedList(list)))
-        if (entry->severity == CorruptImageWarning || entry->severity == CorruptImageError)
-            return QString::fromUtf8(entry->reason != nullptr ? entry->reason : "");
+        if (entry->severity == CorruptImageWarning || entry->severity == CorruptImageError) {
+            const QString words = DecoderWords(entry->reason);
+            return words.isEmpty() ? QStringLiteral("the picture data is damaged") : words;
+        }
     return {};
 }
 
@@ -45,15 +59,7 @@ QString DecodeFailureText(const TExceptionRecord& Exception) {
         return QStringLiteral("no decoder for this format");
     if (info->severity == PolicyError)
         return QStringLiteral("this format is not allowed");
-    // The decoder's words without what follows them: the engine's own name for the bytes
-    // ("`source.jpg'") and a place in its sources (" @ error/jpeg.c/..."), which tell the user
-    // nothing and name a file that does not exist.
-    QString reason = QString::fromUtf8(info->reason != nullptr ? info->reason : "");
-    if (const qsizetype at = reason.indexOf(QStringLiteral(" @ ")); at >= 0)
-        reason.truncate(at);
-    if (const qsizetype name = reason.indexOf(QStringLiteral(" `")); name >= 0)
-        reason.truncate(name);
-    reason = reason.trimmed();
+    const QString reason = DecoderWords(info->reason);
     return reason.isEmpty() ? QStringLiteral("the decoder refused the file") : reason;
 }
 

@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
@@ -561,16 +562,51 @@ private slots:
     }
 
     void f1OpensTheHelpPage() {
+        QTemporaryDir folder;
+        QVERIFY(MakeFiles(folder, {"help/intro.htm"}));
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl");
         TMainForm form;
         form.SetWorkerSettings(vk_test::TestWorkers());
+        form.SetHelpPage(folder.filePath(QStringLiteral("help/intro.htm")));
         form.show();
         QApplicationPrivateActivate(form);
         QTest::keyClick(&form, Qt::Key_F1);
         QTRY_COMPARE(OpenedUrls.size(), 1);
-        QCOMPARE(OpenedUrls[0].toLocalFile(),
-                 HelpPagePathFor(QCoreApplication::applicationDirPath()));
+        QCOMPARE(OpenedUrls[0].toLocalFile(), folder.filePath(QStringLiteral("help/intro.htm")));
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    }
+
+    // A help page that is missing, or that no program on the desktop shows, is not a silent F1:
+    // a warning names the page.
+    void helpThatCannotBeShownIsWarnedAbout() {
+        TMainForm form;
+        form.SetWorkerSettings(vk_test::TestWorkers());
+        form.show();
+        QApplicationPrivateActivate(form);
+        {
+            vk_test::TBoxAnswer answer; // no page stands beside this test's program
+            QTest::keyClick(&form, Qt::Key_F1);
+            QTRY_COMPARE(answer.Title, QStringLiteral("Warning"));
+            QCOMPARE(answer.Text,
+                     QStringLiteral("The help page %1 is missing.")
+                         .arg(HelpPagePathFor(QCoreApplication::applicationDirPath())));
+        }
+        QTemporaryDir folder;
+        QVERIFY(MakeFiles(folder, {"help/intro.htm"}));
+        const QString page = folder.filePath(QStringLiteral("help/intro.htm"));
+        form.SetHelpPage(page);
+        QApplicationPrivateActivate(form); // again, after the box
+        // A handler that cannot take the page: openUrl fails, as with no program for web pages.
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "NoProgramForWebPages");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("No such method")));
+        vk_test::TBoxAnswer answer;
+        QTest::keyClick(&form, Qt::Key_F1);
+        QTRY_COMPARE(answer.Title, QStringLiteral("Warning"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(answer.Text, QStringLiteral("No program was found to show the help page. Open %1 "
+                                             "in a web browser.")
+                                  .arg(page));
+        QCOMPARE(answer.Icon, QMessageBox::Warning);
     }
 
     // Beside the program in a build tree; beside its bin folder once installed.

@@ -1,4 +1,5 @@
-// Output names, the folders of the output tree, and names two sources of one run compete for.
+// Output names (shortened to fit), the folders of the output tree, and names two sources of one run
+// compete for.
 
 #include <QDir>
 #include <QFile>
@@ -7,6 +8,7 @@
 
 #include "batch/OutputTree.h"
 #include "platform/DesktopFolder.h"
+#include "platform/FileNames.h"
 #include "support/TestMain.h"
 
 namespace {
@@ -45,17 +47,67 @@ private slots:
     void outputName() {
         QFETCH(QString, source);
         QFETCH(QString, expected);
-        QCOMPARE(OutputName(source), expected);
+        const TOutputName output = TOutputTree(QStringLiteral("/out")).OutputPath(source, osLarge);
+        QCOMPARE(output.Path, QStringLiteral("/out/Large/Large_") + expected);
+        QVERIFY(!output.Shortened);
+    }
+
+    // A name past 255 bytes keeps its prefix and extension and loses the end of the source's
+    // name, a whole character at a time.
+    void longNamesAreShortenedToFit_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<bool>("shortened");
+        const QByteArray e = "\xc3\xa9";              // two bytes
+        const QByteArray camera = "\xf0\x9f\x93\xb7"; // four bytes, two UTF-16 units
+        QTest::newRow("fits exactly") << QByteArray(245, 'a') + ".png"
+                                      << "Large_" + QByteArray(245, 'a') + ".jpg" << false;
+        QTest::newRow("one byte over") << QByteArray(246, 'a') + ".png"
+                                       << "Large_" + QByteArray(245, 'a') + ".jpg" << true;
+        QTest::newRow("two-byte characters") << e.repeated(130) + ".png"
+                                             << "Large_" + e.repeated(122) + ".jpg" << true;
+        QTest::newRow("four-byte characters") << camera.repeated(70) + ".png"
+                                              << "Large_" + camera.repeated(61) + ".jpg" << true;
+        QTest::newRow("bytes that are not UTF-8")
+            << QByteArray(250, '\xe9') + ".png"
+            << "Large_" + QByteArray(245, '\xe9') + ".jpg" << true;
+    }
+    void longNamesAreShortenedToFit() {
+        QFETCH(QByteArray, source);
+        QFETCH(QByteArray, expected);
+        QFETCH(bool, shortened);
+        const TOutputName output =
+            TOutputTree(QStringLiteral("/out")).OutputPath(DecodeFileName("/p/" + source), osLarge);
+        QCOMPARE(EncodeFileName(output.Path), "/out/Large/" + expected);
+        QCOMPARE(output.Shortened, shortened);
+    }
+
+    // Sources whose names differ only past the cut still get names of their own.
+    void shortenedNamesStillDiffer() {
+        TOutputTree tree(QStringLiteral("/out"));
+        const auto claim = [&tree](const QString& Source) {
+            const TOutputName output = tree.OutputPath(Source, osThumb);
+            tree.Claim(output.Path, Source);
+            return EncodeFileName(FileNamePart(output.Path));
+        };
+        const QString common = QStringLiteral("/p/") + QString(250, QLatin1Char('a'));
+        QCOMPARE(claim(common + QStringLiteral("x.png")), "Thumb_" + QByteArray(245, 'a') + ".jpg");
+        QCOMPARE(claim(common + QStringLiteral("y.png")),
+                 "Thumb_" + QByteArray(241, 'a') + " (2).jpg");
+        QCOMPARE(claim(common + QStringLiteral("z.png")),
+                 "Thumb_" + QByteArray(241, 'a') + " (3).jpg");
+        QCOMPARE(claim(common + QStringLiteral("y.png")),
+                 "Thumb_" + QByteArray(241, 'a') + " (2).jpg");
     }
 
     void folderAndPrefixPerSize() {
         const TOutputTree tree(QStringLiteral("/out"));
         QCOMPARE(tree.Root(), QStringLiteral("/out/"));
-        QCOMPARE(tree.OutputPath(QStringLiteral("/p/holiday.photo.tiff"), osLarge),
+        QCOMPARE(tree.OutputPath(QStringLiteral("/p/holiday.photo.tiff"), osLarge).Path,
                  QStringLiteral("/out/Large/Large_holiday.photo.jpg"));
-        QCOMPARE(tree.OutputPath(QStringLiteral("/p/beach.PNG"), osMedium),
+        QCOMPARE(tree.OutputPath(QStringLiteral("/p/beach.PNG"), osMedium).Path,
                  QStringLiteral("/out/Medium/Medium_beach.jpg"));
-        QCOMPARE(tree.OutputPath(QStringLiteral("/p/beach.PNG"), osThumb),
+        QCOMPARE(tree.OutputPath(QStringLiteral("/p/beach.PNG"), osThumb).Path,
                  QStringLiteral("/out/Thumbnail/Thumb_beach.jpg"));
     }
 
@@ -71,7 +123,7 @@ private slots:
         }
         TOutputTree tree(folder.filePath(QStringLiteral("out")));
         const auto claim = [&tree](const QString& Source) {
-            const QString path = tree.OutputPath(Source, osLarge);
+            const QString path = tree.OutputPath(Source, osLarge).Path;
             tree.Claim(path, Source);
             return QFileInfo(path).fileName();
         };
@@ -84,7 +136,7 @@ private slots:
         QCOMPARE(claim(folder.path() + QStringLiteral("/./sub/../a.png")),
                  QStringLiteral("Large_a.jpg"));
         // A name nobody has written yet is the plain one, whatever is on disk from earlier runs.
-        QCOMPARE(tree.OutputPath(b, osMedium),
+        QCOMPARE(tree.OutputPath(b, osMedium).Path,
                  folder.filePath(QStringLiteral("out/Medium/Medium_a.jpg")));
     }
 
@@ -97,9 +149,9 @@ private slots:
         Touch(target);
         QVERIFY(QFile::link(target, link));
         TOutputTree tree(folder.filePath(QStringLiteral("out")));
-        const QString written = tree.OutputPath(target, osThumb);
+        const QString written = tree.OutputPath(target, osThumb).Path;
         tree.Claim(written, target);
-        QCOMPARE(tree.OutputPath(link, osThumb), written);
+        QCOMPARE(tree.OutputPath(link, osThumb).Path, written);
     }
 
     void sizeFoldersAreMadeWithEveryLevel() {

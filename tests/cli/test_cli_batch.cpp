@@ -149,21 +149,49 @@ private slots:
         }
     }
 
-    // A photograph cut short is made from what it holds, with a warning and a count.
-    void aFileCutShortIsWarnedAbout() {
+    // A photograph cut short is made from what it holds, and is an error a script sees: named
+    // with the decoder's reason (not the engine's own name for the bytes), with --quiet too.
+    void aFileCutShortIsAnError() {
         const QString whole = MakeImage("whole.jpg", 400, 300);
         QFile file(whole);
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.resize(file.size() * 2 / 3));
         file.close();
-        const TResult result = Run({"--output", Path("out"), whole});
-        QCOMPARE(result.Code, 0);
-        QVERIFY2(result.Err.startsWith(QStringLiteral("vellumkite-batch: warning: read only in "
-                                                      "part: ") +
-                                       whole + QStringLiteral(": ")),
-                 qPrintable(result.Err));
+        const QString reported = QStringLiteral("vellumkite-batch: read only in part: %1: "
+                                                "Premature end of JPEG file\n")
+                                     .arg(whole);
+        TResult result = Run({"--output", Path("out"), whole});
+        QCOMPARE(result.Code, 1);
+        QCOMPARE(result.Err, reported);
         QVERIFY(result.Out.contains(QStringLiteral("\nRead only in part: 1 file\n")));
         QCOMPARE(QImageReader(Path("out/Large/Large_whole.jpg")).size(), QSize(600, 450));
+        result = Run({"--quiet", "--output", Path("quiet"), whole});
+        QCOMPARE(result.Code, 1);
+        QCOMPARE(result.Out, QString());
+        QCOMPARE(result.Err, reported);
+    }
+
+    // With -v every output names its source, so that a numbered one can be told apart; a name
+    // that holds escape sequences reaches the terminal escaped, not obeyed.
+    void whatTheTerminalIsGiven() {
+        const QString first = MakeImage("a/x.png", 40, 30);
+        const QString second = MakeImage("b/x.png", 30, 40);
+        const QString hostile = Path("x\x1b]0;PWNED\x07\x1b[2J.jpg");
+        WriteText(hostile, "not a picture");
+        const TResult result = Run(
+            {"-v", "--medium", "off", "--thumb", "off", "-o", Path("out"), first, second, hostile});
+        QCOMPARE(result.Code, 1);
+        const QStringList lines = result.Out.split(QLatin1Char('\n'));
+        QCOMPARE(lines.filter(QStringLiteral(" from ") + second),
+                 QStringList{QStringLiteral("wrote %1 (450x600, %2) from %3")
+                                 .arg(Path("out/Large/Large_x (2).jpg"),
+                                      QLocale::c().formattedDataSize(
+                                          QFileInfo(Path("out/Large/Large_x (2).jpg")).size(), 1),
+                                      second)});
+        QVERIFY2(result.Err.startsWith(QStringLiteral("vellumkite-batch: not supported: ") +
+                                       Path("x\\x1b]0;PWNED\\x07\\x1b[2J.jpg: ")),
+                 qPrintable(result.Err));
+        QVERIFY(!result.Err.contains(QChar(0x1b)) && !result.Err.contains(QChar(0x07)));
     }
 
     // Location and camera stay in the outputs unless removal is asked for.
@@ -198,6 +226,27 @@ private slots:
         const QString desktop = QDir::homePath() + QStringLiteral("/Desktop/Resized Images/");
         QVERIFY(QFileInfo::exists(desktop + QStringLiteral("Large/Large_a.jpg")));
         QVERIFY(!QFileInfo::exists(desktop + QStringLiteral("Thumbnail")));
+    }
+
+    // A source whose name leaves no room for a size's prefix still gets its outputs, their names
+    // shortened to the file system's 255 bytes, and -v says so.
+    void aNameTooLongForItsOutputsIsShortened() {
+        const QString name = QString(250, QLatin1Char('n'));
+        const QString source = MakeImage(name + QStringLiteral(".png"), 40, 30);
+        const TResult result = Run({"-v", "--medium", "off", "-o", Path("out"), source});
+        QCOMPARE(result.Err, QString());
+        QCOMPARE(result.Code, 0);
+        const QString cut = name.left(245) + QStringLiteral(".jpg");
+        const QString large = Path("out/Large/Large_") + cut;
+        const QString thumb = Path("out/Thumbnail/Thumb_") + cut;
+        QCOMPARE(QImageReader(large).size(), QSize(600, 450));
+        QVERIFY(QFileInfo::exists(thumb));
+        for (const QString& output : {large, thumb}) {
+            const QString said = QStringLiteral("\nshortened: %1 (a file name has at most 255 "
+                                                "bytes)\n")
+                                     .arg(output);
+            QVERIFY2(result.Out.contains(said), qPrintable(result.Out));
+        }
     }
 
     // A file named directly is tried, whatever it holds; an output that cannot be written is
@@ -368,9 +417,9 @@ private slots:
         const QStringList lines = result.Out.split(QLatin1Char('\n'));
         QVERIFY2(lines.size() == 5, qPrintable(result.Out));
         const qint64 large = QFileInfo(Path("out/Large/Large_a.jpg")).size();
-        QCOMPARE(lines[0],
-                 QStringLiteral("wrote %1 (200x150, %2)")
-                     .arg(Path("out/Large/Large_a.jpg"), QLocale::c().formattedDataSize(large, 1)));
+        QCOMPARE(lines[0], QStringLiteral("wrote %1 (200x150, %2) from %3")
+                               .arg(Path("out/Large/Large_a.jpg"),
+                                    QLocale::c().formattedDataSize(large, 1), photo));
         QVERIFY(lines[1].startsWith(
             QStringLiteral("wrote %1 (50x").arg(Path("out/Thumbnail/Thumb_a.jpg"))));
         QCOMPARE(lines[2], QStringLiteral("Processed: 1 file"));
@@ -519,6 +568,10 @@ private slots:
         QVERIFY(!QFileInfo::exists(Path("out/Medium")));
 
         result = Run({"--quality", "85", "--medium", "off", "--thumb", "90x90", "--save-defaults"});
+        QCOMPARE(result.Code, 0);
+        QCOMPARE(result.Out, QStringLiteral("Defaults saved to %1\n").arg(user));
+        QCOMPARE(result.Err, QString());
+        result = Run({"--quiet", "--save-defaults"});
         QCOMPARE(result.Code, 0);
         QCOMPARE(result.Out + result.Err, QString());
         TSettings saved;

@@ -88,6 +88,20 @@ private slots:
         QCOMPARE(ItemHeadings(Section(ManualPage(), QStringLiteral("EXIT STATUS"))), fromHelp);
     }
 
+    // A script reads the status: each cause of a failed run is named in both.
+    void sameCausesOfFailureAsHelp() {
+        const QString help = HelpText();
+        const QString fromHelp = help.mid(help.indexOf(QLatin1String("Exit status:"))).simplified();
+        const QString fromPage =
+            Plain(Section(ManualPage(), QStringLiteral("EXIT STATUS")).join(QLatin1Char(' ')))
+                .simplified();
+        for (const char* cause :
+             {"not supported", "read only in part", "not written", "could not be used"}) {
+            QVERIFY2(fromHelp.contains(QLatin1String(cause)), cause);
+            QVERIFY2(fromPage.contains(QLatin1String(cause)), cause);
+        }
+    }
+
     void sectionsPeopleLookFor() {
         const QString page = ManualPage();
         for (const char* heading : {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "SETTINGS FILE",
