@@ -41,8 +41,15 @@ bool ReadSource(TPreparedFile& File, qint64 MaxSourceBytes, QByteArray& Source) 
             return false;
         }
     }
-    // An empty file is not supported.
-    return ReadRegularFileInto(File.Listed.Path, MaxSourceBytes, Source) && !Source.isEmpty();
+    if (!ReadRegularFileInto(File.Listed.Path, MaxSourceBytes, Source)) {
+        File.Report.Failure = QStringLiteral("the file could not be read");
+        return false;
+    }
+    if (Source.isEmpty()) {
+        File.Report.Failure = QStringLiteral("the file is empty");
+        return false;
+    }
+    return true;
 }
 
 // Writes one output of File; false when it was not written (noted in its report).
