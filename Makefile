@@ -28,9 +28,11 @@ install:
 uninstall:
 	cmake --build build/release --target uninstall
 
-# A Debian package of a release build, in build/release.
+# A Debian package of a release build, in build/deb, with its debug symbols in a package of
+# their own beside it; both checked by lintian, where an error or a warning fails the target.
 deb:
-	scripts/install-deps
-	cmake --preset release >/dev/null
-	cmake --build --preset release
-	cd build/release && cpack -G DEB
+	scripts/install-deps --deb
+	cmake --preset deb >/dev/null
+	cmake --build --preset deb
+	cpack --preset deb
+	lintian --fail-on error,warning build/deb/vellumkite_*.deb build/deb/vellumkite-dbgsym_*.ddeb
