@@ -15,23 +15,24 @@ test:
 	cmake --build --preset asan
 	ctest --preset asan -j2
 
-# Installs a release build below PREFIX, then tells the desktop about the new menu entry and the
-# picture types it opens, so that "Open with" offers it.
+# Installs a release build (the programs alone, no tests) below PREFIX. The install itself
+# refreshes the desktop's caches, so that the menu and "Open with" offer the program at once.
 install:
 	scripts/install-deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release
 	cmake --install build/release --prefix "$(PREFIX)"
-	-update-desktop-database -q "$(DESTDIR)$(PREFIX)/share/applications"
 
-# Removes what the last install put in place, as build/release/install_manifest.txt lists it.
+# Removes what the last install put in place, as build/release/install_manifest.txt lists it,
+# and the folders the install made, once empty; refreshes the caches or removes empty ones.
 uninstall:
 	cmake --build build/release --target uninstall
-	-update-desktop-database -q "$(DESTDIR)$(PREFIX)/share/applications"
 
-# A Debian package of a release build, in build/release.
+# A Debian package of a release build, in build/deb, with its debug symbols in a package of
+# their own beside it; both checked by lintian, where an error or a warning fails the target.
 deb:
-	scripts/install-deps
-	cmake --preset release >/dev/null
-	cmake --build --preset release
-	cd build/release && cpack -G DEB
+	scripts/install-deps --deb
+	cmake --preset deb >/dev/null
+	cmake --build --preset deb
+	cpack --preset deb
+	lintian --fail-on error,warning build/deb/vellumkite_*.deb build/deb/vellumkite-dbgsym_*.ddeb

@@ -31,7 +31,8 @@ const QString Credit2 = QStringLiteral("Window built with Qt; colour profiles by
 const QString Site1 = QStringLiteral("imagemagick.org");
 const QString Site2 = QStringLiteral("www.qt.io");
 const QString Site3 = QStringLiteral("www.littlecms.com");
-const QString Footer = QStringLiteral("\u00a9 2026 The Vellumkite authors");
+const QString Footer =
+    QStringLiteral("\u00a9 2026 The Vellumkite authors. Free software under the GNU GPL 3 or later.");
 
 // Verdana 8 point where the desktop has Verdana, otherwise the desktop's own font at 8 point.
 QFont AboutFont() {

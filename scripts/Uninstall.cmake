@@ -1,11 +1,17 @@
-# Removes every file an install listed in MANIFEST, then the folders of the program's own that
-# are left empty. Folders others share (bin, share/applications, the icon theme) stay.
+# Removes every file an install listed in MANIFEST (below DESTDIR when one is set, as the
+# install was), brings the desktop's caches up to date, then removes the folders the installs
+# noted in RECORD as made by them, once they are empty. Folders that were there before stay.
 if(NOT EXISTS "${MANIFEST}")
     message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} is missing (install first)")
 endif()
+include("${CMAKE_CURRENT_LIST_DIR}/InstallSteps.cmake")
+
 file(STRINGS "${MANIFEST}" installed)
 set(own_folders)
-foreach(file IN LISTS installed)
+set(applications_folders)
+set(themes)
+foreach(listed IN LISTS installed)
+    set(file "$ENV{DESTDIR}${listed}")
     if(EXISTS "${file}" OR IS_SYMLINK "${file}")
         message(STATUS "Removing ${file}")
         file(REMOVE "${file}")
@@ -13,10 +19,15 @@ foreach(file IN LISTS installed)
             message(SEND_ERROR "Cannot remove ${file}")
         endif()
     endif()
-    # share/vellumkite/help and libexec/vellumkite belong to the program alone.
-    string(REGEX MATCH "^(.*/(share|libexec)/vellumkite)/" own "${file}")
-    if(own)
+    # share/vellumkite and libexec/vellumkite belong to the program alone, whoever made them.
+    if(file MATCHES "^(.*/(share|libexec)/vellumkite)/")
         list(APPEND own_folders "${CMAKE_MATCH_1}")
+    endif()
+    if(file MATCHES "^(.*/applications)/[^/]*\\.desktop$")
+        list(APPEND applications_folders "${CMAKE_MATCH_1}")
+    endif()
+    if(file MATCHES "^(.*/icons/hicolor)/")
+        list(APPEND themes "${CMAKE_MATCH_1}")
     endif()
 endforeach()
 list(REMOVE_DUPLICATES own_folders)
@@ -26,3 +37,8 @@ foreach(folder IN LISTS own_folders)
         file(REMOVE_RECURSE "${folder}")
     endif()
 endforeach()
+
+list(REMOVE_DUPLICATES applications_folders)
+list(REMOVE_DUPLICATES themes)
+vk_update_desktop_caches_after_removal("${applications_folders}" "${themes}")
+vk_remove_made_folders("${RECORD}")

@@ -135,7 +135,11 @@ private slots:
         QVERIFY(form.NoticeLabel->font().bold());
         QCOMPARE(form.NoticeLabel->pos(), QPoint(8, 168));
         QVERIFY(form.FooterLabel->text().contains(QStringLiteral("\u00a9")));
+        QVERIFY(form.FooterLabel->text().contains(QStringLiteral("GNU GPL 3 or later")));
         QCOMPARE(form.FooterLabel->pos(), QPoint(8, 416));
+        // The licence line fits within the margins the other controls keep.
+        QVERIFY(form.FooterLabel->geometry().right() <= form.GroupBox1->geometry().right());
+        QVERIFY(form.FooterLabel->geometry().bottom() < form.height());
         const QColor footer = form.FooterLabel->palette().color(QPalette::WindowText);
         QCOMPARE(footer.saturation(), 0); // grey
         QVERIFY(footer.value() > 0x40 && footer.value() < 0xc0);
