@@ -161,6 +161,17 @@ bool Storable(QByteArrayView Section, QByteArrayView Key, QByteArrayView Value) 
     return !HasLineBreak(Value);
 }
 
+// Value as it is written: in double quotes when a read would otherwise take its outer blanks or
+// one pair of its quotes away.
+QByteArray StoredValue(const QByteArray& Value) {
+    if (Value.isEmpty())
+        return Value;
+    const char first = Value.front();
+    const bool quoted =
+        Value.size() >= 2 && (first == '"' || first == '\'') && Value.back() == first;
+    return quoted || IsBlank(first) || IsBlank(Value.back()) ? '"' + Value + '"' : Value;
+}
+
 // Text with Key in Section set to Value: the key's line changed in place, or a new line after
 // the section's last key, or a new section at the end.
 QByteArray WithValue(QByteArrayView Text, const QByteArray& Section, const QByteArray& Key,
@@ -221,6 +232,7 @@ bool WriteStrings(const QString& Path, const QString& Section, const QList<TKeyV
         entries.append({key.toUtf8().trimmed(), value.toUtf8()});
         if (!Storable(section, entries.back().first, entries.back().second))
             return false;
+        entries.back().second = StoredValue(entries.back().second);
     }
     // A file that is there but cannot be read is not replaced: that would lose its content.
     std::optional<QByteArray> text = LoadProfile(Path);

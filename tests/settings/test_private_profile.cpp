@@ -172,6 +172,17 @@ private slots:
         QCOMPARE(Contents(Ini()), QByteArray("[S]\nK=9\n"));
     }
 
+    // A value that a read would trim or unquote goes in quotes, so that it reads back whole.
+    void quotesWhatAReadWouldTrim() {
+        const QString values[] = {" a folder ", "\"quoted\"", "'single'", "\t", "\"", "a \"b\""};
+        for (const QString& value : values) {
+            QVERIFY(PrivateProfile::WriteString(Ini(), "S", "K", value));
+            QCOMPARE(Read("S", "K"), value);
+        }
+        QVERIFY(PrivateProfile::WriteString(Ini(), "S", "K", " x"));
+        QCOMPARE(Contents(Ini()), QByteArray("[S]\nK=\" x\"\n"));
+    }
+
     void refusesWhatWouldNotReadBack_data() {
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
