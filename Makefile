@@ -14,6 +14,12 @@ test:
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan
 	ctest --preset asan -j2
+	fuzz/run --smoke
+
+# The fuzz targets, built apart with clang in build/fuzz; fuzz/run fuzzes them.
+.PHONY: fuzz
+fuzz:
+	fuzz/run --build
 
 # Installs a release build below PREFIX, then tells the desktop about the new menu entry and the
 # picture types it opens, so that "Open with" offers it.
