@@ -161,6 +161,7 @@ bool WriteSettingsSeeds(const std::string& Folder) {
                             "Thumb_Width=0x40\r\n"
                             "THUMB_HEIGHT=-2147483648\r\n"
                             "MEDIUM_WIDTH=2147483648\r\n"
+                            "LARGE_WIDTH=800\r600\r\n"
                             "# PROCESS_LARGE=0\r\n"
                             "RQ_HIGH = \"1\"\r\n"
                             "OUTPUT_FOLDER = '/mnt/photos/to sort '\r\n"

@@ -71,9 +71,11 @@ TLocation Locate(QByteArrayView Text, QByteArrayView Section, QByteArrayView Key
     while (pos < Text.size()) {
         const qsizetype newline = FindIn(Text, '\n', pos, Text.size());
         const qsizetype next = newline < 0 ? Text.size() : newline + 1;
-        qsizetype lineEnd = newline < 0 ? Text.size() : newline;
-        if (lineEnd > pos && Text[lineEnd - 1] == '\r')
-            --lineEnd;
+        // A line's text ends at its first CR, alone or before the LF: no value holds a line
+        // break, which a write could not store.
+        const qsizetype ending = newline < 0 ? Text.size() : newline;
+        const qsizetype carriageReturn = FindIn(Text, '\r', pos, ending);
+        const qsizetype lineEnd = carriageReturn < 0 ? ending : carriageReturn;
         const qsizetype start = SkipBlanks(Text, pos, lineEnd);
         const qsizetype end = BackOverBlanks(Text, start, lineEnd);
         pos = next;

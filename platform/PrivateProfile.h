@@ -8,8 +8,9 @@
 // Key-by-key access to INI files, in the manner of the classic desktop profile functions.
 //
 // Section and key names match without regard to the case of the ASCII letters; values are
-// trimmed of surrounding blanks (and of one pair of matching quotes). A write changes only the
-// line of its own key and leaves every other byte of the file as it was. The file is UTF-8.
+// trimmed of surrounding blanks (and of one pair of matching quotes), and end at their line's
+// first carriage return. A write changes only the line of its own key and leaves every other
+// byte of the file as it was. The file is UTF-8.
 namespace PrivateProfile {
 
 // The value of Key in Section of the file at Path, cut to MaxLength characters. Gives Default,

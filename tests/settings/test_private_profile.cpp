@@ -56,6 +56,9 @@ private slots:
         QTest::newRow("quotes stripped") << QByteArray("[S]\nK=\"  80 \"\n") << "S"
                                          << "K"
                                          << "  80 ";
+        QTest::newRow("a lone CR ends the value") << QByteArray("[S]\nK=a\r b\n") << "S"
+                                                  << "K"
+                                                  << "a";
         QTest::newRow("empty value") << QByteArray("[S]\nK=\n") << "S"
                                      << "K"
                                      << "";
@@ -143,6 +146,8 @@ private slots:
             << QByteArray("[T]\r\nB=2\r\n") << QByteArray("[T]\r\nB=2\r\n\r\n[S]\r\nK=9\r\n");
         QTest::newRow("CRLF kept in place")
             << QByteArray("[S]\r\nK=1\r\nA=2\r\n") << QByteArray("[S]\r\nK=9\r\nA=2\r\n");
+        QTest::newRow("what follows a lone CR kept")
+            << QByteArray("[S]\nK=1\rx\n") << QByteArray("[S]\nK=9\rx\n");
         QTest::newRow("first of repeated keys")
             << QByteArray("[S]\nK=1\nK=2\n") << QByteArray("[S]\nK=9\nK=2\n");
     }
