@@ -14,6 +14,12 @@ test:
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan
 	ctest --preset asan -j2
+	fuzz/run --smoke
+
+# The fuzz targets, built apart with clang in build/fuzz; fuzz/run fuzzes them.
+.PHONY: fuzz
+fuzz:
+	fuzz/run --build
 
 # Installs a release build (the programs alone, no tests) below PREFIX. The install itself
 # refreshes the desktop's caches, so that the menu and "Open with" offer the program at once.

@@ -1,5 +1,7 @@
 #include "FileListMime.h"
 
+#include <optional>
+
 #include <QMimeData>
 
 #include "platform/FileNames.h"
@@ -8,6 +10,37 @@ namespace {
 
 const QString kCopiedFilesFormat = QStringLiteral("x-special/gnome-copied-files");
 const QString kUriListFormat = QStringLiteral("text/uri-list");
+
+int HexDigit(char C) {
+    if (C >= '0' && C <= '9')
+        return C - '0';
+    if (C >= 'a' && C <= 'f')
+        return C - 'a' + 10;
+    if (C >= 'A' && C <= 'F')
+        return C - 'A' + 10;
+    return -1;
+}
+
+// The bytes of a URI's path, its escapes decoded; nothing when they hold a NUL, which no file
+// name can, and at which the system would cut the name. A "%" without two hex digits after it
+// stands for itself, as Qt reads a URI list.
+std::optional<QByteArray> PathBytes(QByteArrayView Path) {
+    QByteArray bytes;
+    bytes.reserve(Path.size());
+    for (qsizetype i = 0; i < Path.size(); ++i) {
+        char byte = Path[i];
+        const int high = byte == '%' && i + 2 < Path.size() ? HexDigit(Path[i + 1]) : -1;
+        const int low = high < 0 ? -1 : HexDigit(Path[i + 2]);
+        if (low >= 0) {
+            byte = static_cast<char>(high << 4 | low);
+            i += 2;
+        }
+        if (byte == '\0')
+            return std::nullopt;
+        bytes += byte;
+    }
+    return bytes;
+}
 
 // The local path a file URI stands for; empty for any other URI. The escapes are decoded to
 // bytes here, since a name need not be UTF-8. A "#" or "?" is taken as part of the name: file
@@ -30,7 +63,8 @@ QString LocalPathFromUri(QByteArrayView Uri) {
     }
     if (!rest.startsWith('/'))
         return {};
-    return DecodeFileName(QByteArray::fromPercentEncoding(rest.toByteArray()));
+    const std::optional<QByteArray> path = PathBytes(rest);
+    return path ? DecodeFileName(*path) : QString();
 }
 
 } // namespace

@@ -1,8 +1,5 @@
 #include "PreviewPicture.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include <QSize>
 
 #include "batch/DecodedSize.h"
@@ -10,11 +7,6 @@
 #include "engine/EnginePhoto.h"
 
 namespace {
-
-// The default rounding mode rounds halves to the even neighbour.
-std::int32_t RoundedSide(std::int32_t Side, double Scale) {
-    return std::max(1, static_cast<std::int32_t>(std::nearbyint(Side * Scale)));
-}
 
 bool QuarterTurn(int Orientation) {
     return Orientation >= 5 && Orientation <= 8;
@@ -41,18 +33,6 @@ std::optional<QSize> DecodeHintFor(const QByteArray& Source, int LongSide, bool 
 }
 
 } // namespace
-
-TDimensions ShownSize(TDimensions Size, int LongSide, bool Enlarge) {
-    if (Size.Width <= 0 || Size.Height <= 0) {
-        return {};
-    }
-    const std::int32_t longer = std::max(Size.Width, Size.Height);
-    if (!Enlarge && longer <= LongSide) {
-        return Size;
-    }
-    const double scale = static_cast<double>(LongSide) / longer;
-    return {RoundedSide(Size.Width, scale), RoundedSide(Size.Height, scale)};
-}
 
 TPreviewPicture MakePreviewPicture(const TPreviewRequest& Request) {
     TPreviewPicture picture;

@@ -8,6 +8,7 @@
 
 #include <optional>
 
+#include "batch/ShownSize.h"
 #include "batch/TargetSize.h"
 
 // One file to preview.
@@ -33,12 +34,6 @@ struct TPreviewPicture {
     // The picture at Shown, upright, in sRGB, on white: 8-bit red, green and blue, row after row.
     QByteArray Rgb;
 };
-
-// Size scaled so that its longer side becomes LongSide: both sides multiplied by LongSide over
-// the longer one, in double precision, and rounded to the nearest integer with ties to even, a
-// side that would round to 0 kept 1 pixel wide. Without Enlarge, a picture whose longer side is
-// LongSide or less keeps its own size. Empty for a size without pixels.
-TDimensions ShownSize(TDimensions Size, int LongSide, bool Enlarge);
 
 // Decodes the first frame of Request's source (a JPEG at the smallest scale that still gives
 // the size shown), turns it upright, converts it to sRGB, flattens it onto white and scales it

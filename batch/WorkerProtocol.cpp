@@ -25,6 +25,7 @@ public:
         return *this;
     }
     bool Fine() const { return FStream.status() == QDataStream::Ok; }
+    qint64 BytesLeft() const { return FStream.device()->bytesAvailable(); }
     bool FineAndDone() const { return Fine() && FStream.atEnd(); }
 
 private:
@@ -117,6 +118,26 @@ std::optional<QByteArray> CutTrailer(QByteArray& Payload) {
     QByteArray fields = Payload.sliced(sourceLength, fieldsLength);
     Payload.truncate(sourceLength);
     return fields;
+}
+
+// A list of texts. Its count is checked against the bytes left before a text is read: the
+// stream's own reader sets room aside for the count it reads, however large.
+bool ReadLines(TPayloadReader& Reader, QStringList& Lines) {
+    quint32 count = 0;
+    Reader >> count;
+    // Each text takes at least its four bytes of length.
+    if (!Reader.Fine() || count > Reader.BytesLeft() / 4) {
+        return false;
+    }
+    for (quint32 i = 0; i < count; ++i) {
+        QString line;
+        Reader >> line;
+        if (!Reader.Fine()) {
+            return false;
+        }
+        Lines.append(line);
+    }
+    return true;
 }
 
 } // namespace
@@ -306,8 +327,7 @@ QByteArray EncodeProbeResult(const QStringList& Lines) {
 std::optional<QStringList> DecodeProbeResult(const QByteArray& Payload) {
     TPayloadReader reader(Payload);
     QStringList lines;
-    reader >> lines;
-    if (!reader.FineAndDone()) {
+    if (!ReadLines(reader, lines) || !reader.FineAndDone()) {
         return std::nullopt;
     }
     return lines;

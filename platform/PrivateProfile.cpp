@@ -71,9 +71,11 @@ TLocation Locate(QByteArrayView Text, QByteArrayView Section, QByteArrayView Key
     while (pos < Text.size()) {
         const qsizetype newline = FindIn(Text, '\n', pos, Text.size());
         const qsizetype next = newline < 0 ? Text.size() : newline + 1;
-        qsizetype lineEnd = newline < 0 ? Text.size() : newline;
-        if (lineEnd > pos && Text[lineEnd - 1] == '\r')
-            --lineEnd;
+        // A line's text ends at its first CR, alone or before the LF: no value holds a line
+        // break, which a write could not store.
+        const qsizetype ending = newline < 0 ? Text.size() : newline;
+        const qsizetype carriageReturn = FindIn(Text, '\r', pos, ending);
+        const qsizetype lineEnd = carriageReturn < 0 ? ending : carriageReturn;
         const qsizetype start = SkipBlanks(Text, pos, lineEnd);
         const qsizetype end = BackOverBlanks(Text, start, lineEnd);
         pos = next;
@@ -161,6 +163,17 @@ bool Storable(QByteArrayView Section, QByteArrayView Key, QByteArrayView Value) 
     return !HasLineBreak(Value);
 }
 
+// Value as it is written: in double quotes when a read would otherwise take its outer blanks or
+// one pair of its quotes away.
+QByteArray StoredValue(const QByteArray& Value) {
+    if (Value.isEmpty())
+        return Value;
+    const char first = Value.front();
+    const bool quoted =
+        Value.size() >= 2 && (first == '"' || first == '\'') && Value.back() == first;
+    return quoted || IsBlank(first) || IsBlank(Value.back()) ? '"' + Value + '"' : Value;
+}
+
 // Text with Key in Section set to Value: the key's line changed in place, or a new line after
 // the section's last key, or a new section at the end.
 QByteArray WithValue(QByteArrayView Text, const QByteArray& Section, const QByteArray& Key,
@@ -221,6 +234,7 @@ bool WriteStrings(const QString& Path, const QString& Section, const QList<TKeyV
         entries.append({key.toUtf8().trimmed(), value.toUtf8()});
         if (!Storable(section, entries.back().first, entries.back().second))
             return false;
+        entries.back().second = StoredValue(entries.back().second);
     }
     // A file that is there but cannot be read is not replaced: that would lose its content.
     std::optional<QByteArray> text = LoadProfile(Path);

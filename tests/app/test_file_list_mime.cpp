@@ -36,6 +36,8 @@ private slots:
         QTest::newRow("copy") << QByteArray("copy\nfile:///a/x.jpg\nfile:///a/100%25.jpg");
         QTest::newRow("cut, trailing newline")
             << QByteArray("cut\nfile:///a/x.jpg\nfile:///a/100%25.jpg\n");
+        QTest::newRow("a % that escapes nothing")
+            << QByteArray("copy\nfile:///a/x.jpg\nfile:///a/100%.jpg");
     }
     void copiedFiles() {
         QFETCH(QByteArray, list);
@@ -59,6 +61,12 @@ private slots:
         data.setText(QStringLiteral("/home/u/a.jpg"));
         QVERIFY(LocalPathsFromMime(data).isEmpty());
         data.setData(QStringLiteral("text/uri-list"), "file://\r\nfile:relative.jpg\r\n");
+        QVERIFY(LocalPathsFromMime(data).isEmpty());
+        // No name holds a NUL, at which the system would cut it.
+        const QByteArray nul = QByteArray("file:///a%00b.jpg\nfile:///a") + '\0' + "b.jpg\n";
+        data.setData(QStringLiteral("text/uri-list"), nul);
+        QVERIFY(LocalPathsFromMime(data).isEmpty());
+        data.setData(QStringLiteral("x-special/gnome-copied-files"), "copy\n" + nul);
         QVERIFY(LocalPathsFromMime(data).isEmpty());
     }
 };

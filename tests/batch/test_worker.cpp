@@ -190,6 +190,16 @@ private slots:
         QVERIFY(!DecodePhotoOutputs(EncodePhotoOutputs(honest) + "x", plan));
     }
 
+    // A probe's lines are believed only when the bytes after their count could hold them.
+    void probeResultsAreChecked() {
+        const QStringList lines = {QStringLiteral("open: refused"), QString()};
+        const std::optional<QStringList> decoded = DecodeProbeResult(EncodeProbeResult(lines));
+        QVERIFY(decoded);
+        QCOMPARE(*decoded, lines);
+        QVERIFY(!DecodeProbeResult(EncodeProbeResult(lines).chopped(1)));
+        QVERIFY(!DecodeProbeResult(QByteArray("\xFF\xFF\xFF\xF0", 4)));
+    }
+
     // A preview is believed only when its size shown follows from the picture's own size and
     // its pixels fill it; a real one comes through a worker whole.
     void previewsMustAnswerTheRequest() {

@@ -56,6 +56,9 @@ private slots:
         QTest::newRow("quotes stripped") << QByteArray("[S]\nK=\"  80 \"\n") << "S"
                                          << "K"
                                          << "  80 ";
+        QTest::newRow("a lone CR ends the value") << QByteArray("[S]\nK=a\r b\n") << "S"
+                                                  << "K"
+                                                  << "a";
         QTest::newRow("empty value") << QByteArray("[S]\nK=\n") << "S"
                                      << "K"
                                      << "";
@@ -143,6 +146,8 @@ private slots:
             << QByteArray("[T]\r\nB=2\r\n") << QByteArray("[T]\r\nB=2\r\n\r\n[S]\r\nK=9\r\n");
         QTest::newRow("CRLF kept in place")
             << QByteArray("[S]\r\nK=1\r\nA=2\r\n") << QByteArray("[S]\r\nK=9\r\nA=2\r\n");
+        QTest::newRow("what follows a lone CR kept")
+            << QByteArray("[S]\nK=1\rx\n") << QByteArray("[S]\nK=9\rx\n");
         QTest::newRow("first of repeated keys")
             << QByteArray("[S]\nK=1\nK=2\n") << QByteArray("[S]\nK=9\nK=2\n");
     }
@@ -170,6 +175,17 @@ private slots:
     void createsTheFile() {
         QVERIFY(PrivateProfile::WriteString(Ini(), "S", "K", "9"));
         QCOMPARE(Contents(Ini()), QByteArray("[S]\nK=9\n"));
+    }
+
+    // A value that a read would trim or unquote goes in quotes, so that it reads back whole.
+    void quotesWhatAReadWouldTrim() {
+        const QString values[] = {" a folder ", "\"quoted\"", "'single'", "\t", "\"", "a \"b\""};
+        for (const QString& value : values) {
+            QVERIFY(PrivateProfile::WriteString(Ini(), "S", "K", value));
+            QCOMPARE(Read("S", "K"), value);
+        }
+        QVERIFY(PrivateProfile::WriteString(Ini(), "S", "K", " x"));
+        QCOMPARE(Contents(Ini()), QByteArray("[S]\nK=\" x\"\n"));
     }
 
     void refusesWhatWouldNotReadBack_data() {
