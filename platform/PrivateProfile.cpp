@@ -183,7 +183,10 @@ QByteArray WithValue(QByteArrayView Text, const QByteArray& Section, const QByte
     QByteArray out;
     out.reserve(Text.size() + Section.size() + Key.size() + Value.size() + 16);
     if (at.KeyFound) {
-        out.append(Text.first(at.ValueStart)).append(Value).append(Text.sliced(at.LineEnd));
+        // An empty value leaves no blank after the "=": the line reads the same when saved again.
+        const qsizetype kept =
+            Value.isEmpty() ? BackOverBlanks(Text, 0, at.ValueStart) : at.ValueStart;
+        out.append(Text.first(kept)).append(Value).append(Text.sliced(at.LineEnd));
     } else if (at.SectionFound) {
         const QByteArray line = Key + '=' + Value;
         out.append(Text.first(at.InsertAt));

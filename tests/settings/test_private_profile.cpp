@@ -160,6 +160,15 @@ private slots:
         QCOMPARE(Contents(Ini()), after);
     }
 
+    // An empty value leaves the line as a second save of it would: "K =", not "K = ".
+    void anEmptyValueReadsTheSameWhenSavedAgain() {
+        Store(Ini(), "[S]\r\nK = ''\r\n");
+        QVERIFY(PrivateProfile::WriteString(Ini(), "S", "K", ""));
+        QCOMPARE(Contents(Ini()), QByteArray("[S]\r\nK =\r\n"));
+        QVERIFY(PrivateProfile::WriteString(Ini(), "S", "K", ""));
+        QCOMPARE(Contents(Ini()), QByteArray("[S]\r\nK =\r\n"));
+    }
+
     // Each key as its own write would set it, in order, and all or nothing.
     void writesSeveralKeysAtOnce() {
         Store(Ini(), "[T]\r\nK=2\r\n[S]\r\nA=1\r\n");
