@@ -366,7 +366,11 @@ private slots:
             ::waitpid(worker, &status, 0);
         }
         QCOMPARE(reaped, worker);
-        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL,
+                 qPrintable(QStringLiteral("ended with status %1, signalled %2, signal %3")
+                                .arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1)
+                                .arg(WIFSIGNALED(status))
+                                .arg(WIFSIGNALED(status) ? WTERMSIG(status) : 0)));
     }
 
     // A text chunk that inflates without end meets the worker's memory limit, not the machine's.
