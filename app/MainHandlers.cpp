@@ -64,6 +64,10 @@ void TMainForm::ImagePreviewExecute() {
         return;
     }
     const int first = std::min_element(rows.begin(), rows.end())->row();
+    // Made at the first preview: a window that never previews keeps no thread for it.
+    if (FPreviews == nullptr) {
+        FPreviews = new TPreviewDecoder(FWorkers, this);
+    }
     ShowPreview(EntryFullPath(FileList->Entry(first)), *FPreviews, this);
 }
 

@@ -50,7 +50,6 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent), FHelpPage(HelpPageP
         setFont(QFont(QStringLiteral("Verdana"), 8));
     }
     FCommands = new TCommandList(this, [this] { return CommandState(); });
-    FPreviews = new TPreviewDecoder(FWorkers, this);
     BindCommands();
     CreateToolBar();
     CreateMenus();
@@ -419,5 +418,7 @@ void TMainForm::SetHelpPage(const QString& Path) {
 
 void TMainForm::SetWorkerSettings(const TWorkerSettings& Workers) {
     FWorkers = Workers;
-    FPreviews->SetWorkerSettings(Workers);
+    if (FPreviews != nullptr) {
+        FPreviews->SetWorkerSettings(Workers);
+    }
 }

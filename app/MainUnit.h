@@ -127,7 +127,7 @@ private:
     IBatchList* FBatchList = nullptr;
     TWorkerSettings FWorkers;
     QString FHelpPage;
-    // Makes the pictures of the Preview windows, in a worker.
+    // Makes the pictures of the Preview windows, in a worker; made at the first preview.
     TPreviewDecoder* FPreviews = nullptr;
     // The run under way; it stays until it has finished, Cancel or not.
     TBatchJob* FRun = nullptr;

@@ -64,3 +64,7 @@ std::optional<TDimensions> BoxJpegDecodeHint(TDimensions Stored, TDimensions Box
     }
     return Box;
 }
+
+TDimensions Upright(TDimensions Stored, int Orientation) {
+    return Orientation >= 5 && Orientation <= 8 ? TDimensions{Stored.Height, Stored.Width} : Stored;
+}

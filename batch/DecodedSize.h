@@ -11,6 +11,10 @@
 // 2/8, 3/8, 4/8 or the full size, and twice the size when the box is larger than the file
 // (D = 0). A side made at K/8 is ceil(side × K / 8).
 
+// Stored as EXIF Orientation turns it: orientations 5 to 8 turn a quarter, so the upright width
+// is the stored height.
+TDimensions Upright(TDimensions Stored, int Orientation);
+
 // The eighths the decoder reads a file of Stored pixels at when given Hint (both sides above 0).
 int JpegDecodeEighths(TDimensions Stored, TDimensions Hint);
 

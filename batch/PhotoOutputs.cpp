@@ -15,11 +15,6 @@ TDimensions DimensionsOf(QSize Size) {
     return {Size.width(), Size.height()};
 }
 
-// Orientations 5 to 8 turn the picture a quarter: its upright width is its stored height.
-TDimensions Upright(TDimensions Stored, int Orientation) {
-    return Orientation >= 5 && Orientation <= 8 ? TDimensions{Stored.Height, Stored.Width} : Stored;
-}
-
 // Current fitted into Box; without enlarging when the plan says so.
 TDimensions Fitted(TDimensions Current, TDimensions Box, const TOutputPlan& Plan) {
     if (Plan.NeverEnlarge && Current.Width <= Box.Width && Current.Height <= Box.Height) {
@@ -108,10 +103,8 @@ TPhotoOutputs MakePhotoOutputs(const QByteArray& Source, const QString& Extensio
     result.Decoded = true;
     result.PartialReadReason = photo.PartialReadReason();
     result.DecodedSize = DimensionsOf(photo.Size());
-    // The fit starts from the size the file declares, whatever scale it was read at; only the
-    // JPEG decoder reads at another scale.
-    const TDimensions stored =
-        DimensionsOf(photo.DecodedAsJpeg() ? photo.StoredSize() : photo.Size());
+    // The fit starts from the size the file declares, whatever scale it was read at.
+    const TDimensions stored = DimensionsOf(photo.DeclaredSize());
     TDimensions current = Upright(stored, photo.Orientation());
     photo.TurnUpright();
     photo.ConvertToSrgb();

@@ -57,8 +57,15 @@ void TPreviewDecoder::DropWaiting() {
     FWaiting.clear();
 }
 
-std::optional<TPreviewDecoder::TAsked> TPreviewDecoder::Next(std::unique_lock<std::mutex>& Lock) {
-    FChanged.wait_for(Lock, kIdleWorkerKept, [this] { return FClosed || !FWaiting.empty(); });
+std::optional<TPreviewDecoder::TAsked> TPreviewDecoder::Next(std::unique_lock<std::mutex>& Lock,
+                                                              bool WorkerKept) {
+    const auto asked = [this] { return FClosed || !FWaiting.empty(); };
+    // Without a worker there is nothing to end: the thread sleeps until it is asked.
+    if (WorkerKept) {
+        FChanged.wait_for(Lock, kIdleWorkerKept, asked);
+    } else {
+        FChanged.wait(Lock, asked);
+    }
     if (FClosed || FWaiting.empty()) {
         return std::nullopt;
     }
@@ -74,7 +81,7 @@ void TPreviewDecoder::Serve() {
     std::optional<TWorkerClient> worker;
     QByteArray source; // one buffer for every source read
     while (!FClosed) {
-        const std::optional<TAsked> asked = Next(lock);
+        const std::optional<TAsked> asked = Next(lock, worker.has_value());
         if (!asked) {
             // Idle for a while, or closing: the worker ends and its memory goes back.
             lock.unlock();

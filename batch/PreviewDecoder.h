@@ -50,8 +50,9 @@ private:
     };
 
     void Serve();
-    // The next request, or nothing when none came for a while or the decoder is closing.
-    std::optional<TAsked> Next(std::unique_lock<std::mutex>& Lock);
+    // The next request, or nothing when the decoder is closing or, while a worker is kept
+    // (WorkerKept), when none came for a while.
+    std::optional<TAsked> Next(std::unique_lock<std::mutex>& Lock, bool WorkerKept);
 
     std::mutex FMutex;
     std::condition_variable FChanged;

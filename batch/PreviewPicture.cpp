@@ -8,23 +8,16 @@
 
 namespace {
 
-bool QuarterTurn(int Orientation) {
-    return Orientation >= 5 && Orientation <= 8;
-}
-
-TDimensions Turned(TDimensions Size, bool Quarter) {
-    return Quarter ? TDimensions{Size.Height, Size.Width} : Size;
-}
-
 // The JPEG decoder's hint that still gives LongSide's worth of pixels; nothing for another format.
 std::optional<QSize> DecodeHintFor(const QByteArray& Source, int LongSide, bool Enlarge) {
     const std::optional<TJpegHeader> header = ReadJpegHeader(Source);
     if (!header) {
         return std::nullopt;
     }
-    const bool quarter = QuarterTurn(header->Orientation);
+    // Counted in the file's own orientation: turning twice is no turn.
+    const int orientation = header->Orientation;
     const TDimensions shown =
-        Turned(ShownSize(Turned(header->Stored, quarter), LongSide, Enlarge), quarter);
+        Upright(ShownSize(Upright(header->Stored, orientation), LongSide, Enlarge), orientation);
     const std::optional<TDimensions> hint = SmallestJpegDecodeHint(header->Stored, shown);
     if (!hint) {
         return std::nullopt;
@@ -42,9 +35,8 @@ TPreviewPicture MakePreviewPicture(const TPreviewRequest& Request) {
     if (photo.IsEmpty()) {
         return picture;
     }
-    // The size the file declares, whatever scale the decoder read it at.
-    const QSize stored = photo.DecodedAsJpeg() ? photo.StoredSize() : photo.Size();
-    picture.Size = Turned({stored.width(), stored.height()}, QuarterTurn(photo.Orientation()));
+    const QSize declared = photo.DeclaredSize();
+    picture.Size = Upright({declared.width(), declared.height()}, photo.Orientation());
     picture.Shown = ShownSize(picture.Size, Request.LongSide, Request.Enlarge);
     if (!photo.TurnUpright()) {
         return {};

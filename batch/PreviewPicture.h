@@ -6,10 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
-
 #include "batch/ShownSize.h"
-#include "batch/TargetSize.h"
 
 // One file to preview.
 struct TPreviewRequest {

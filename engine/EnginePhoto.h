@@ -29,6 +29,9 @@ public:
     // TurnUpright.
     QSize StoredSize() const;
     bool DecodedAsJpeg() const { return Jpeg; }
+    // The size the file declares, whatever scale it was read at: only the JPEG decoder reads at
+    // another.
+    QSize DeclaredSize() const { return Jpeg ? StoredSize() : Size(); }
     // The decoder's words when the file held less than it declared (a truncated JPEG still
     // decodes from what it holds); empty otherwise.
     const QString& PartialReadReason() const { return PartialReason; }
