@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QStandardPaths>
 
-#include "dialogs/PreviewUnit.h"
+#include "dialogs/PreviewForm.h"
 
 const char* const kOpenPictureFilter =
     "All Supported File Types|*.jpg;*.jpeg;*.bmp;*.gif;*.png;*.tif;*.tiff;*.heic;*.heif;*.avif;"

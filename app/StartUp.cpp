@@ -1,7 +1,7 @@
 #include "StartUp.h"
 
 #include "engine/MagickRegistration.h"
-#include "platform/BuiltinFormats.h"
+#include "graphics/BuiltinFormats.h"
 
 TStartUp::TMachineryFormats::TMachineryFormats() {
     RegisterBuiltinFormats();

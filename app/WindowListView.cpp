@@ -7,7 +7,7 @@
 #include <QProgressBar>
 #include <QTreeView>
 
-#include "app/MainUnit.h"
+#include "app/MainForm.h"
 #include "dialogs/MessageDialogs.h"
 
 bool TWindowListView::Idle() const {

@@ -9,7 +9,7 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
-#include "app/MainUnit.h"
+#include "app/MainForm.h"
 #include "app/StartUp.h"
 #include "platform/FileNames.h"
 

@@ -15,7 +15,7 @@
 
 #include "app/Application.h"
 #include "app/FileListModel.h"
-#include "app/MainUnit.h"
+#include "app/MainForm.h"
 #include "app/StartUp.h"
 #include "settings/Settings.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Graphic.h"
+#include "graphics/Graphic.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PictureRegistry.h"
+#include "graphics/PictureRegistry.h"
 
 // Loads the engine once, keeping the result in MagickLoaded, and registers the engine's
 // picture formats with the picture machinery whether or not it loaded. Raises EInvalidGraphic

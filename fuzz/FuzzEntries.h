@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ExecutableImage.h"
-#include "platform/FileVersionInfo.h"
-#include "platform/VersionBlock.h"
+#include "version/ExecutableImage.h"
+#include "version/FileVersionInfo.h"
+#include "version/VersionBlock.h"
 
 namespace vk_fuzz {
 

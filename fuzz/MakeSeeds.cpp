@@ -14,7 +14,7 @@
 #include "FuzzInputs.h"
 #include "batch/WorkerProtocol.h"
 #include "platform/Errors.h"
-#include "platform/VersionBlockWriter.h"
+#include "version/VersionBlockWriter.h"
 #include "settings/Settings.h"
 #include "support/ExecutableFiles.h"
 

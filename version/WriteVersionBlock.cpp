@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ExecutableImage.h"
-#include "platform/VersionBlockWriter.h"
+#include "version/ExecutableImage.h"
+#include "version/VersionBlockWriter.h"
 
 namespace {
 

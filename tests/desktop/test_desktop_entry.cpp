@@ -8,8 +8,8 @@
 
 #include "app/Application.h"
 #include "engine/MagickRegistration.h"
-#include "platform/BuiltinFormats.h"
-#include "platform/PictureRegistry.h"
+#include "graphics/BuiltinFormats.h"
+#include "graphics/PictureRegistry.h"
 #include "support/TestMain.h"
 
 class TestDesktopEntry : public QObject {

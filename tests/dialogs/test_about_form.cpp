@@ -18,7 +18,8 @@
 
 #include <functional>
 
-#include "dialogs/AboutUnit.h"
+#include "dialogs/AboutForm.h"
+#include "dialogs/Bevel.h"
 #include "dialogs/LinkLabel.h"
 #include "support/TestMain.h"
 

@@ -15,7 +15,7 @@
 
 #include <functional>
 
-#include "dialogs/AddFolderUnit.h"
+#include "dialogs/AddFolderForm.h"
 #include "dialogs/FolderTreeModel.h"
 #include "support/TestMain.h"
 

@@ -16,7 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "dialogs/DefaultsUnit.h"
+#include "dialogs/DefaultsForm.h"
 #include "dialogs/OutputChoicesGroup.h"
 #include "dialogs/SpinEdit.h"
 #include "platform/Processors.h"

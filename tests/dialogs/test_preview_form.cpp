@@ -17,11 +17,11 @@
 
 #include <optional>
 
-#include "app/MainUnit.h"
+#include "app/MainForm.h"
 #include "app/OpenPictureDialog.h"
 #include "app/StartUp.h"
 #include "batch/WorkerProtocol.h"
-#include "dialogs/PreviewUnit.h"
+#include "dialogs/PreviewForm.h"
 #include "engine/ImageMagickAPI.h"
 #include "support/ImageFiles.h"
 #include "support/MessageBoxes.h"

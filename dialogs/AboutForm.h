@@ -1,24 +1,14 @@
 #pragma once
 
 #include <QDialog>
-#include <QFrame>
 #include <QString>
 
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class TBevel;
 class TLinkLabel;
-
-// A separator line drawn along the bottom edge of its box, as a lowered bevel is.
-class TBevel : public QFrame {
-    Q_OBJECT
-
-public:
-    explicit TBevel(QWidget* Parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent* Event) override;
-};
 
 // The About window: the product logo and build number, a quick guide, the copyright notice, the
 // credits with three web links, and Close. Fixed 460 x 440 client area, centred on the desktop, a

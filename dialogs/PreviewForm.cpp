@@ -1,4 +1,4 @@
-#include "PreviewUnit.h"
+#include "PreviewForm.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "DefaultsUnit.h"
+#include "DefaultsForm.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,7 +1,5 @@
-#include "AboutUnit.h"
+#include "AboutForm.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -14,8 +12,9 @@
 #include <QScreen>
 #include <QUrl>
 
+#include "dialogs/Bevel.h"
 #include "dialogs/LinkLabel.h"
-#include "platform/FileVersionInfo.h"
+#include "version/FileVersionInfo.h"
 
 namespace {
 
@@ -63,31 +62,7 @@ void SetTextColour(QWidget* Control, const QColor& Colour) {
     Control->setPalette(coloured);
 }
 
-QAccessibleInterface* BevelAccessibleFactory(const QString& ClassName, QObject* Object) {
-    if (ClassName == QLatin1String("TBevel") && Object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget*>(Object), QAccessible::Separator);
-    return nullptr;
-}
-
 } // namespace
-
-TBevel::TBevel(QWidget* Parent) : QFrame(Parent) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(BevelAccessibleFactory);
-        return true;
-    }();
-    (void)factoryInstalled;
-    setAccessibleName(QStringLiteral("Separator"));
-}
-
-void TBevel::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    const int bottom = height() - 1;
-    painter.setPen(palette().color(QPalette::Mid));
-    painter.drawLine(0, bottom - 1, width() - 1, bottom - 1);
-    painter.setPen(palette().color(QPalette::Light));
-    painter.drawLine(0, bottom, width() - 1, bottom);
-}
 
 TAboutForm::TAboutForm(QWidget* Parent) : QDialog(Parent) {
     setObjectName(QStringLiteral("AboutForm"));

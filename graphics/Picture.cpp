@@ -1,6 +1,6 @@
 #include "Picture.h"
 
-#include "FileNames.h"
+#include "platform/FileNames.h"
 
 TPicture::TPicture(const TPictureRegistry& Formats) : Registry(&Formats) {}
 

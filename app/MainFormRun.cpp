@@ -1,7 +1,7 @@
 // A run as the main window shows it: the progress over the status bar, the labels, Cancel and
 // the animation, driven by the run's events; the window serves its events all the while.
 
-#include "MainUnit.h"
+#include "MainForm.h"
 
 #include <QGroupBox>
 #include <QLabel>

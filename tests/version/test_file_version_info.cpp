@@ -16,10 +16,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/ExecutableImage.h"
-#include "platform/FileVersionInfo.h"
-#include "platform/VersionBlock.h"
-#include "platform/VersionBlockWriter.h"
+#include "version/ExecutableImage.h"
+#include "version/FileVersionInfo.h"
+#include "version/VersionBlock.h"
+#include "version/VersionBlockWriter.h"
 #include "support/ExecutableFiles.h"
 #include "support/TestMain.h"
 

@@ -9,7 +9,7 @@
 
 #include "batch/PreviewDecoder.h"
 #include "dialogs/MessageDialogs.h"
-#include "platform/PictureRegistry.h"
+#include "graphics/PictureRegistry.h"
 
 class QLabel;
 

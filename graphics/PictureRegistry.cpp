@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "AsciiText.h"
-#include "Errors.h"
+#include "platform/AsciiText.h"
+#include "platform/Errors.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <QPainter>
 #include <QSaveFile>
 
-#include "Errors.h"
-#include "RegularFile.h"
+#include "platform/Errors.h"
+#include "platform/RegularFile.h"
 
 namespace {
 

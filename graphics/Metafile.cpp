@@ -1,6 +1,6 @@
 #include "Metafile.h"
 
-#include "Errors.h"
+#include "platform/Errors.h"
 
 namespace {
 

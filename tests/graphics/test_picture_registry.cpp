@@ -2,11 +2,11 @@
 
 #include <QTest>
 
-#include "platform/BuiltinFormats.h"
+#include "graphics/BuiltinFormats.h"
 #include "platform/Errors.h"
-#include "platform/Metafile.h"
-#include "platform/Picture.h"
-#include "platform/QtGraphic.h"
+#include "graphics/Metafile.h"
+#include "graphics/Picture.h"
+#include "graphics/QtGraphic.h"
 #include "support/Raises.h"
 #include "support/TestMain.h"
 

@@ -8,7 +8,7 @@
 #include <QMimeDatabase>
 
 #include "ExecutableImage.h"
-#include "RegularFile.h"
+#include "platform/RegularFile.h"
 #include "VersionBlock.h"
 
 namespace {

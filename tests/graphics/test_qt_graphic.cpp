@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "platform/Errors.h"
-#include "platform/Metafile.h"
-#include "platform/QtGraphic.h"
+#include "graphics/Metafile.h"
+#include "graphics/QtGraphic.h"
 #include "support/Raises.h"
 #include "support/TestMain.h"
 

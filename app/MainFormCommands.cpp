@@ -1,7 +1,7 @@
 // The command handlers that hand over to the file list, the dialogs, the help page and the
 // batch run.
 
-#include "MainUnit.h"
+#include "MainForm.h"
 
 #include <algorithm>
 
@@ -18,10 +18,10 @@
 #include "app/FileListModel.h"
 #include "app/OpenPictureDialog.h"
 #include "app/WindowListView.h"
-#include "dialogs/AboutUnit.h"
-#include "dialogs/AddFolderUnit.h"
-#include "dialogs/DefaultsUnit.h"
-#include "dialogs/PreviewUnit.h"
+#include "dialogs/AboutForm.h"
+#include "dialogs/AddFolderForm.h"
+#include "dialogs/DefaultsForm.h"
+#include "dialogs/PreviewForm.h"
 #include "platform/WaitCursor.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"

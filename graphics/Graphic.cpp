@@ -1,6 +1,6 @@
 #include "Graphic.h"
 
-#include "Errors.h"
+#include "platform/Errors.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "AddFolderUnit.h"
+#include "AddFolderForm.h"
 
 #include <utility>
 
