@@ -260,8 +260,7 @@ void TFileListModel::RunChanged() {
 void TFileListModel::ShowRunChanges() {
     FShowRunChanges.stop();
     if (FFirstTaken >= 0 && FLastTaken < Count())
-        emit dataChanged(index(FFirstTaken, 0), index(FLastTaken, ColumnCount - 1),
-                         {Qt::FontRole});
+        emit dataChanged(index(FFirstTaken, 0), index(FLastTaken, ColumnCount - 1), {Qt::FontRole});
     FFirstTaken = FLastTaken = -1;
     QList<int> rows;
     for (const quint64 key : std::exchange(FHandled, {})) {

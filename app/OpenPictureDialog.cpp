@@ -76,9 +76,8 @@ void TOpenPictureDialog::accept() {
     // The dialog would refuse a name that does not exist ("File not found"); the import reports
     // it instead, as it does a file that went away. A folder is still entered.
     const QStringList chosen = selectedFiles();
-    const bool anyFolder = std::any_of(chosen.begin(), chosen.end(), [](const QString& Path) {
-        return QFileInfo(Path).isDir();
-    });
+    const bool anyFolder = std::any_of(chosen.begin(), chosen.end(),
+                                       [](const QString& Path) { return QFileInfo(Path).isDir(); });
     if (chosen.isEmpty() || anyFolder) {
         QFileDialog::accept();
         return;

@@ -66,8 +66,7 @@ void TBatchJob::Start() {
     FSlotReady.assign(static_cast<std::size_t>(jobs), false);
     FSlotFiles.assign(static_cast<std::size_t>(jobs), 0);
     for (int slot = 0; slot < jobs; ++slot) {
-        FSlots.push_back(
-            std::make_unique<TJobSlot>(slot, workers, budget.MaxSourceBytes, events));
+        FSlots.push_back(std::make_unique<TJobSlot>(slot, workers, budget.MaxSourceBytes, events));
     }
 }
 
@@ -158,8 +157,8 @@ void TBatchJob::Handled(const TPreparedFile& File) {
 }
 
 void TBatchJob::EndWhenDone() {
-    const bool underWay = std::any_of(FSlotFiles.begin(), FSlotFiles.end(),
-                                      [](int Files) { return Files > 0; });
+    const bool underWay =
+        std::any_of(FSlotFiles.begin(), FSlotFiles.end(), [](int Files) { return Files > 0; });
     if (FEnded || underWay || (!FStopping && FList.WaitingCount() > 0)) {
         return;
     }

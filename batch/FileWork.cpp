@@ -57,11 +57,9 @@ bool WriteOutput(TPreparedFile& File, std::size_t Index, const TEncodedOutput& O
     const TOutputName& output = File.Outputs[Index];
     QString reason = Output.Error;
     if (!Output.Bytes.isEmpty()) {
-        const std::optional<timespec> dated =
-            File.KeepDates ? File.SourceModified : std::nullopt;
-        reason = SafeWrite::WriteFileIn(File.Folders[Index],
-                                        EncodeFileName(FileNamePart(output.Path)), Output.Bytes,
-                                        dated);
+        const std::optional<timespec> dated = File.KeepDates ? File.SourceModified : std::nullopt;
+        reason = SafeWrite::WriteFileIn(
+            File.Folders[Index], EncodeFileName(FileNamePart(output.Path)), Output.Bytes, dated);
     }
     if (!reason.isEmpty()) {
         File.Report.NotWritten.push_back({output.Path, reason});

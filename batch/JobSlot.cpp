@@ -1,9 +1,8 @@
 #include "JobSlot.h"
 
-TJobSlot::TJobSlot(int Index, const TWorkerSettings& Workers, qint64 MaxSourceBytes,
-                   TEvents Events)
-    : FIndex(Index), FWorkers(Workers), FMaxSourceBytes(MaxSourceBytes),
-      FEvents(std::move(Events)), FThread([this] { Serve(); }) {}
+TJobSlot::TJobSlot(int Index, const TWorkerSettings& Workers, qint64 MaxSourceBytes, TEvents Events)
+    : FIndex(Index), FWorkers(Workers), FMaxSourceBytes(MaxSourceBytes), FEvents(std::move(Events)),
+      FThread([this] { Serve(); }) {}
 
 TJobSlot::~TJobSlot() {
     Close();

@@ -58,7 +58,7 @@ void TPreviewDecoder::DropWaiting() {
 }
 
 std::optional<TPreviewDecoder::TAsked> TPreviewDecoder::Next(std::unique_lock<std::mutex>& Lock,
-                                                              bool WorkerKept) {
+                                                             bool WorkerKept) {
     const auto asked = [this] { return FClosed || !FWaiting.empty(); };
     // Without a worker there is nothing to end: the thread sleeps until it is asked.
     if (WorkerKept) {

@@ -170,7 +170,7 @@ TReceiveResult ReceiveMessage(int Channel, std::uint64_t MaxPayload,
     }
     result.Message.Kind = header->Kind;
     result.Message.Payload.resize(static_cast<qsizetype>(header->Length));
-    result.Status = ReceiveExactly(Channel, result.Message.Payload.data(), header->Length,
-                                   KeepWaiting, Relay);
+    result.Status =
+        ReceiveExactly(Channel, result.Message.Payload.data(), header->Length, KeepWaiting, Relay);
     return result;
 }

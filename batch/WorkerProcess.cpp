@@ -101,8 +101,7 @@ public:
 // standard error on Diagnostics (the sanitizers and the worker's own complaints go there), no
 // other descriptor, every signal at its default and in a process group of its own: Ctrl+C at a
 // terminal is for the run to handle, not for its workers.
-pid_t Spawn(const QString& Program, int Channel, int Diagnostics,
-            const TWorkerSettings& Settings) {
+pid_t Spawn(const QString& Program, int Channel, int Diagnostics, const TWorkerSettings& Settings) {
     TSpawnSetup setup;
     posix_spawn_file_actions_adddup2(&setup.Actions, Channel, kWorkerChannel);
     posix_spawn_file_actions_adddup2(&setup.Actions, Diagnostics, STDERR_FILENO);
@@ -223,8 +222,8 @@ TWorkerProcess::TWorkerProcess(const TWorkerSettings& Workers, TKeepWaiting Stil
         const TDescriptor workerDiagnostics(pipe[1]);
         ::fcntl(pipe[0], F_SETFL, O_NONBLOCK);
         FDiagnostics = {pipe[0], STDERR_FILENO, kDiagnosticsBytes};
-        FPid = Spawn(program, workerChannel.Descriptor(), workerDiagnostics.Descriptor(),
-                     FSettings);
+        FPid =
+            Spawn(program, workerChannel.Descriptor(), workerDiagnostics.Descriptor(), FSettings);
     }
 
     StartClock(FSettings.StartSeconds);
@@ -273,22 +272,20 @@ auto TWorkerProcess::Ask(TWorkerMessage Kind, std::initializer_list<QByteArrayVi
 
 TWorkerReply TWorkerProcess::Make(const TWorkRequest& Request) {
     TWorkerReply reply;
-    reply.Outputs = Ask(TWorkerMessage::Work, {Request.Source, WorkRequestTrailer(Request)},
-                        TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan),
-                        [&](const QByteArray& Payload) {
-                            return DecodePhotoOutputs(Payload, Request.Plan);
-                        });
+    reply.Outputs =
+        Ask(TWorkerMessage::Work, {Request.Source, WorkRequestTrailer(Request)},
+            TWorkerMessage::Outputs, MaxOutputsPayload(Request.Plan),
+            [&](const QByteArray& Payload) { return DecodePhotoOutputs(Payload, Request.Plan); });
     reply.Failure = FFailure;
     return reply;
 }
 
 TPreviewReply TWorkerProcess::Preview(const TPreviewRequest& Request) {
     TPreviewReply reply;
-    reply.Picture = Ask(TWorkerMessage::Preview, {Request.Source, PreviewRequestTrailer(Request)},
-                        TWorkerMessage::PreviewPicture, MaxPreviewPayload(Request.LongSide),
-                        [&](const QByteArray& Payload) {
-                            return DecodePreviewPicture(Payload, Request);
-                        });
+    reply.Picture =
+        Ask(TWorkerMessage::Preview, {Request.Source, PreviewRequestTrailer(Request)},
+            TWorkerMessage::PreviewPicture, MaxPreviewPayload(Request.LongSide),
+            [&](const QByteArray& Payload) { return DecodePreviewPicture(Payload, Request); });
     reply.Failure = FFailure;
     return reply;
 }
@@ -299,12 +296,11 @@ std::optional<QStringList> TWorkerProcess::Probe(const TProbeRequest& Request) {
 }
 
 std::optional<QByteArray> TWorkerProcess::Await(TWorkerMessage Kind, std::uint64_t MaxPayload) {
-    const TReceiveResult received =
-        ReceiveMessage(FChannel.Descriptor(), MaxPayload, [this] { return WithinLimits(); },
-                       &FDiagnostics);
-    const bool malformed = received.Status == TReceiveStatus::Malformed ||
-                           (received.Status == TReceiveStatus::Received &&
-                            received.Message.Kind != Kind);
+    const TReceiveResult received = ReceiveMessage(
+        FChannel.Descriptor(), MaxPayload, [this] { return WithinLimits(); }, &FDiagnostics);
+    const bool malformed =
+        received.Status == TReceiveStatus::Malformed ||
+        (received.Status == TReceiveStatus::Received && received.Message.Kind != Kind);
     if (malformed) {
         FFailure = QStringLiteral("the worker sent a malformed message");
     }

@@ -34,7 +34,9 @@ private:
 
 class TPayloadWriter {
 public:
-    TPayloadWriter() : FStream(&FBytes, QIODevice::WriteOnly) { FStream.setVersion(kStreamVersion); }
+    TPayloadWriter() : FStream(&FBytes, QIODevice::WriteOnly) {
+        FStream.setVersion(kStreamVersion);
+    }
     template <typename T> TPayloadWriter& operator<<(const T& Value) {
         FStream << Value;
         return *this;
@@ -223,8 +225,8 @@ std::optional<TPreviewPicture> DecodePreviewPicture(const QByteArray& Payload,
                                                     const TPreviewRequest& Request) {
     TPayloadReader reader(Payload);
     TPreviewPicture picture;
-    reader >> picture.Decoded >> picture.Size.Width >> picture.Size.Height >>
-        picture.Shown.Width >> picture.Shown.Height >> picture.Rgb;
+    reader >> picture.Decoded >> picture.Size.Width >> picture.Size.Height >> picture.Shown.Width >>
+        picture.Shown.Height >> picture.Rgb;
     if (!reader.FineAndDone()) {
         return std::nullopt;
     }
@@ -334,12 +336,10 @@ std::optional<QStringList> DecodeProbeResult(const QByteArray& Payload) {
 }
 
 QStringList WorkerArguments(const TWorkerStart& Start) {
-    QStringList arguments = {QStringLiteral("--address-space"),
-                             QString::number(Start.AddressSpaceBytes),
-                             QStringLiteral("--cpu-seconds"),
-                             QString::number(Start.CpuSecondsPerFile),
-                             QStringLiteral("--parent"),
-                             QString::number(Start.ParentPid)};
+    QStringList arguments = {
+        QStringLiteral("--address-space"), QString::number(Start.AddressSpaceBytes),
+        QStringLiteral("--cpu-seconds"),   QString::number(Start.CpuSecondsPerFile),
+        QStringLiteral("--parent"),        QString::number(Start.ParentPid)};
     if (Start.TestTriggers) {
         arguments << QStringLiteral("--test-triggers");
     }

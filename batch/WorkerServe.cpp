@@ -27,9 +27,9 @@ void Complain(const char* Text) {
 }
 
 QString Outcome(const char* Attempt, bool Succeeded, int Error) {
-    return QStringLiteral("%1: %2").arg(QLatin1String(Attempt),
-                                        Succeeded ? QStringLiteral("succeeded")
-                                                  : SafeWrite::ReasonText(Error));
+    return QStringLiteral("%1: %2").arg(QLatin1String(Attempt), Succeeded
+                                                                    ? QStringLiteral("succeeded")
+                                                                    : SafeWrite::ReasonText(Error));
 }
 
 // Tries, from inside the lock, each way out a hostile picture would want.

@@ -126,11 +126,13 @@ QString SetSize(const char* Option, const QString& Value, std::optional<TSizeCho
 
 const TOptionRow kOptions[] = {
     {"--output", 'o', "DIR",
-     "write below DIR instead of the settings file's\noutput folder (by default \"Resized Images\" on\nthe desktop); a folder scan never reads it",
+     "write below DIR instead of the settings file's\noutput folder (by default \"Resized Images\" "
+     "on\nthe desktop); a folder scan never reads it",
      SetOutput},
     {"--quality", 'q', "N", "quality of JPEG, WebP and AVIF, 0 to 100", SetQuality},
     {"--format", 0, "jpeg|png|webp|avif|same",
-     "the outputs' format; same keeps the source's\nwhere it can be written (JPEG, PNG, WebP,\nAVIF, "
+     "the outputs' format; same keeps the source's\nwhere it can be written (JPEG, PNG, "
+     "WebP,\nAVIF, "
      "GIF, TIFF, BMP), else JPEG",
      SetFormat},
     {"--resize-quality", 0, "high|low", "filtered resize (slow) or sampling (fast)",
@@ -166,10 +168,12 @@ const TOptionRow kOptions[] = {
      "remove location, camera and dates (EXIF, IPTC,\nXMP, comments); the colour profile stays",
      SetFlag<&TCliOptions::StripMetadata>},
     {"--save-defaults", 0, nullptr,
-     "store the settings in effect, the settings\nfile's with the options above laid over them,\nas the defaults of both programs, and say in\nwhich file; no PATH is needed",
+     "store the settings in effect, the settings\nfile's with the options above laid over "
+     "them,\nas the defaults of both programs, and say in\nwhich file; no PATH is needed",
      SetFlag<&TCliOptions::SaveDefaults>},
     {"--verbose", 'v', nullptr,
-     "one line per output written, with its size and\nits source, and one per output name shortened\nto fit the file system",
+     "one line per output written, with its size and\nits source, and one per output name "
+     "shortened\nto fit the file system",
      [](const QString&, TCliOptions& Options) {
          Options.Verbosity = TVerbosity::Verbose;
          return QString();

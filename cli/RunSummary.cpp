@@ -32,8 +32,7 @@ QStringList RunSummary(const TRunTally& Tally) {
     AddCount(lines, "Skipped, up to date", counts.Skipped);
     AddCount(lines, "Skipped, not pictures", Tally.Skipped);
     AddCount(lines, "Could not be used", Tally.Unusable, "path");
-    const int handled =
-        counts.Processed + counts.NonSupported + counts.NotWritten + counts.Skipped;
+    const int handled = counts.Processed + counts.NonSupported + counts.NotWritten + counts.Skipped;
     if (counts.Cancelled) {
         lines << QStringLiteral("Interrupted, left: ") + Files(counts.Total - handled);
     }

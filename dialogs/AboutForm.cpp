@@ -30,8 +30,8 @@ const QString Credit2 = QStringLiteral("Window built with Qt; colour profiles by
 const QString Site1 = QStringLiteral("imagemagick.org");
 const QString Site2 = QStringLiteral("www.qt.io");
 const QString Site3 = QStringLiteral("www.littlecms.com");
-const QString Footer =
-    QStringLiteral("\u00a9 2026 The Vellumkite authors. Free software under the GNU GPL 3 or later.");
+const QString Footer = QStringLiteral(
+    "\u00a9 2026 The Vellumkite authors. Free software under the GNU GPL 3 or later.");
 
 // Verdana 8 point where the desktop has Verdana, otherwise the desktop's own font at 8 point.
 QFont AboutFont() {
@@ -112,7 +112,8 @@ void TAboutForm::CreatePanel() {
     Icon->setAccessibleName(QStringLiteral("Vellumkite logo"));
     Icon->setGeometry(4, 4, 360, 32);
     Icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Icon->setPixmap(QIcon(QStringLiteral(":/about/logo.svg")).pixmap(LogoSize, devicePixelRatioF()));
+    Icon->setPixmap(
+        QIcon(QStringLiteral(":/about/logo.svg")).pixmap(LogoSize, devicePixelRatioF()));
 
     BuildLabel = LabelAt(Panel, QStringLiteral("Build "), 392, 28);
     BuildLabel->setObjectName(QStringLiteral("BuildLabel"));
@@ -128,7 +129,8 @@ void TAboutForm::CreateGuide() {
     Label2->setFont(Bold(font()));
     Label2->adjustSize();
     Label3 = LabelAt(
-        this, QStringLiteral("1/ Simply drag and drop either a folder or single file onto Vellumkite."),
+        this,
+        QStringLiteral("1/ Simply drag and drop either a folder or single file onto Vellumkite."),
         8, 80);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label4 = LabelAt(this, QStringLiteral("2/ Click \"Process Images\"."), 8, 104);

@@ -33,9 +33,8 @@ QPixmap PreviewPixmap(const TPreviewPicture& Picture, qreal Density) {
     if (!Picture.Decoded) {
         return {};
     }
-    const QImage image(reinterpret_cast<const uchar*>(Picture.Rgb.constData()),
-                       Picture.Shown.Width, Picture.Shown.Height, 3 * Picture.Shown.Width,
-                       QImage::Format_RGB888);
+    const QImage image(reinterpret_cast<const uchar*>(Picture.Rgb.constData()), Picture.Shown.Width,
+                       Picture.Shown.Height, 3 * Picture.Shown.Width, QImage::Format_RGB888);
     QPixmap pixmap = QPixmap::fromImage(image); // a copy: the bytes may go
     pixmap.setDevicePixelRatio(Density);
     return pixmap;

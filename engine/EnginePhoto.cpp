@@ -202,9 +202,9 @@ QByteArray TEnginePhoto::Encode(const char* Coder, int Quality, QString& Error) 
     if (ProfileColourSpace(Frame.get()) == "RGB ")
         info.get()->type = TrueColorType;
     // The encoder takes the quality from the frame, where a decoded JPEG left its own.
-    Frame->quality = Quality < 0 ? size_t{0}
-                                 : std::clamp(static_cast<size_t>(Quality), kLowestQuality,
-                                              kHighestQuality);
+    Frame->quality =
+        Quality < 0 ? size_t{0}
+                    : std::clamp(static_cast<size_t>(Quality), kLowestQuality, kHighestQuality);
     const TExceptionRecord exception;
     size_t length = 0;
     const TEngineBuffer buffer(
@@ -212,8 +212,8 @@ QByteArray TEnginePhoto::Encode(const char* Coder, int Quality, QString& Error) 
     if (buffer.get() == nullptr || length == 0) {
         Error = exception.Reason();
         if (Error.isEmpty())
-            Error = QStringLiteral("The image could not be encoded as %1")
-                        .arg(QLatin1String(Coder));
+            Error =
+                QStringLiteral("The image could not be encoded as %1").arg(QLatin1String(Coder));
         // A failed encode stays recorded in the frame and would taint a later one.
         Magick::ClearMagickException(&Frame->exception);
         return {};

@@ -154,11 +154,10 @@ bool CheckImageMagickLibrary() {
     VK_MAGICK_CALLED_ENTRIES(VK_CHECK_ENTRY)
     VK_MAGICK_SUPPORT_ENTRIES(VK_CHECK_ENTRY)
 #undef VK_CHECK_ENTRY
-    const bool good =
-        all && IsExpectedBuild(reinterpret_cast<decltype(&::GetMagickQuantumDepth)>(
-                                   dlsym(handle, "GetMagickQuantumDepth")),
-                               reinterpret_cast<decltype(&::GetMagickFeatures)>(
-                                   dlsym(handle, "GetMagickFeatures")));
+    const bool good = all && IsExpectedBuild(reinterpret_cast<decltype(&::GetMagickQuantumDepth)>(
+                                                 dlsym(handle, "GetMagickQuantumDepth")),
+                                             reinterpret_cast<decltype(&::GetMagickFeatures)>(
+                                                 dlsym(handle, "GetMagickFeatures")));
     dlclose(handle);
     return good;
 }

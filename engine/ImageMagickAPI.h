@@ -45,9 +45,9 @@ class QIODevice;
     X(EdgeImage, EdgeImage)
 
 // Entries this engine generation needs besides: checking the build it is, loading its coders and
-// configuration lists ahead of use, setting its security policy and limits, clearing errors a frame keeps, the decoder's size hint, flattening, and
-// preparing a photograph for JPEG (turning it upright, colour conversion, metadata, the warnings
-// a decoder keeps in a frame).
+// configuration lists ahead of use, setting its security policy and limits, clearing errors a frame
+// keeps, the decoder's size hint, flattening, and preparing a photograph for JPEG (turning it
+// upright, colour conversion, metadata, the warnings a decoder keeps in a frame).
 #define VK_MAGICK_SUPPORT_ENTRIES(X)                                                               \
     X(GetMagickQuantumDepth, GetMagickQuantumDepth)                                                \
     X(GetMagickFeatures, GetMagickFeatures)                                                        \

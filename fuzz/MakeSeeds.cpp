@@ -14,9 +14,9 @@
 #include "FuzzInputs.h"
 #include "batch/WorkerProtocol.h"
 #include "platform/Errors.h"
-#include "version/VersionBlockWriter.h"
 #include "settings/Settings.h"
 #include "support/ExecutableFiles.h"
+#include "version/VersionBlockWriter.h"
 
 using namespace VersionBlock;
 

@@ -76,8 +76,8 @@ QStringList TPictureRegistry::Extensions() const {
     return Result;
 }
 
-std::vector<TFileFormat>::const_iterator
-TPictureRegistry::Find(const QString& LowerExtension) const {
+std::vector<TFileFormat>::const_iterator TPictureRegistry::Find(
+    const QString& LowerExtension) const {
     return std::find_if(Formats.begin(), Formats.end(), [&](const TFileFormat& Format) {
         return Format.Extension == LowerExtension;
     });

@@ -23,10 +23,11 @@ using TKeyValue = std::pair<QString, QString>;
 
 // Sets each key of Entries in Section to its value, in order, as WriteString would, creating the
 // file, the section or the keys as needed, and writes the file once. A value with blanks around
-// it, or in a pair of matching quotes, is written in double quotes, so that it reads back whole. The file is replaced whole,
-// so a failure or a crash leaves the old file intact. Returns false, and writes nothing, when
-// the file cannot be read or written or when any name or value cannot be stored on a single
-// line and read back (an empty name, a line break, "=" in a key, "]" in a section).
+// it, or in a pair of matching quotes, is written in double quotes, so that it reads back whole.
+// The file is replaced whole, so a failure or a crash leaves the old file intact. Returns false,
+// and writes nothing, when the file cannot be read or written or when any name or value cannot be
+// stored on a single line and read back (an empty name, a line break, "=" in a key, "]" in a
+// section).
 bool WriteStrings(const QString& Path, const QString& Section, const QList<TKeyValue>& Entries);
 
 // WriteStrings with one key.

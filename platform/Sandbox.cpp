@@ -36,8 +36,8 @@ QString SetResourceLimits(const TSandboxRules& Rules) {
 // Shuts the whole file system with a ruleset that handles every access right the kernel knows
 // and grants none.
 void LockFileSystem(TSandboxState& State) {
-    const long abi = ::syscall(SYS_landlock_create_ruleset, nullptr, 0,
-                               LANDLOCK_CREATE_RULESET_VERSION);
+    const long abi =
+        ::syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
     if (abi < 1) {
         State.FileSystemNote = QStringLiteral("Landlock: ") + SafeWrite::ReasonText(errno);
         return;
@@ -47,14 +47,14 @@ void LockFileSystem(TSandboxState& State) {
     if (abi >= 2) {
         attributes.handled_access_fs |= LANDLOCK_ACCESS_FS_REFER;
     }
-    const long ruleset =
-        ::syscall(SYS_landlock_create_ruleset, &attributes, sizeof attributes, 0);
+    const long ruleset = ::syscall(SYS_landlock_create_ruleset, &attributes, sizeof attributes, 0);
     if (ruleset < 0) {
         State.FileSystemNote = QStringLiteral("Landlock: ") + SafeWrite::ReasonText(errno);
         return;
     }
     const bool locked = ::syscall(SYS_landlock_restrict_self, ruleset, 0) == 0;
-    State.FileSystemNote = locked ? QString() : QStringLiteral("Landlock: ") + SafeWrite::ReasonText(errno);
+    State.FileSystemNote =
+        locked ? QString() : QStringLiteral("Landlock: ") + SafeWrite::ReasonText(errno);
     ::close(static_cast<int>(ruleset));
     State.FileSystemLocked = locked;
 }
@@ -80,15 +80,15 @@ public:
             return FError;
         }
         const int result = seccomp_load(FContext);
-        return result == 0 ? QString() : QStringLiteral("cannot load the system-call filter: ") +
-                                             SafeWrite::ReasonText(-result);
+        return result == 0 ? QString()
+                           : QStringLiteral("cannot load the system-call filter: ") +
+                                 SafeWrite::ReasonText(-result);
     }
 
 private:
     void Add(uint32_t Action, int Call, std::initializer_list<scmp_arg_cmp> Conditions) {
-        const int result = seccomp_rule_add_array(FContext, Action, Call,
-                                                  static_cast<unsigned>(Conditions.size()),
-                                                  Conditions.begin());
+        const int result = seccomp_rule_add_array(
+            FContext, Action, Call, static_cast<unsigned>(Conditions.size()), Conditions.begin());
         if (result != 0 && FError.isEmpty()) {
             FError = QStringLiteral("cannot build the system-call filter: ") +
                      SafeWrite::ReasonText(-result);
@@ -100,9 +100,9 @@ private:
 };
 
 void AllowChannels(TSystemCallFilter& Filter, const TSandboxRules& Rules) {
-    for (const int call : {SCMP_SYS(read), SCMP_SYS(readv), SCMP_SYS(recvfrom), SCMP_SYS(recvmsg),
-                           SCMP_SYS(write), SCMP_SYS(writev), SCMP_SYS(sendto),
-                           SCMP_SYS(sendmsg)}) {
+    for (const int call :
+         {SCMP_SYS(read), SCMP_SYS(readv), SCMP_SYS(recvfrom), SCMP_SYS(recvmsg), SCMP_SYS(write),
+          SCMP_SYS(writev), SCMP_SYS(sendto), SCMP_SYS(sendmsg)}) {
         Filter.AllowIf(call, SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(Rules.Channel)));
     }
     if (Rules.Diagnostics >= 0) {
@@ -137,8 +137,8 @@ void AllowThreads(TSystemCallFilter& Filter) {
 }
 
 void AllowSignalsToSelf(TSystemCallFilter& Filter) {
-    for (const int call : {SCMP_SYS(rt_sigaction), SCMP_SYS(rt_sigprocmask),
-                           SCMP_SYS(rt_sigreturn), SCMP_SYS(sigaltstack)}) {
+    for (const int call : {SCMP_SYS(rt_sigaction), SCMP_SYS(rt_sigprocmask), SCMP_SYS(rt_sigreturn),
+                           SCMP_SYS(sigaltstack)}) {
         Filter.Allow(call);
     }
     // abort() and a sanitizer's report signal this process; no other.
@@ -148,10 +148,10 @@ void AllowSignalsToSelf(TSystemCallFilter& Filter) {
 }
 
 void AllowTimeAndLimits(TSystemCallFilter& Filter) {
-    for (const int call : {SCMP_SYS(clock_gettime), SCMP_SYS(clock_getres),
-                           SCMP_SYS(clock_nanosleep), SCMP_SYS(nanosleep),
-                           SCMP_SYS(gettimeofday), SCMP_SYS(getrusage), SCMP_SYS(times),
-                           SCMP_SYS(getrandom), SCMP_SYS(sysinfo)}) {
+    for (const int call :
+         {SCMP_SYS(clock_gettime), SCMP_SYS(clock_getres), SCMP_SYS(clock_nanosleep),
+          SCMP_SYS(nanosleep), SCMP_SYS(gettimeofday), SCMP_SYS(getrusage), SCMP_SYS(times),
+          SCMP_SYS(getrandom), SCMP_SYS(sysinfo)}) {
         Filter.Allow(call);
     }
     // Its own limits only (the CPU-time budget of each picture).
@@ -162,8 +162,7 @@ void AllowDescriptorQueries(TSystemCallFilter& Filter) {
     Filter.Allow(SCMP_SYS(close));
     Filter.Allow(SCMP_SYS(fstat));
     // fstat() arrives as fstatat(descriptor, "", AT_EMPTY_PATH); a lookup by name is refused.
-    Filter.AllowIf(SCMP_SYS(newfstatat),
-                   SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH));
+    Filter.AllowIf(SCMP_SYS(newfstatat), SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH));
 }
 
 QString FilterSystemCalls(const TSandboxRules& Rules) {

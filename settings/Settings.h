@@ -28,7 +28,7 @@ struct TSettings {
     bool ProcessMedium;
     bool ProcessLarge;
     bool RQHigh;
-    bool StripMetadata; // outputs keep only the colour profile of the source's metadata
+    bool StripMetadata;       // outputs keep only the colour profile of the source's metadata
     std::int32_t FilesAtOnce; // files a run works on at once; 0 or less for one per processor
     // The output choices beyond the boxes; the defaults give JPEG files below the desktop's
     // "Resized Images", enlarged to their boxes when smaller, dated by the run.

@@ -8,13 +8,14 @@
 #include <QMimeDatabase>
 
 #include "ExecutableImage.h"
-#include "platform/RegularFile.h"
 #include "VersionBlock.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
 QString FromUtf16(const std::u16string& Text) {
-    return QString(reinterpret_cast<const QChar*>(Text.data()), static_cast<qsizetype>(Text.size()));
+    return QString(reinterpret_cast<const QChar*>(Text.data()),
+                   static_cast<qsizetype>(Text.size()));
 }
 
 // The desktop's name for the file's type: the MIME database's comment, at most 80 characters
@@ -57,9 +58,9 @@ QString TextAfterLastDot(const QString& Text) {
 
 QString FileTypeDescription(std::uint32_t FileType, std::uint32_t FileSubtype) {
     static const char* const Drivers[] = {
-        "Unknown Driver",  "Printer Driver", "Keyboard Driver",   "Language Driver",
-        "Display Driver",  "Mouse Driver",   "Network Driver",    "System Driver",
-        "InstallableDriver", "Sound Driver", "Communications Driver"};
+        "Unknown Driver",    "Printer Driver", "Keyboard Driver",      "Language Driver",
+        "Display Driver",    "Mouse Driver",   "Network Driver",       "System Driver",
+        "InstallableDriver", "Sound Driver",   "Communications Driver"};
     static const char* const Fonts[] = {"Unknown Font", "Raster Font", "Vector Font",
                                         "Truetype Font"};
     switch (FileType) {
@@ -95,7 +96,8 @@ QString QueryVersionString(std::span<const std::uint8_t> Block, const QString& K
 void ReadVersionBlockFields(std::span<const std::uint8_t> Block, TFileVersionInfo& Info) {
     for (const auto& [key, field] : StringFields)
         Info.*field = FromUtf16(VersionBlock::QueryVersionString(Block, key));
-    const std::optional<VersionBlock::TFixedFileInfo> fixed = VersionBlock::QueryFixedFileInfo(Block);
+    const std::optional<VersionBlock::TFixedFileInfo> fixed =
+        VersionBlock::QueryFixedFileInfo(Block);
     if (!fixed)
         return;
     const auto flag = [&](std::uint32_t Bit) {
@@ -121,8 +123,7 @@ void ReadFileVersionInfo(const QString& FileName, TFileVersionInfo& Info) {
     Info.ShellTypeName = ShellTypeNameOf(FileName, bytes);
     if (!bytes)
         return;
-    ReadExecutableImageFields(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes->constData()),
-                  static_cast<std::size_t>(bytes->size())),
-        Info);
+    ReadExecutableImageFields(std::span(reinterpret_cast<const std::uint8_t*>(bytes->constData()),
+                                        static_cast<std::size_t>(bytes->size())),
+                              Info);
 }

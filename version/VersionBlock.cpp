@@ -19,7 +19,9 @@ std::uint32_t DWord(TBytes Bytes, std::size_t Offset) {
 }
 
 // Offsets are aligned from the start of the block, which a resource starts on a 32-bit boundary.
-constexpr std::size_t Align4(std::size_t Offset) { return (Offset + 3) & ~std::size_t{3}; }
+constexpr std::size_t Align4(std::size_t Offset) {
+    return (Offset + 3) & ~std::size_t{3};
+}
 
 char16_t FoldAscii(char16_t Unit) {
     return (Unit >= u'A' && Unit <= u'Z') ? static_cast<char16_t>(Unit - u'A' + u'a') : Unit;

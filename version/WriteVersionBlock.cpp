@@ -18,7 +18,9 @@
 
 namespace {
 
-std::u16string Wide(const std::string& Text) { return std::u16string(Text.begin(), Text.end()); }
+std::u16string Wide(const std::string& Text) {
+    return std::u16string(Text.begin(), Text.end());
+}
 
 // "1.2.3" into its three numbers; each 0..65535.
 bool ParseVersion(const std::string& Text, unsigned Parts[3]) {
@@ -33,7 +35,8 @@ bool ParseVersion(const std::string& Text, unsigned Parts[3]) {
 
 int main(int argc, char** argv) {
     if (argc != 7) {
-        std::cerr << "usage: vk-version-block OUTPUT VERSION BUILD DEBUG DESCRIPTION INTERNAL-NAME\n";
+        std::cerr
+            << "usage: vk-version-block OUTPUT VERSION BUILD DEBUG DESCRIPTION INTERNAL-NAME\n";
         return 2;
     }
     const std::string output = argv[1], version = argv[2], build = argv[3];

@@ -1,10 +1,10 @@
 // The list as the window shows it and the run consumes it: columns, the alternating sort,
 // removals, and the run's deletions while the user re-sorts.
 
+#include <QFont>
 #include <QIcon>
 #include <QPersistentModelIndex>
 #include <QPixmap>
-#include <QFont>
 #include <QTest>
 
 #include "app/FileListModel.h"

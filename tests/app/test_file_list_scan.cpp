@@ -83,10 +83,14 @@ private slots:
         QCOMPARE(paths.takeFirst(), QStringLiteral("/kept/before"));
 
         const QStringList rootNames = FolderOrder(root);
-        const bool subFirst = rootNames.indexOf(QStringLiteral("sub")) <
-                              rootNames.indexOf(QStringLiteral("other"));
-        QStringList expected = {"a.jpg",     ".hidden.png", "README",
-                                "file-link", "sub/b.gif",   "sub/deeper/c.tif",
+        const bool subFirst =
+            rootNames.indexOf(QStringLiteral("sub")) < rootNames.indexOf(QStringLiteral("other"));
+        QStringList expected = {"a.jpg",
+                                ".hidden.png",
+                                "README",
+                                "file-link",
+                                "sub/b.gif",
+                                "sub/deeper/c.tif",
                                 subFirst ? "sub/other-link/z.txt" : "other/z.txt"};
         expected << DecodeFileName("caf\xe9.bmp");
         for (QString& path : expected)

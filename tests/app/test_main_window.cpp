@@ -42,16 +42,16 @@
 #include "app/Icons.h"
 #include "app/MainForm.h"
 #include "app/OpenPictureDialog.h"
+#include "app/StartUp.h"
 #include "dialogs/AboutForm.h"
 #include "engine/MagickImage.h"
-#include "app/StartUp.h"
 #include "platform/Errors.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
 #include "support/ImageFiles.h"
 #include "support/ListStub.h"
-#include "support/TestMain.h"
 #include "support/MessageBoxes.h"
+#include "support/TestMain.h"
 #include "support/Workers.h"
 
 namespace {

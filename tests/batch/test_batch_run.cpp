@@ -298,8 +298,8 @@ private slots:
         const QString photo = MakeImage("photo.jpg", 90, 60);
         TRecord view;
         QCOMPARE(Run({clear, photo}, choice, view).Processed, 2);
-        QCOMPARE(Written(), (QStringList{"Large/Large_clear.png 600x600",
-                                         "Large/Large_photo.png 600x400"}));
+        QCOMPARE(Written(),
+                 (QStringList{"Large/Large_clear.png 600x600", "Large/Large_photo.png 600x400"}));
         const QImage kept(Out + QStringLiteral("Large/Large_clear.png"));
         QVERIFY(kept.hasAlphaChannel() && qAlpha(kept.pixel(2, 2)) == 0);
 
@@ -328,9 +328,9 @@ private slots:
         choice.OutputFormat = ofSameAsSource;
         const QString bitmap = MakeImage("flag.bmp", 60, 40);
         QCOMPARE(Run({clear, photo, bitmap}, choice, view).Processed, 3);
-        QCOMPARE(Written(), (QStringList{"Large/Large_clear.png 600x600",
-                                         "Large/Large_flag.bmp 600x400",
-                                         "Large/Large_photo.jpg 600x400"}));
+        QCOMPARE(Written(),
+                 (QStringList{"Large/Large_clear.png 600x600", "Large/Large_flag.bmp 600x400",
+                              "Large/Large_photo.jpg 600x400"}));
     }
 
     // A picture inside its box keeps its size and its pixels; a larger one is still fitted.
@@ -342,9 +342,9 @@ private slots:
         const QString small = MakeImage("small.png", 300, 200);
         TRecord view;
         QCOMPARE(Run({small}, choice, view).Processed, 1);
-        QCOMPARE(Written(), (QStringList{"Large/Large_small.png 300x200",
-                                         "Medium/Medium_small.png 300x200",
-                                         "Thumbnail/Thumb_small.png 100x67"}));
+        QCOMPARE(Written(),
+                 (QStringList{"Large/Large_small.png 300x200", "Medium/Medium_small.png 300x200",
+                              "Thumbnail/Thumb_small.png 100x67"}));
         // The pixels alone: the files' colour-space chunks differ.
         const auto pixels = [](const QString& Path) {
             const QImage image = QImage(Path).convertToFormat(QImage::Format_RGB32);
@@ -492,14 +492,13 @@ private slots:
         const QString elsewhere = Sources->filePath(QStringLiteral("elsewhere"));
         const QString moved = Sources->filePath(QStringLiteral("moved"));
         QVERIFY(QDir().mkpath(elsewhere));
-        TListStub list({MakeImage("a.png", 40, 30), MakeImage("b.png", 40, 30),
-                        MakeImage("c.png", 40, 30)});
+        TListStub list(
+            {MakeImage("a.png", 40, 30), MakeImage("b.png", 40, 30), MakeImage("c.png", 40, 30)});
         TBatchJob job(list, TSettings(), Out, {vk_test::TestWorkers()});
         bool swapped = false;
         list.OnTake = [&](int Taken) {
             if (Taken == 2) {
-                swapped = QDir().rename(Out, moved) &&
-                          QFile::link(elsewhere, QDir::cleanPath(Out));
+                swapped = QDir().rename(Out, moved) && QFile::link(elsewhere, QDir::cleanPath(Out));
             }
         };
         const int processed = vk_test::RunToEnd(job).Counts.Processed;

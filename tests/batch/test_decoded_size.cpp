@@ -10,10 +10,6 @@
 
 using vk_test::Text;
 
-namespace {
-
-} // namespace
-
 class TestDecodedSize : public QObject {
     Q_OBJECT
 

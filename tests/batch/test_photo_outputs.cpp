@@ -17,17 +17,13 @@
 #include "engine/EnginePhoto.h"
 #include "engine/MagickImage.h"
 #include "engine/MagickRegistration.h"
-#include "support/ImageFiles.h"
 #include "support/BatchValues.h"
+#include "support/ImageFiles.h"
 #include "support/TestMain.h"
 
 using vk_test::ReadBytes;
 
 using vk_test::Text;
-
-namespace {
-
-} // namespace
 
 class TestPhotoOutputs : public QObject {
     Q_OBJECT
@@ -185,8 +181,8 @@ private slots:
         QFETCH(QByteArray, decoded);
         QFETCH(QByteArray, large);
         const QByteArray source = Make(name, stored.Width, stored.Height, orientation);
-        const TPhotoOutputs made =
-            MakePhotoOutputs(source, name.section(QLatin1Char('.'), -1), vk_test::LargeOnlyPlan(box, high));
+        const TPhotoOutputs made = MakePhotoOutputs(source, name.section(QLatin1Char('.'), -1),
+                                                    vk_test::LargeOnlyPlan(box, high));
         QVERIFY(made.Decoded);
         QCOMPARE(Text(made.DecodedSize), decoded);
         QCOMPARE(made.Outputs.size(), std::size_t{1});

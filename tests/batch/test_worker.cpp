@@ -48,7 +48,6 @@ using vk_test::PngChunk;
 using vk_test::TextBombPng;
 using vk_test::TListStub;
 
-
 // Points this process's standard error at File for the life of the object.
 class TStandardErrorTo {
 public:
@@ -240,9 +239,9 @@ private slots:
         const QByteArray ready = "printf 'VKWP\\003\\0\\0\\0\\001\\0\\0\\0\\005\\0\\0\\0\\0\\0"
                                  "\\0\\0\\001\\377\\377\\377\\377' >&3\n"
                                  "head -c 1 <&3 >/dev/null\n";
-        QTest::newRow("silent")
-            << QByteArray("exec sleep 600\n")
-            << QStringLiteral("the worker did not start: no answer within 1 second");
+        QTest::newRow("silent") << QByteArray("exec sleep 600\n")
+                                << QStringLiteral(
+                                       "the worker did not start: no answer within 1 second");
         // An answer declaring a terabyte.
         QTest::newRow("oversized")
             << ready + "printf 'VKWP\\003\\0\\0\\0\\003\\0\\0\\0\\0\\0\\0\\0\\0\\001\\0\\0' >&3\n"
@@ -350,8 +349,7 @@ private slots:
         // Spinning on its picture, not waiting for one (it would end of itself then).
         const QString stat = QStringLiteral("/proc/%1/stat").arg(worker);
         QVERIFY(QTest::qWaitFor(
-            [&] { return vk_test::ReadBytes(stat).split(')').value(1).startsWith(" R "); },
-            10000));
+            [&] { return vk_test::ReadBytes(stat).split(')').value(1).startsWith(" R "); }, 10000));
         ::kill(static_cast<pid_t>(run.processId()), SIGKILL);
         QVERIFY(run.waitForFinished(10000));
         int status = 0;

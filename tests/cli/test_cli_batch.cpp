@@ -476,9 +476,9 @@ private slots:
                  QSize(600, 400));
 
         // A file reached from two folders keeps the subfolder of each.
-        QCOMPARE(Run({"--keep-folders", "-o", Path("twice"), Path("card"), Path("card/100CANON")})
-                     .Code,
-                 0);
+        QCOMPARE(
+            Run({"--keep-folders", "-o", Path("twice"), Path("card"), Path("card/100CANON")}).Code,
+            0);
         QVERIFY(QFileInfo::exists(Path("twice/Large/100CANON/Large_IMG_0001.jpg")));
         QVERIFY(QFileInfo::exists(Path("twice/Large/Large_IMG_0001.jpg")));
 
@@ -700,7 +700,7 @@ private slots:
             ::kill(pid, SIGINT);
             process.waitForFinished(50);
         }
-        QCOMPARE(process.exitStatus(), QProcess::CrashExit); // ended by the signal
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);     // ended by the signal
         QCOMPARE(process.readAllStandardOutput(), QByteArray()); // no summary
         QVERIFY(FileCount(Path("out/Large")) < 30);
         CheckOutputsComplete();
@@ -709,9 +709,10 @@ private slots:
     // What the user sees does not depend on how many files are worked on at once.
     void severalJobsPrintWhatOneJobPrints() {
         // Out of size order; three sources of one name; a file that is not a picture.
-        const QStringList sources = {MakeImage("in/a/x.png", 50, 40), MakeImage("in/b/x.png", 900, 600),
-                                     MakeImage("in/c/x.bmp", 300, 300), MakeImage("in/d.png", 700, 90),
-                                     MakeImage("in/e.png", 20, 20)};
+        const QStringList sources = {MakeImage("in/a/x.png", 50, 40),
+                                     MakeImage("in/b/x.png", 900, 600),
+                                     MakeImage("in/c/x.bmp", 300, 300),
+                                     MakeImage("in/d.png", 700, 90), MakeImage("in/e.png", 20, 20)};
         QFile text(Path("in/c/broken.jpg")); // looks like a JPEG, but is none
         QVERIFY(text.open(QIODevice::WriteOnly) && text.write("\xFF\xD8\xFF not a picture") > 0);
         text.close();

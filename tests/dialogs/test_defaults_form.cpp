@@ -118,11 +118,12 @@ private slots:
         QVERIFY(form->StripMetadataCB->isChecked());
 
         QTest::mouseClick(form->OKButton, Qt::LeftButton);
-        QCOMPARE(Contents(f.Ini),
-                 "[Options]\nJPG_QUALITY=0\nTHUMB_WIDTH=2000\nTHUMB_HEIGHT=95\nMEDIUM_WIDTH=350\n"
-                 "MEDIUM_HEIGHT=325\nLARGE_WIDTH=600\nLARGE_HEIGHT=600\nPROCESS_THUMB=1\n"
-                 "PROCESS_MEDIUM=0\nPROCESS_LARGE=1\nRQ_HIGH=1\nSTRIP_METADATA=1\nFILES_AT_ONCE=0\n" +
-                     OutputChoiceDefaults);
+        QCOMPARE(
+            Contents(f.Ini),
+            "[Options]\nJPG_QUALITY=0\nTHUMB_WIDTH=2000\nTHUMB_HEIGHT=95\nMEDIUM_WIDTH=350\n"
+            "MEDIUM_HEIGHT=325\nLARGE_WIDTH=600\nLARGE_HEIGHT=600\nPROCESS_THUMB=1\n"
+            "PROCESS_MEDIUM=0\nPROCESS_LARGE=1\nRQ_HIGH=1\nSTRIP_METADATA=1\nFILES_AT_ONCE=0\n" +
+                OutputChoiceDefaults);
         QCOMPARE(f.Record.ThumbWidth, 2000);
         QVERIFY(f.Reports.isEmpty());
         vk_test::FreeClosed();
@@ -367,19 +368,30 @@ private slots:
     void everyControlIsNamedAndTabFollowsTheLayout() {
         TFixture f;
         TDefaultsForm* form = f.Open();
-        const QList<QWidget*> layoutOrder = {
-            form->JPGQualitySE,    form->StripMetadataCB,       form->RQHighRB,
-            form->RQLowRB,         form->FilesAtOnceSE,         form->ThumbWidthSE,
-            form->ThumbHeightSE,
-            form->ProcessThumbCB,  form->MediumWidthSE,         form->MediumHeightSE,
-            form->ProcessMediumCB, form->LargeWidthSE,          form->LargeHeightSE,
-            form->ProcessLargeCB,
-            form->OutputGroup->FormatCB, form->OutputGroup->NeverEnlargeCB,
-            form->OutputGroup->KeepDatesCB, form->OutputGroup->SkipExistingCB,
-            form->OutputGroup->BrowseButton, form->OutputGroup->DesktopButton,
-            form->OutputGroup->OutputFolderEdit,
-            form->RestoreDefaultsButton, form->OKButton,
-            form->CancelButton};
+        const QList<QWidget*> layoutOrder = {form->JPGQualitySE,
+                                             form->StripMetadataCB,
+                                             form->RQHighRB,
+                                             form->RQLowRB,
+                                             form->FilesAtOnceSE,
+                                             form->ThumbWidthSE,
+                                             form->ThumbHeightSE,
+                                             form->ProcessThumbCB,
+                                             form->MediumWidthSE,
+                                             form->MediumHeightSE,
+                                             form->ProcessMediumCB,
+                                             form->LargeWidthSE,
+                                             form->LargeHeightSE,
+                                             form->ProcessLargeCB,
+                                             form->OutputGroup->FormatCB,
+                                             form->OutputGroup->NeverEnlargeCB,
+                                             form->OutputGroup->KeepDatesCB,
+                                             form->OutputGroup->SkipExistingCB,
+                                             form->OutputGroup->BrowseButton,
+                                             form->OutputGroup->DesktopButton,
+                                             form->OutputGroup->OutputFolderEdit,
+                                             form->RestoreDefaultsButton,
+                                             form->OKButton,
+                                             form->CancelButton};
         QList<QWidget*> tabOrder;
         QStringList names;
         for (QWidget* w = form->nextInFocusChain(); w != form; w = w->nextInFocusChain()) {

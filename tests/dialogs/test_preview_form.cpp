@@ -81,7 +81,6 @@ qint64 ResidentMebibytes() {
     return fields.value(1).toLongLong() * 4096 / (1 << 20);
 }
 
-
 } // namespace
 
 class TestPreviewForm : public QObject {
@@ -295,9 +294,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(box.Text, CannotPreview, 60000);
         QCOMPARE(list->model()->rowCount(), 4);
 
-        const int top = std::min({rowNamed(QStringLiteral("first")),
-                                  rowNamed(QStringLiteral("second")),
-                                  rowNamed(QStringLiteral("third"))});
+        const int top =
+            std::min({rowNamed(QStringLiteral("first")), rowNamed(QStringLiteral("second")),
+                      rowNamed(QStringLiteral("third"))});
         const QString topName = list->model()->index(top, 0).data().toString();
         QList<int> rows;
         for (const char* name : {"third", "first", "second"}) {
@@ -327,8 +326,8 @@ private slots:
         QVERIFY(dialog.PreviewPane()->pixmap().isNull());
 
         // A name that does not exist is the import's to report.
-        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(
-            QStringLiteral("missing.png"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("missing.png"));
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.selectedFiles(), QStringList{PathOf("missing.png")});

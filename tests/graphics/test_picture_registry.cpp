@@ -3,10 +3,10 @@
 #include <QTest>
 
 #include "graphics/BuiltinFormats.h"
-#include "platform/Errors.h"
 #include "graphics/Metafile.h"
 #include "graphics/Picture.h"
 #include "graphics/QtGraphic.h"
+#include "platform/Errors.h"
 #include "support/Raises.h"
 #include "support/TestMain.h"
 

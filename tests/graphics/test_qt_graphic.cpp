@@ -10,9 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/Errors.h"
 #include "graphics/Metafile.h"
 #include "graphics/QtGraphic.h"
+#include "platform/Errors.h"
 #include "support/Raises.h"
 #include "support/TestMain.h"
 

@@ -111,7 +111,8 @@ private slots:
     void AnExpandButtonOnlyWhereThereAreSubfolders() {
         MakeFolders(vk_test::Desktop(), {"Deep/inner", "OnlyHidden/.git", "Files", "Empty"});
         MakeFile(vk_test::Desktop() + "/Files/a.jpg");
-        QVERIFY(QFile::link(vk_test::Desktop() + "/Deep", vk_test::Desktop() + "/Files/link to deep"));
+        QVERIFY(
+            QFile::link(vk_test::Desktop() + "/Deep", vk_test::Desktop() + "/Files/link to deep"));
         TFolderModel model;
         QVERIFY(model.hasChildren(DesktopChild(model, "Deep")));
         QVERIFY(!model.hasChildren(DesktopChild(model, "OnlyHidden")));

@@ -38,12 +38,12 @@ inline void PutText(TImage& Image, std::size_t Offset, const std::string& Text) 
 
 // Where things are in a PE image MakePeImage makes, for tests that spoil one field.
 struct TPeLayout {
-    static constexpr std::size_t PeHeader = 0x80;                   // "PE\0\0"
-    static constexpr std::size_t Coff = PeHeader + 4;               // NumberOfSections at +2
-    static constexpr std::size_t Optional = Coff + 20;              // Magic
-    std::size_t ResourceDirectoryEntry = 0;                         // RVA, Size
-    std::size_t SectionTable = 0;                                   // one 40-byte entry
-    static constexpr std::size_t Resources = 0x200;                 // file offset of .rsrc
+    static constexpr std::size_t PeHeader = 0x80;      // "PE\0\0"
+    static constexpr std::size_t Coff = PeHeader + 4;  // NumberOfSections at +2
+    static constexpr std::size_t Optional = Coff + 20; // Magic
+    std::size_t ResourceDirectoryEntry = 0;            // RVA, Size
+    std::size_t SectionTable = 0;                      // one 40-byte entry
+    static constexpr std::size_t Resources = 0x200;    // file offset of .rsrc
     static constexpr std::uint32_t ResourcesRva = 0x1000;
     // Offsets within .rsrc.
     static constexpr std::size_t TypeDirectory = 0x00;
@@ -74,10 +74,10 @@ inline TImage MakePeImage(const std::vector<std::uint8_t>& Version, bool Plus = 
     const std::size_t o = TPeLayout::Optional;
     PutLE(image, o + 0, Plus ? 0x20B : 0x10B, 2);
     PutLE(image, o + (Plus ? 32 : 32), 0x1000, 4); // SectionAlignment
-    PutLE(image, o + 36, 0x200, 4);                 // FileAlignment
+    PutLE(image, o + 36, 0x200, 4);                // FileAlignment
     PutLE(image, o + 56, 0x2000 + ((Version.size() + 0xFFF) & ~std::size_t{0xFFF}), 4);
     PutLE(image, o + 60, TPeLayout::Resources, 4); // SizeOfHeaders
-    PutLE(image, o + 68, 2, 2);                     // Subsystem: GUI
+    PutLE(image, o + 68, 2, 2);                    // Subsystem: GUI
     const std::size_t directoryCount = o + (Plus ? 108 : 92);
     PutLE(image, directoryCount, 16, 4);
     const std::size_t resourceSize = TPeLayout::VersionData + Version.size();
@@ -107,7 +107,8 @@ inline TImage MakePeImage(const std::vector<std::uint8_t>& Version, bool Plus = 
     PutLE(image, r + TPeLayout::LanguageDirectory + 20, TPeLayout::DataEntry, 4);
     PutLE(image, r + TPeLayout::DataEntry + 0, TPeLayout::ResourcesRva + TPeLayout::VersionData, 4);
     PutLE(image, r + TPeLayout::DataEntry + 4, Version.size(), 4);
-    std::copy(Version.begin(), Version.end(), image.begin() + static_cast<std::ptrdiff_t>(r + TPeLayout::VersionData));
+    std::copy(Version.begin(), Version.end(),
+              image.begin() + static_cast<std::ptrdiff_t>(r + TPeLayout::VersionData));
     if (Layout)
         *Layout = layout;
     return image;
@@ -122,8 +123,9 @@ struct TElfLayout {
 
 // An ELF executable (64-bit little-endian, or 32-bit big-endian when Classic) with a null
 // section, the given sections (PROGBITS) and .shstrtab last.
-inline TImage MakeElfImage(const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& Sections,
-                           bool Classic = false, TElfLayout* Layout = nullptr) {
+inline TImage MakeElfImage(
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& Sections,
+    bool Classic = false, TElfLayout* Layout = nullptr) {
     const bool is64 = !Classic;
     const auto put = [&](TImage& Image, std::size_t Offset, std::uint64_t Value, unsigned Size) {
         if (is64)
@@ -136,12 +138,12 @@ inline TImage MakeElfImage(const std::vector<std::pair<std::string, std::vector<
     const unsigned word = is64 ? 8 : 4;
     TElfLayout layout;
     TImage image(headerSize, 0);
-    PutText(image, 0, "\x7f" "ELF");
+    PutText(image, 0, "\177ELF");
     image[4] = is64 ? 2 : 1;
     image[5] = is64 ? 1 : 2;
     image[6] = 1;
-    put(image, 16, 2, 2);               // ET_EXEC
-    put(image, 18, is64 ? 62 : 8, 2);   // x86-64, MIPS
+    put(image, 16, 2, 2);             // ET_EXEC
+    put(image, 18, is64 ? 62 : 8, 2); // x86-64, MIPS
     put(image, 20, 1, 4);
     // Section bytes, then the names, then the headers.
     std::string names(1, '\0');

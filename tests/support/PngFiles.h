@@ -40,7 +40,8 @@ inline QByteArray TextBombPng(int Mebibytes) {
             stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
             stream.avail_out = static_cast<uInt>(buffer.size());
             deflate(&stream, Flush);
-            out.append(buffer.constData(), buffer.size() - static_cast<qsizetype>(stream.avail_out));
+            out.append(buffer.constData(),
+                       buffer.size() - static_cast<qsizetype>(stream.avail_out));
         } while (stream.avail_out == 0);
         return out;
     };

@@ -28,6 +28,7 @@ public:
         QFile::setPermissions(Folder.path() + QStringLiteral("/.runtime"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+
 private:
     QTemporaryDir Folder;
 };

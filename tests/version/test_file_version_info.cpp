@@ -16,12 +16,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/ExecutableFiles.h"
+#include "support/TestMain.h"
 #include "version/ExecutableImage.h"
 #include "version/FileVersionInfo.h"
 #include "version/VersionBlock.h"
 #include "version/VersionBlockWriter.h"
-#include "support/ExecutableFiles.h"
-#include "support/TestMain.h"
 
 using namespace VersionBlock;
 using vk_test::TImage;
@@ -37,12 +37,18 @@ TVersionResource FullResource() {
     resource.Fixed.FileFlags = 0x01 | 0x08;
     resource.Fixed.FileType = 2;
     resource.Strings = {
-        {u"CompanyName", u"Kite Works"},       {u"FileDescription", u"Resizer"},
-        {u"FileVersion", u"1.2.0.1003"},       {u"InternalName", u"resizer"},
-        {u"LegalCopyRight", u"(C) Kite Works"}, {u"LegalTradeMarks", u"Kite(TM)"},
-        {u"OriginalFileName", u"resizer.exe"}, {u"ProductName", u"Resizer Suite"},
-        {u"ProductVersion", u"1.2"},           {u"Comments", u"Caf\u00e9 \u20ac"},
-        {u"SpecialBuild", u"special"},         {u"PrivateBuild", u"private"},
+        {u"CompanyName", u"Kite Works"},
+        {u"FileDescription", u"Resizer"},
+        {u"FileVersion", u"1.2.0.1003"},
+        {u"InternalName", u"resizer"},
+        {u"LegalCopyRight", u"(C) Kite Works"},
+        {u"LegalTradeMarks", u"Kite(TM)"},
+        {u"OriginalFileName", u"resizer.exe"},
+        {u"ProductName", u"Resizer Suite"},
+        {u"ProductVersion", u"1.2"},
+        {u"Comments", u"Caf\u00e9 \u20ac"},
+        {u"SpecialBuild", u"special"},
+        {u"PrivateBuild", u"private"},
     };
     return resource;
 }
@@ -88,7 +94,8 @@ QString WriteFile(const QTemporaryDir& Folder, const QString& Name, const QByteA
 }
 
 QByteArray Bytes(const std::vector<std::uint8_t>& Data) {
-    return QByteArray(reinterpret_cast<const char*>(Data.data()), static_cast<qsizetype>(Data.size()));
+    return QByteArray(reinterpret_cast<const char*>(Data.data()),
+                      static_cast<qsizetype>(Data.size()));
 }
 
 // Random changes to a valid image: bytes overwritten, cut short, stretched. Each variant goes
@@ -141,14 +148,22 @@ private slots:
     void textAfterLastDot_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("after");
-        QTest::newRow("build number") << "1.2.0.1003" << "1003";
-        QTest::newRow("no dot: whole text") << "1003" << "1003";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("ends with a dot") << "1.2." << "";
-        QTest::newRow("dot alone") << "." << "";
-        QTest::newRow("starts with a dot") << ".5" << "5";
-        QTest::newRow("two dots in a row") << "1..7" << "7";
-        QTest::newRow("text after the dot") << "0.1.0.beta" << "beta";
+        QTest::newRow("build number") << "1.2.0.1003"
+                                      << "1003";
+        QTest::newRow("no dot: whole text") << "1003"
+                                            << "1003";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("ends with a dot") << "1.2."
+                                         << "";
+        QTest::newRow("dot alone") << "."
+                                   << "";
+        QTest::newRow("starts with a dot") << ".5"
+                                           << "5";
+        QTest::newRow("two dots in a row") << "1..7"
+                                           << "7";
+        QTest::newRow("text after the dot") << "0.1.0.beta"
+                                            << "beta";
     }
     void textAfterLastDot() {
         QFETCH(QString, text);
@@ -168,12 +183,13 @@ private slots:
         row("application", 1, 0, "Application");
         row("application, any subtype", 1, 0xFFFFFFFF, "Application");
         row("dll", 2, 3, "DLL");
-        const char* const drivers[] = {"Unknown Driver", "Printer Driver", "Keyboard Driver",
-                                       "Language Driver", "Display Driver", "Mouse Driver",
-                                       "Network Driver", "System Driver", "InstallableDriver",
-                                       "Sound Driver", "Communications Driver"};
+        const char* const drivers[] = {
+            "Unknown Driver",    "Printer Driver", "Keyboard Driver",      "Language Driver",
+            "Display Driver",    "Mouse Driver",   "Network Driver",       "System Driver",
+            "InstallableDriver", "Sound Driver",   "Communications Driver"};
         for (quint32 subtype = 0; subtype < 11; ++subtype)
-            QTest::addRow("driver %u", subtype) << 3u << subtype << QString::fromLatin1(drivers[subtype]);
+            QTest::addRow("driver %u", subtype)
+                << 3u << subtype << QString::fromLatin1(drivers[subtype]);
         row("driver 11", 3, 11, "");
         row("driver 12", 3, 12, "");
         row("driver, largest subtype", 3, 0xFFFFFFFF, "");
@@ -227,7 +243,8 @@ private slots:
         QCOMPARE(info.FileTypeText, "DLL");
         QVERIFY(info.IsDebug);
         QVERIFY(info.IsPrivateBuild);
-        QVERIFY(!info.IsPreRelease && !info.IsSpecialBuild && !info.IsPatched && !info.IsInfoInferred);
+        QVERIFY(!info.IsPreRelease && !info.IsSpecialBuild && !info.IsPatched &&
+                !info.IsInfoInferred);
         QVERIFY(info.ShellTypeName.isEmpty());
         QCOMPARE(TextAfterLastDot(info.FileVersion), "1003");
     }
@@ -288,7 +305,8 @@ private slots:
     void theStringPathUsesUpperCaseDigits() {
         QCOMPARE(QString::fromStdU16String(StringPath(0x04E40809, u"Comments")),
                  "\\StringFileInfo\\080904E4\\Comments");
-        QCOMPARE(QString::fromStdU16String(StringPath(0xFFFF000A, u"")), "\\StringFileInfo\\000AFFFF\\");
+        QCOMPARE(QString::fromStdU16String(StringPath(0xFFFF000A, u"")),
+                 "\\StringFileInfo\\000AFFFF\\");
         TVersionResource resource = FullResource();
         resource.Language = 0x0C0A;
         resource.CodePage = 0x04E4;
@@ -337,7 +355,8 @@ private slots:
 
     void stringValuesEndAtTheFirstNul() {
         TVersionResource resource = FullResource();
-        resource.Strings = {{u"FileVersion", std::u16string(u"1.0\0hidden", 10)}, {u"Comments", u""}};
+        resource.Strings = {{u"FileVersion", std::u16string(u"1.0\0hidden", 10)},
+                            {u"Comments", u""}};
         const TFileVersionInfo info = FieldsOf(WriteVersionResource(resource));
         QCOMPARE(info.FileVersion, "1.0");
         QVERIFY(info.Comments.isEmpty());
@@ -345,9 +364,10 @@ private slots:
 
     void sameBlockInsideAPeAndAnElfFile() {
         const std::vector<std::uint8_t> block = WriteVersionResource(FullResource());
-        for (const TImage& image : {vk_test::MakePeImage(block), vk_test::MakePeImage(block, true),
-                                    vk_test::MakeElfImage({{".text", {0xC3}}, {".vk_version", block}}),
-                                    vk_test::MakeElfImage({{".vk_version", block}}, true)}) {
+        for (const TImage& image :
+             {vk_test::MakePeImage(block), vk_test::MakePeImage(block, true),
+              vk_test::MakeElfImage({{".text", {0xC3}}, {".vk_version", block}}),
+              vk_test::MakeElfImage({{".vk_version", block}}, true)}) {
             const TFileVersionInfo info = FieldsOfImage(image);
             QCOMPARE(info.FileVersion, "1.2.0.1003");
             QCOMPARE(info.FileTypeText, "DLL");
@@ -355,7 +375,8 @@ private slots:
         }
         // Another section name, or a block that is not in an executable, is nothing.
         QVERIFY(OnlyShellTypeName(FieldsOfImage(vk_test::MakeElfImage({{".vk_versio", block}}))));
-        QVERIFY(OnlyShellTypeName(FieldsOfImage(vk_test::MakeElfImage({{".vk_version_x", block}}))));
+        QVERIFY(
+            OnlyShellTypeName(FieldsOfImage(vk_test::MakeElfImage({{".vk_version_x", block}}))));
         QVERIFY(OnlyShellTypeName(FieldsOfImage(block)));
     }
 
@@ -380,7 +401,8 @@ private slots:
         }
         // The same bytes under a name that says nothing: the magic bytes decide.
         TFileVersionInfo info;
-        ReadFileVersionInfo(WriteFile(folder, "no-extension", Bytes(vk_test::MakePeImage(block))), info);
+        ReadFileVersionInfo(WriteFile(folder, "no-extension", Bytes(vk_test::MakePeImage(block))),
+                            info);
         QCOMPARE(info.FileVersion, "1.2.0.1003");
     }
 
@@ -433,8 +455,8 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("description");
         QTest::newRow("vellumkite") << QStringLiteral(VK_APP_EXECUTABLE) << "Vellumkite";
-        QTest::newRow("vellumkite-batch") << QStringLiteral(VK_BATCH_EXECUTABLE)
-                                          << "Vellumkite batch resizer";
+        QTest::newRow("vellumkite-batch")
+            << QStringLiteral(VK_BATCH_EXECUTABLE) << "Vellumkite batch resizer";
     }
     void ourOwnExecutablesCarryTheBuildNumber() {
         QFETCH(QString, path);
@@ -453,7 +475,8 @@ private slots:
         QVERIFY(!info.CompanyName.isEmpty());
         QCOMPARE(info.FileTypeText, "Application");
         QVERIFY(!info.ShellTypeName.isEmpty());
-        QVERIFY(!info.IsPreRelease && !info.IsPatched && !info.IsSpecialBuild && !info.IsPrivateBuild);
+        QVERIFY(!info.IsPreRelease && !info.IsPatched && !info.IsSpecialBuild &&
+                !info.IsPrivateBuild);
     }
 
     // ---- Hostile blocks and images ----
@@ -462,7 +485,8 @@ private slots:
         const std::vector<std::uint8_t> valid = WriteVersionResource(FullResource());
         // Every prefix: lengths that overrun the bytes there are.
         for (std::size_t size = 0; size <= valid.size(); ++size) {
-            const std::vector<std::uint8_t> cut(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(size));
+            const std::vector<std::uint8_t> cut(valid.begin(),
+                                                valid.begin() + static_cast<std::ptrdiff_t>(size));
             UseEveryEntryPoint(cut);
         }
         // A child of wLength 0 (or below its header) would loop for ever: it ends the list.
@@ -527,19 +551,25 @@ private slots:
             {"section table past the end", spoilt(vk_test::TPeLayout::Coff + 16, 0xFFFF, 2)},
             {"65535 sections", spoilt(vk_test::TPeLayout::Coff + 2, 0xFFFF, 2)},
             {"no sections", spoilt(vk_test::TPeLayout::Coff + 2, 0, 2)},
-            {"resource RVA outside every section", spoilt(layout.ResourceDirectoryEntry, 0x9000, 4)},
+            {"resource RVA outside every section",
+             spoilt(layout.ResourceDirectoryEntry, 0x9000, 4)},
             {"resource RVA of 0", spoilt(layout.ResourceDirectoryEntry, 0, 4)},
             {"raw data past the end", spoilt(layout.SectionTable + 20, 0xFFFFF000, 4)},
-            {"section at the top of the address space", spoilt(layout.SectionTable + 12, 0xFFFFFFFF, 4)},
+            {"section at the top of the address space",
+             spoilt(layout.SectionTable + 12, 0xFFFFFFFF, 4)},
             {"65535 named and 65535 id entries", spoilt(r + 12, 0xFFFFFFFF, 4)},
             {"no version type", spoilt(r + 16, 3, 4)},
             {"type entry is data", spoilt(r + 20, vk_test::TPeLayout::NameDirectory, 4)},
             {"type directory past the end", spoilt(r + 20, 0xFFFFFFFF, 4)},
-            {"name directory points back at the root", spoilt(r + vk_test::TPeLayout::NameDirectory + 20, 0x80000000u, 4)},
-            {"language entry is a directory", spoilt(r + vk_test::TPeLayout::LanguageDirectory + 20, 0x80000000u | 0x18, 4)},
-            {"data entry past the end", spoilt(r + vk_test::TPeLayout::LanguageDirectory + 20, 0x7FFFFFF0, 4)},
+            {"name directory points back at the root",
+             spoilt(r + vk_test::TPeLayout::NameDirectory + 20, 0x80000000u, 4)},
+            {"language entry is a directory",
+             spoilt(r + vk_test::TPeLayout::LanguageDirectory + 20, 0x80000000u | 0x18, 4)},
+            {"data entry past the end",
+             spoilt(r + vk_test::TPeLayout::LanguageDirectory + 20, 0x7FFFFFF0, 4)},
             {"data RVA past the section", spoilt(r + vk_test::TPeLayout::DataEntry, 0x7FFFFFFF, 4)},
-            {"data size past the section", spoilt(r + vk_test::TPeLayout::DataEntry + 4, 0xFFFFFFFF, 4)},
+            {"data size past the section",
+             spoilt(r + vk_test::TPeLayout::DataEntry + 4, 0xFFFFFFFF, 4)},
         };
         for (const auto& [name, image] : cases) {
             UseEveryEntryPoint(image);
@@ -551,7 +581,8 @@ private slots:
                  "1.2.0.1003");
         // Every prefix of the file.
         for (std::size_t size = 0; size <= valid.size(); size += 7)
-            UseEveryEntryPoint(TImage(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(size)));
+            UseEveryEntryPoint(
+                TImage(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(size)));
         Mutate(valid, 2, UseEveryEntryPoint);
         Mutate(vk_test::MakePeImage(block, true), 3, UseEveryEntryPoint);
     }
@@ -575,12 +606,14 @@ private slots:
             {"header entries too small", spoilt(0x3A, 16, 2)},
             {"65535 sections", spoilt(0x3C, 0xFFFF, 2)},
             {"names index past the count", spoilt(0x3E, 7, 2)},
-            {"huge count in section 0", [&] {
+            {"huge count in section 0",
+             [&] {
                  TImage image = spoilt(0x3C, 0, 2);
                  vk_test::PutLE(image, sh + 32, 0xFFFFFFFFFFFFFFFFull, 8);
                  return image;
              }()},
-            {"names index in section 0 past the count", [&] {
+            {"names index in section 0 past the count",
+             [&] {
                  TImage image = spoilt(0x3E, 0xFFFF, 2);
                  vk_test::PutLE(image, sh + 40, 0xFFFFFFFF, 4);
                  return image;
@@ -591,7 +624,8 @@ private slots:
             {"section bytes past the end", spoilt(sh + 64 + 24, 0xFFFFFFFFFFFFFFF0ull, 8)},
             {"section size past the end", spoilt(sh + 64 + 32, 0x7FFFFFFFFFFFFFFFull, 8)},
             {"section without bytes", spoilt(sh + 64 + 4, 8, 4)},
-            {"names without a final NUL", [&] {
+            {"names without a final NUL",
+             [&] {
                  TImage image = valid;
                  const std::size_t namesSize = 1 + 12 + 10;
                  image[layout.Names + namesSize - 1] = 'x';
@@ -610,7 +644,8 @@ private slots:
         vk_test::PutLE(extended, sh + 40, 2, 4);
         QCOMPARE(FieldsOfImage(extended).FileVersion, "1.2.0.1003");
         for (std::size_t size = 0; size <= valid.size(); size += 5)
-            UseEveryEntryPoint(TImage(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(size)));
+            UseEveryEntryPoint(
+                TImage(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(size)));
         Mutate(valid, 4, UseEveryEntryPoint);
         Mutate(vk_test::MakeElfImage({{".vk_version", block}}, true), 5, UseEveryEntryPoint);
     }

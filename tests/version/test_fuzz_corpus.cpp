@@ -42,8 +42,8 @@ private slots:
     // The valid seeds still read as they were written.
     void theValidSeedsRead() {
         const QString corpus = QStringLiteral(VK_FUZZ_CORPUS);
-        for (const char* name : {"image/pe32.exe", "image/pe32plus.exe", "image/elf64.elf",
-                                 "image/elf32be.elf"}) {
+        for (const char* name :
+             {"image/pe32.exe", "image/pe32plus.exe", "image/elf64.elf", "image/elf32be.elf"}) {
             TFileVersionInfo info;
             ReadFileVersionInfo(corpus + "/" + name, info);
             QCOMPARE(info.FileVersion, "0.1.0.42");
