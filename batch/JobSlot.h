@@ -17,7 +17,8 @@ class TJobSlot {
 public:
     // What the slot tells, on its own thread: its worker is ready (or could not start), and a
     // file given to it is complete. Files given wait in turn; the slot takes the next as soon as
-    // one is complete.
+    // one is complete. The job gives a slot two at most, the one its worker is on and the next,
+    // so that what waits here grows with the slots, never with the list.
     struct TEvents {
         std::function<void(int Slot)> Ready;
         std::function<void(int Slot, const QString& Reason)> StartFailed;

@@ -20,7 +20,9 @@ struct TWorkerSettings {
     // ../libexec/vellumkite from its folder (the installed layout).
     QString Program;
     // The resident memory a worker may reach. Well above the engine's own pixel limit (2 GiB), so
-    // only what no engine limit covers (a text chunk inflating without end) meets it.
+    // only what no engine limit covers (a text chunk inflating without end) meets it. The run
+    // reads the worker's resident size while it waits, in every build; the address-space limit
+    // set inside the worker is a second fence, in the builds without a sanitizer.
     std::uint64_t MemoryLimitBytes = std::uint64_t{3} << 30;
     // The time one photograph may take, on the clock and in CPU time.
     int SecondsPerFile = 300;

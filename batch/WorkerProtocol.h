@@ -4,6 +4,8 @@
 // the protocol's version, the kind, the payload's length) and a payload; a reader checks every
 // field and every length before it believes any of it, and refuses a message longer than it
 // expects of that side. A worker's message that fails a check is treated as the worker's crash.
+// The header is the mark "VKWP", then, little-endian, the version and the kind in four bytes
+// each and the length in eight. Payloads other than a source's bytes are written with QDataStream.
 
 #include <QByteArray>
 #include <QString>

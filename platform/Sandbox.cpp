@@ -33,8 +33,8 @@ QString SetResourceLimits(const TSandboxRules& Rules) {
     return {};
 }
 
-// Shuts the whole file system with a ruleset that handles every access right the kernel knows
-// and grants none.
+// Shuts the whole file system with a ruleset that handles every access right of Landlock's first
+// two versions and grants none (the rights of later versions need calls the filter refuses).
 void LockFileSystem(TSandboxState& State) {
     const long abi =
         ::syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);

@@ -5,6 +5,19 @@
 // process and grow only to a bounded size. The kernel's own fences do it: resource limits, then
 // Landlock (where the kernel has it) for the file system, then a seccomp allow-list of system
 // calls. There is no way out again, for the process or anything it would start.
+//
+// In order: PR_SET_NO_NEW_PRIVS, which the kernel asks for before a filter; no core file, no
+// file grown, the address space bounded when asked; a Landlock ruleset that handles the rights
+// of Landlock's first two versions (reading, writing, running, listing, making and removing
+// any kind of file, and moving one to another folder) and grants none; then the filter, whose
+// answer to any call it does not name is EPERM. It names: reading and writing the channel
+// (writing the diagnostics), memory that never becomes executable, threads but no process
+// (clone with CLONE_THREAD; clone3 answers ENOSYS, so the C library falls back to clone), the
+// clocks, signals to the process itself, its own limits, close and fstat. The rights later
+// kernels added to Landlock (truncating, a device's ioctl) are left to the filter, which names
+// neither call. A decode needs no more: traced (test_worker_formats), the only calls refused
+// are the engine asking whether its extension hint names a file (newfstatat) and a codec's
+// threads naming themselves (prctl), and both go on without the answer.
 
 #include <QString>
 

@@ -3,8 +3,10 @@
 //   vk-version-block OUTPUT VERSION BUILD DEBUG DESCRIPTION INTERNAL-NAME
 //
 // VERSION is the project's "major.minor.patch", BUILD the build number, DEBUG 1 for a debug
-// build. The source defines one array in the ELF section ".vk_version", marked used so that
-// neither the compiler nor the linker drops it; ReadFileVersionInfo finds it there.
+// build. FileVersion is "VERSION.BUILD" and ProductVersion VERSION; the fixed information says
+// an application, with the debug flag when DEBUG is 1. The source defines one array in the ELF
+// section ".vk_version", marked used so that neither the compiler nor the linker drops it;
+// ReadFileVersionInfo finds it there.
 
 #include <cstdlib>
 #include <fstream>
