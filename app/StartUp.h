@@ -16,7 +16,7 @@ class TStartUp {
         TEngineFormats();
     };
 
-    TMachineryFormats Machinery;
-    TEngineCheck Engine;
-    TEngineFormats EngineFormats;
+    TMachineryFormats FMachinery;
+    TEngineCheck FEngine;
+    TEngineFormats FEngineFormats;
 };

@@ -240,8 +240,8 @@ bool TDefaultsForm::TrySaveSettings() {
     try {
         SaveSettings(FSettings, FFile);
         return true;
-    } catch (const std::exception& Error) {
-        FReport(this, QString::fromStdString(Error.what()));
+    } catch (const std::exception& error) {
+        FReport(this, QString::fromStdString(error.what()));
         return false;
     }
 }

@@ -65,15 +65,15 @@ QString DecodeFailureText(const TExceptionRecord& Exception) {
 
 } // namespace
 
-void TEnginePhoto::TImageRelease::operator()(_Image* Frame) const {
-    Magick::DestroyImage(Frame);
+void TEnginePhoto::TImageRelease::operator()(_Image* Released) const {
+    Magick::DestroyImage(Released);
 }
 
 TEnginePhoto TEnginePhoto::Decode(const QByteArray& Bytes, const QByteArray& ExtensionHint,
                                   std::optional<QSize> DecodeHint) {
     TEnginePhoto photo;
     if (Bytes.isEmpty()) {
-        photo.Failure = QStringLiteral("the file is empty");
+        photo.FFailure = QStringLiteral("the file is empty");
         return photo;
     }
     const TImageInfoRecord info(nullptr);
@@ -91,106 +91,106 @@ TEnginePhoto TEnginePhoto::Decode(const QByteArray& Bytes, const QByteArray& Ext
     Image* images = DecodeBlob(info.get(), Bytes.constData(), static_cast<size_t>(Bytes.size()),
                                exception.get());
     if (images == nullptr) {
-        photo.Failure = DecodeFailureText(exception);
+        photo.FFailure = DecodeFailureText(exception);
         return photo;
     }
-    photo.Frame.reset(Magick::RemoveFirstImageFromList(&images));
+    photo.FFrame.reset(Magick::RemoveFirstImageFromList(&images));
     if (images != nullptr)
         Magick::DestroyImageList(images);
-    photo.Jpeg = std::strcmp(photo.Frame->magick, "JPEG") == 0;
-    photo.PartialReason = CorruptDataReason(photo.Frame->exception);
+    photo.FJpeg = std::strcmp(photo.FFrame->magick, "JPEG") == 0;
+    photo.FPartialReason = CorruptDataReason(photo.FFrame->exception);
     // Kept, the decoder's warning would stay with every copy and every later step.
-    Magick::ClearMagickException(&photo.Frame->exception);
+    Magick::ClearMagickException(&photo.FFrame->exception);
     return photo;
 }
 
 QSize TEnginePhoto::Size() const {
-    if (!Frame)
+    if (!FFrame)
         return {};
-    return {ClampToInt(Frame->columns), ClampToInt(Frame->rows)};
+    return {ClampToInt(FFrame->columns), ClampToInt(FFrame->rows)};
 }
 
 QSize TEnginePhoto::StoredSize() const {
-    if (!Frame)
+    if (!FFrame)
         return {};
-    if (Frame->magick_columns == 0 || Frame->magick_rows == 0)
+    if (FFrame->magick_columns == 0 || FFrame->magick_rows == 0)
         return Size();
-    return {ClampToInt(Frame->magick_columns), ClampToInt(Frame->magick_rows)};
+    return {ClampToInt(FFrame->magick_columns), ClampToInt(FFrame->magick_rows)};
 }
 
 int TEnginePhoto::Orientation() const {
-    if (!Frame)
+    if (!FFrame)
         return TopLeftOrientation;
     // The decoder stores whatever number the file holds, 65535 included, which is no value of
     // the enumeration: the field is read as the integer it is, never as an enumeration.
     std::underlying_type_t<OrientationType> stored = 0;
-    static_assert(sizeof stored == sizeof Frame->orientation);
-    std::memcpy(&stored, &Frame->orientation, sizeof stored);
+    static_assert(sizeof stored == sizeof FFrame->orientation);
+    std::memcpy(&stored, &FFrame->orientation, sizeof stored);
     if (stored < TopLeftOrientation || stored > LeftBottomOrientation)
         return TopLeftOrientation;
     return static_cast<int>(stored);
 }
 
 bool TEnginePhoto::TurnUpright() {
-    if (!Frame)
+    if (!FFrame)
         return false;
     const auto orientation = static_cast<OrientationType>(Orientation());
     if (orientation != TopLeftOrientation) {
         const QSize stored = StoredSize();
         const TExceptionRecord exception;
-        Frame.reset(Magick::AutoOrientImage(Frame.get(), orientation, exception.get()));
-        if (!Frame)
+        FFrame.reset(Magick::AutoOrientImage(FFrame.get(), orientation, exception.get()));
+        if (!FFrame)
             return false;
         // The stored size turns with the pixels, so that it still matches a reduced decode.
         const bool swapped = orientation >= LeftTopOrientation;
-        Frame->magick_columns = static_cast<size_t>(swapped ? stored.height() : stored.width());
-        Frame->magick_rows = static_cast<size_t>(swapped ? stored.width() : stored.height());
+        FFrame->magick_columns = static_cast<size_t>(swapped ? stored.height() : stored.width());
+        FFrame->magick_rows = static_cast<size_t>(swapped ? stored.width() : stored.height());
     }
-    Frame->orientation = TopLeftOrientation;
+    FFrame->orientation = TopLeftOrientation;
     // The EXIF block says upright too: this engine's encoder would sync it from the frame as
     // well, but the block is what later steps and other encoders see.
-    Magick::SyncImageProfiles(Frame.get());
+    Magick::SyncImageProfiles(FFrame.get());
     return true;
 }
 
 void TEnginePhoto::ConvertToSrgb() {
-    if (!Frame)
+    if (!FFrame)
         return;
-    if (Frame->colorspace == CMYKColorspace)
-        ConvertFrameToSrgb(Frame.get());
-    else if (IsYCbCr(Frame->colorspace))
+    if (FFrame->colorspace == CMYKColorspace)
+        ConvertFrameToSrgb(FFrame.get());
+    else if (IsYCbCr(FFrame->colorspace))
         // The HEIF decoder hands over the luma and chroma planes as they are stored; they encode
         // RGB, which a profile, if there is one, describes.
-        Magick::TransformImageColorspace(Frame.get(), sRGBColorspace);
+        Magick::TransformImageColorspace(FFrame.get(), sRGBColorspace);
 }
 
 void TEnginePhoto::FlattenOntoWhite() {
-    FlattenFrameOntoWhite(Frame.get());
+    FlattenFrameOntoWhite(FFrame.get());
 }
 
 void TEnginePhoto::LimitMetadata(bool Strip, qsizetype MaxBytes) {
-    LimitFrameMetadata(Frame.get(), Strip, MaxBytes);
+    LimitFrameMetadata(FFrame.get(), Strip, MaxBytes);
 }
 
 bool TEnginePhoto::Resize(QSize Target, bool High) {
-    if (!Frame)
+    if (!FFrame)
         return false;
     Image* result = nullptr;
     if (Target.width() > 0 && Target.height() > 0) {
         const auto columns = static_cast<size_t>(Target.width());
         const auto rows = static_cast<size_t>(Target.height());
         const TExceptionRecord exception;
-        result = High ? Magick::ResizeImage(Frame.get(), columns, rows, LanczosFilter, 1.0,
+        result = High ? Magick::ResizeImage(FFrame.get(), columns, rows, LanczosFilter, 1.0,
                                             exception.get())
-                      : Magick::SampleImage(Frame.get(), columns, rows, exception.get());
+                      : Magick::SampleImage(FFrame.get(), columns, rows, exception.get());
     }
-    Frame.reset(result);
+    FFrame.reset(result);
     return result != nullptr;
 }
 
 QByteArray TEnginePhoto::Encode(const char* Coder, int Quality, QString& Error) const {
     Error.clear();
-    if (!Frame) {
+    if (!FFrame) {
         Error = QStringLiteral("There is no image to encode");
         return {};
     }
@@ -199,23 +199,23 @@ QByteArray TEnginePhoto::Encode(const char* Coder, int Quality, QString& Error) 
     info.get()->adjoin = MagickFalse;
     // An encoder writes a colour picture that holds only greys as a grey file, which an RGB
     // profile no longer describes.
-    if (ProfileColourSpace(Frame.get()) == "RGB ")
+    if (ProfileColourSpace(FFrame.get()) == "RGB ")
         info.get()->type = TrueColorType;
     // The encoder takes the quality from the frame, where a decoded JPEG left its own.
-    Frame->quality =
+    FFrame->quality =
         Quality < 0 ? size_t{0}
                     : std::clamp(static_cast<size_t>(Quality), kLowestQuality, kHighestQuality);
     const TExceptionRecord exception;
     size_t length = 0;
     const TEngineBuffer buffer(
-        Magick::ImageToBlob(info.get(), Frame.get(), &length, exception.get()));
+        Magick::ImageToBlob(info.get(), FFrame.get(), &length, exception.get()));
     if (buffer.get() == nullptr || length == 0) {
         Error = exception.Reason();
         if (Error.isEmpty())
             Error =
                 QStringLiteral("The image could not be encoded as %1").arg(QLatin1String(Coder));
         // A failed encode stays recorded in the frame and would taint a later one.
-        Magick::ClearMagickException(&Frame->exception);
+        Magick::ClearMagickException(&FFrame->exception);
         return {};
     }
     return QByteArray(reinterpret_cast<const char*>(buffer.get()), static_cast<qsizetype>(length));
@@ -227,7 +227,7 @@ QByteArray TEnginePhoto::RgbPixels() const {
         return {};
     QByteArray pixels(qsizetype{3} * size.width() * size.height(), Qt::Uninitialized);
     const TExceptionRecord exception;
-    if (Magick::DispatchImage(Frame.get(), 0, 0, static_cast<size_t>(size.width()),
+    if (Magick::DispatchImage(FFrame.get(), 0, 0, static_cast<size_t>(size.width()),
                               static_cast<size_t>(size.height()), "RGB", CharPixel, pixels.data(),
                               exception.get()) == MagickFalse)
         return {};

@@ -22,22 +22,22 @@ public:
     static TEnginePhoto Decode(const QByteArray& Bytes, const QByteArray& ExtensionHint,
                                std::optional<QSize> DecodeHint);
 
-    bool IsEmpty() const { return !Frame; }
+    bool IsEmpty() const { return !FFrame; }
     // The pixels held now.
     QSize Size() const;
     // The size the file declares, which a reduced decode keeps; turned with the pixels by
     // TurnUpright.
     QSize StoredSize() const;
-    bool DecodedAsJpeg() const { return Jpeg; }
+    bool DecodedAsJpeg() const { return FJpeg; }
     // The size the file declares, whatever scale it was read at: only the JPEG decoder reads at
     // another.
-    QSize DeclaredSize() const { return Jpeg ? StoredSize() : Size(); }
+    QSize DeclaredSize() const { return FJpeg ? StoredSize() : Size(); }
     // The decoder's words when the file held less than it declared (a truncated JPEG still
     // decodes from what it holds); empty otherwise.
-    const QString& PartialReadReason() const { return PartialReason; }
+    const QString& PartialReadReason() const { return FPartialReason; }
     // Why nothing decoded (empty otherwise): "no decoder for this format" when the engine has
     // none, "this format is not allowed" when the fence refuses it, else the decoder's words.
-    const QString& DecodeFailure() const { return Failure; }
+    const QString& DecodeFailure() const { return FFailure; }
     // The EXIF orientation, 1 to 8; 1 when the file says nothing or a number out of that range.
     int Orientation() const;
 
@@ -66,10 +66,10 @@ public:
 
 private:
     struct TImageRelease {
-        void operator()(_Image* Frame) const;
+        void operator()(_Image* Released) const;
     };
-    std::unique_ptr<_Image, TImageRelease> Frame;
-    bool Jpeg = false;
-    QString PartialReason;
-    QString Failure;
+    std::unique_ptr<_Image, TImageRelease> FFrame;
+    bool FJpeg = false;
+    QString FPartialReason;
+    QString FFailure;
 };

@@ -49,11 +49,11 @@ constexpr const char* kReadOnlyFormats = "MAT";
 // Characters that would make the folder name a pattern, or break the XML it is written in.
 constexpr const char* kUnsafePathCharacters = "*?[]{}\\\"'&<>";
 
-bool IsSafeInPolicy(const QString& path) {
+bool IsSafeInPolicy(const QString& Path) {
     for (const char* c = kUnsafePathCharacters; *c != '\0'; ++c)
-        if (path.contains(QLatin1Char(*c)))
+        if (Path.contains(QLatin1Char(*c)))
             return false;
-    return !path.isEmpty();
+    return !Path.isEmpty();
 }
 
 // The engine compares names as given, so the folder is named by its real path.
@@ -62,18 +62,18 @@ QString TemporaryBase() {
     return IsSafeInPolicy(base) ? base : QStringLiteral("/tmp");
 }
 
-QByteArray StartPolicy(const TEngineTemporaryFolder& temporary) {
+QByteArray StartPolicy(const TEngineTemporaryFolder& Temporary) {
     QByteArray policy = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<policymap>\n";
     for (const TResourceLimit& limit : kLimits)
         policy += "  <policy domain=\"resource\" name=\"" + QByteArray(limit.PolicyName) +
                   "\" value=\"" + QByteArray::number(limit.Value) + "\"/>\n";
     policy += "  <policy domain=\"resource\" name=\"temporary-path\" value=\"" +
-              QFile::encodeName(temporary.Path()) + "\"/>\n";
+              QFile::encodeName(Temporary.Path()) + "\"/>\n";
     return policy + "</policymap>\n";
 }
 
 // Rules set later win: refuse everything, then allow by name.
-QByteArray RightsPolicy(const TEngineTemporaryFolder& temporary) {
+QByteArray RightsPolicy(const TEngineTemporaryFolder& Temporary) {
     return "<policymap>\n"
            "  <policy domain=\"delegate\" rights=\"none\" pattern=\"*\"/>\n"
            "  <policy domain=\"coder\" rights=\"none\" pattern=\"*\"/>\n"
@@ -85,7 +85,7 @@ QByteArray RightsPolicy(const TEngineTemporaryFolder& temporary) {
            "}\"/>\n"
            "  <policy domain=\"path\" rights=\"none\" pattern=\"*\"/>\n"
            "  <policy domain=\"path\" rights=\"read|write\" pattern=\"" +
-           QFile::encodeName(temporary.Path()) +
+           QFile::encodeName(Temporary.Path()) +
            "/*\"/>\n"
            "</policymap>\n";
 }
@@ -95,24 +95,24 @@ const char kConfigurePathVariable[] = "MAGICK_CONFIGURE_PATH";
 } // namespace
 
 TEngineTemporaryFolder::TEngineTemporaryFolder()
-    : Folder(TemporaryBase() + QStringLiteral("/vellumkite-engine-XXXXXX")) {}
+    : FFolder(TemporaryBase() + QStringLiteral("/vellumkite-engine-XXXXXX")) {}
 
 TEngineStartConfiguration::TEngineStartConfiguration(const TEngineTemporaryFolder& Temporary)
-    : Folder(TemporaryBase() + QStringLiteral("/vellumkite-start-XXXXXX")),
-      HadVariable(qEnvironmentVariableIsSet(kConfigurePathVariable)),
-      OldValue(qgetenv(kConfigurePathVariable)) {
-    if (!Folder.isValid())
+    : FFolder(TemporaryBase() + QStringLiteral("/vellumkite-start-XXXXXX")),
+      FHadVariable(qEnvironmentVariableIsSet(kConfigurePathVariable)),
+      FOldValue(qgetenv(kConfigurePathVariable)) {
+    if (!FFolder.isValid())
         return;
-    QFile policy(Folder.filePath(QStringLiteral("policy.xml")));
+    QFile policy(FFolder.filePath(QStringLiteral("policy.xml")));
     if (policy.open(QIODevice::WriteOnly) && policy.write(StartPolicy(Temporary)) > 0) {
         policy.close();
-        qputenv(kConfigurePathVariable, QFile::encodeName(Folder.path()));
+        qputenv(kConfigurePathVariable, QFile::encodeName(FFolder.path()));
     }
 }
 
 TEngineStartConfiguration::~TEngineStartConfiguration() {
-    if (HadVariable)
-        qputenv(kConfigurePathVariable, OldValue);
+    if (FHadVariable)
+        qputenv(kConfigurePathVariable, FOldValue);
     else
         qunsetenv(kConfigurePathVariable);
 }

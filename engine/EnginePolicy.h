@@ -18,11 +18,11 @@ public:
     TEngineTemporaryFolder(const TEngineTemporaryFolder&) = delete;
     TEngineTemporaryFolder& operator=(const TEngineTemporaryFolder&) = delete;
 
-    bool IsValid() const { return Folder.isValid(); }
-    QString Path() const { return Folder.path(); }
+    bool IsValid() const { return FFolder.isValid(); }
+    QString Path() const { return FFolder.path(); }
 
 private:
-    QTemporaryDir Folder;
+    QTemporaryDir FFolder;
 };
 
 // Makes the engine read our resource limits and temporary folder before the system's while it
@@ -36,9 +36,9 @@ public:
     TEngineStartConfiguration& operator=(const TEngineStartConfiguration&) = delete;
 
 private:
-    QTemporaryDir Folder;
-    bool HadVariable;
-    QByteArray OldValue;
+    QTemporaryDir FFolder;
+    bool FHadVariable;
+    QByteArray FOldValue;
 };
 
 // Sets the engine's rights (after its start, so they come after any system policy and win) and

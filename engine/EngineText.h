@@ -31,8 +31,8 @@ inline void CopyEngineText(char* Field, const QByteArray& Text) {
 inline void SetDecoderExtensionHint(ImageInfo* Info, const QByteArray& Extension) {
     const bool plain =
         !Extension.isEmpty() && Extension.size() <= 16 &&
-        std::all_of(Extension.begin(), Extension.end(), [](char c) {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        std::all_of(Extension.begin(), Extension.end(), [](char C) {
+            return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9');
         });
     CopyEngineText(Info->filename, plain ? "source." + Extension : QByteArray());
 }

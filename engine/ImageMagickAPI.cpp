@@ -70,9 +70,9 @@ void ClearEntries() {
 #undef VK_CLEAR_ENTRY
 }
 
-template <typename Entry> bool Resolve(void* handle, const char* symbol, Entry& entry) {
-    entry = reinterpret_cast<Entry>(dlsym(handle, symbol));
-    return entry != nullptr;
+template <typename TEntry> bool Resolve(void* Handle, const char* Symbol, TEntry& Entry) {
+    Entry = reinterpret_cast<TEntry>(dlsym(Handle, Symbol));
+    return Entry != nullptr;
 }
 
 bool ResolveEntries(void* handle) {
@@ -110,7 +110,7 @@ void StopEngine() {
 }
 
 // Opens, checks and starts the library; leaves the binding unloaded when any step fails.
-void OpenLibrary(const std::string& path) {
+void OpenLibrary(const std::string& Path) {
     MagickLibHandle = dlopen(LibraryFileName.c_str(), kOpenFlags);
     if (MagickLibHandle == nullptr)
         return;
@@ -126,7 +126,7 @@ void OpenLibrary(const std::string& path) {
     }
     {
         TEngineStartConfiguration configuration(*EngineFolder);
-        Magick::InitializeMagick(path.c_str(), MagickFalse);
+        Magick::InitializeMagick(Path.c_str(), MagickFalse);
     }
     if (!ApplyEngineSecurityPolicy(*EngineFolder, StartWithRights))
         StopEngine();

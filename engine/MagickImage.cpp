@@ -27,27 +27,27 @@ constexpr qint64 kMaxSourceBytes = std::numeric_limits<std::uint32_t>::max();
 // Unlinks one frame from its list while it is encoded alone, and links it back on exit.
 class TDetachedFrame {
 public:
-    explicit TDetachedFrame(Image* frame)
-        : Held(frame), Previous(frame->previous), Next(frame->next) {
-        frame->previous = nullptr;
-        frame->next = nullptr;
+    explicit TDetachedFrame(Image* Frame)
+        : FHeld(Frame), FPrevious(Frame->previous), FNext(Frame->next) {
+        Frame->previous = nullptr;
+        Frame->next = nullptr;
     }
     ~TDetachedFrame() {
-        Held->previous = Previous;
-        Held->next = Next;
+        FHeld->previous = FPrevious;
+        FHeld->next = FNext;
     }
     TDetachedFrame(const TDetachedFrame&) = delete;
     TDetachedFrame& operator=(const TDetachedFrame&) = delete;
 
 private:
-    Image* Held;
-    Image* Previous;
-    Image* Next;
+    Image* FHeld;
+    Image* FPrevious;
+    Image* FNext;
 };
 
-FilterTypes EngineFilter(std::uint32_t oldFilter) {
+FilterTypes EngineFilter(std::uint32_t OldFilter) {
     // Values up to Mitchell kept their numbers; Lanczos, Bessel and Sinc moved.
-    switch (oldFilter) {
+    switch (OldFilter) {
     case mfLanczos:
         return LanczosFilter;
     case 14:
@@ -55,7 +55,7 @@ FilterTypes EngineFilter(std::uint32_t oldFilter) {
     case 15:
         return SincFilter;
     default:
-        return oldFilter <= MitchellFilter ? static_cast<FilterTypes>(oldFilter) : UndefinedFilter;
+        return OldFilter <= MitchellFilter ? static_cast<FilterTypes>(OldFilter) : UndefinedFilter;
     }
 }
 

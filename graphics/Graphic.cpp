@@ -4,13 +4,13 @@
 
 namespace {
 
-[[noreturn]] void ConversionError(const QString& from, const QString& to) {
-    throw Exception(QStringLiteral("Cannot assign a %1 to a %2").arg(from, to).toStdString());
+[[noreturn]] void ConversionError(const QString& From, const QString& To) {
+    throw Exception(QStringLiteral("Cannot assign a %1 to a %2").arg(From, To).toStdString());
 }
 
-[[noreturn]] void AbstractError(const QString& className) {
+[[noreturn]] void AbstractError(const QString& ClassName) {
     throw Exception(QStringLiteral("Abstract method called: %1 cannot change its size")
-                        .arg(className)
+                        .arg(ClassName)
                         .toStdString());
 }
 

@@ -2,10 +2,10 @@
 
 #include "platform/FileNames.h"
 
-TPicture::TPicture(const TPictureRegistry& Formats) : Registry(&Formats) {}
+TPicture::TPicture(const TPictureRegistry& Formats) : FRegistry(&Formats) {}
 
 void TPicture::LoadFromFile(const QString& FileName) {
-    std::unique_ptr<TGraphic> NewGraphic = Registry->CreateGraphic(FileExtension(FileName));
-    NewGraphic->LoadFromFile(FileName);
-    Graphic = std::move(NewGraphic);
+    std::unique_ptr<TGraphic> newGraphic = FRegistry->CreateGraphic(FileExtension(FileName));
+    newGraphic->LoadFromFile(FileName);
+    FGraphic = std::move(newGraphic);
 }

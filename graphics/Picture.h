@@ -20,11 +20,11 @@ public:
     void LoadFromFile(const QString& FileName);
 
     // Null until a file has been loaded.
-    TGraphic* GetGraphic() const { return Graphic.get(); }
-    int GetWidth() const { return Graphic ? Graphic->GetWidth() : 0; }
-    int GetHeight() const { return Graphic ? Graphic->GetHeight() : 0; }
+    TGraphic* GetGraphic() const { return FGraphic.get(); }
+    int GetWidth() const { return FGraphic ? FGraphic->GetWidth() : 0; }
+    int GetHeight() const { return FGraphic ? FGraphic->GetHeight() : 0; }
 
 private:
-    const TPictureRegistry* Registry;
-    std::unique_ptr<TGraphic> Graphic;
+    const TPictureRegistry* FRegistry;
+    std::unique_ptr<TGraphic> FGraphic;
 };

@@ -32,53 +32,53 @@ void TPictureRegistry::RegisterFileFormat(const QString& Extension, const QStrin
     if (!Factory)
         RefuseRegistration(Extension, QStringLiteral("no graphic class given"));
 
-    TFileFormat Format{AsciiLower(Extension), Description, std::move(Factory)};
-    const auto Earlier = Find(Format.Extension);
-    if (Earlier != Formats.end())
-        Formats.erase(Earlier);
-    Formats.push_back(std::move(Format));
+    TFileFormat format{AsciiLower(Extension), Description, std::move(Factory)};
+    const auto earlier = Find(format.Extension);
+    if (earlier != FFormats.end())
+        FFormats.erase(earlier);
+    FFormats.push_back(std::move(format));
 }
 
 std::optional<TFileFormat> TPictureRegistry::FindFileFormat(const QString& Extension) const {
-    const auto Found = Find(AsciiLower(Extension));
-    if (Found == Formats.end())
+    const auto found = Find(AsciiLower(Extension));
+    if (found == FFormats.end())
         return std::nullopt;
-    return *Found;
+    return *found;
 }
 
 std::unique_ptr<TGraphic> TPictureRegistry::CreateGraphic(const QString& Extension) const {
     if (Extension.isEmpty())
         throw EInvalidGraphic("The picture file name has no extension");
-    const auto Found = Find(AsciiLower(Extension));
-    if (Found == Formats.end())
+    const auto found = Find(AsciiLower(Extension));
+    if (found == FFormats.end())
         throw EInvalidGraphic(
             QStringLiteral("Unknown picture file extension (.%1)").arg(Extension).toStdString());
-    std::unique_ptr<TGraphic> Graphic = Found->Factory();
-    if (!Graphic)
+    std::unique_ptr<TGraphic> graphic = found->Factory();
+    if (!graphic)
         throw EInvalidGraphic(QStringLiteral("No graphic could be made for the picture file "
                                              "extension (.%1)")
                                   .arg(Extension)
                                   .toStdString());
-    return Graphic;
+    return graphic;
 }
 
 QString TPictureRegistry::GraphicFilter() const {
-    QStringList Items;
-    for (auto Format = Formats.rbegin(); Format != Formats.rend(); ++Format)
-        Items << QStringLiteral("%1 (*.%2)|*.%2").arg(Format->Description, Format->Extension);
-    return Items.join(u'|');
+    QStringList items;
+    for (auto format = FFormats.rbegin(); format != FFormats.rend(); ++format)
+        items << QStringLiteral("%1 (*.%2)|*.%2").arg(format->Description, format->Extension);
+    return items.join(u'|');
 }
 
 QStringList TPictureRegistry::Extensions() const {
-    QStringList Result;
-    for (const TFileFormat& Format : Formats)
-        Result << Format.Extension;
-    return Result;
+    QStringList result;
+    for (const TFileFormat& format : FFormats)
+        result << format.Extension;
+    return result;
 }
 
 std::vector<TFileFormat>::const_iterator TPictureRegistry::Find(
     const QString& LowerExtension) const {
-    return std::find_if(Formats.begin(), Formats.end(), [&](const TFileFormat& Format) {
+    return std::find_if(FFormats.begin(), FFormats.end(), [&](const TFileFormat& Format) {
         return Format.Extension == LowerExtension;
     });
 }

@@ -58,7 +58,7 @@ public:
 private:
     std::vector<TFileFormat>::const_iterator Find(const QString& LowerExtension) const;
 
-    std::vector<TFileFormat> Formats; // oldest registration first
+    std::vector<TFileFormat> FFormats; // oldest registration first
 };
 
 // The process-wide registry that start-up fills and picture loads consult.

@@ -24,49 +24,49 @@ constexpr qint64 MaxPictureBytes = qint64(256) * 1024 * 1024;
 // could then not be watched.
 class TPictureBytes final : public QIODevice {
 public:
-    explicit TPictureBytes(const QByteArray& Data) : Bytes(Data) {
+    explicit TPictureBytes(const QByteArray& Data) : FBytes(Data) {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
-    qint64 size() const override { return Bytes.size(); }
+    qint64 size() const override { return FBytes.size(); }
 
     bool ShortRead = false; // a read got fewer bytes than it asked for
     bool ReadAtEnd = false; // a read asked for bytes when none were left
 
 protected:
     qint64 readData(char* Data, qint64 MaxSize) override {
-        const qint64 Left = qMax<qint64>(0, Bytes.size() - pos());
-        const qint64 Count = qMin(MaxSize, Left);
-        if (Count > 0)
-            std::memcpy(Data, Bytes.constData() + pos(), size_t(Count));
-        ShortRead = ShortRead || Count < MaxSize;
-        ReadAtEnd = ReadAtEnd || (MaxSize > 0 && Count == 0);
-        return Count;
+        const qint64 left = qMax<qint64>(0, FBytes.size() - pos());
+        const qint64 count = qMin(MaxSize, left);
+        if (count > 0)
+            std::memcpy(Data, FBytes.constData() + pos(), size_t(count));
+        ShortRead = ShortRead || count < MaxSize;
+        ReadAtEnd = ReadAtEnd || (MaxSize > 0 && count == 0);
+        return count;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    QByteArray Bytes;
+    QByteArray FBytes;
 };
 
 // The rest of the stream, or nothing when it holds more than any picture we decode.
 QByteArray ReadPictureBytes(QIODevice& Stream) {
-    QByteArray Bytes;
+    QByteArray bytes;
     for (;;) {
-        const QByteArray Chunk = Stream.read(64 * 1024);
-        if (Chunk.isEmpty())
-            return Bytes;
-        if (Bytes.size() + Chunk.size() > MaxPictureBytes)
+        const QByteArray chunk = Stream.read(64 * 1024);
+        if (chunk.isEmpty())
+            return bytes;
+        if (bytes.size() + chunk.size() > MaxPictureBytes)
             return QByteArray();
-        Bytes += Chunk;
+        bytes += chunk;
     }
 }
 
 QImage FlattenOntoWhite(const QImage& Source) {
-    QImage Flat(Source.size(), QImage::Format_RGB32);
-    Flat.fill(Qt::white);
-    QPainter Painter(&Flat);
-    Painter.drawImage(0, 0, Source);
-    return Flat;
+    QImage flat(Source.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, Source);
+    return flat;
 }
 
 [[noreturn]] void WriteError(const QString& What, const QString& Reason) {
@@ -76,56 +76,56 @@ QImage FlattenOntoWhite(const QImage& Source) {
 } // namespace
 
 TQtGraphic::TQtGraphic(QByteArray Plugin, QString Class, TReadStyle Style, bool Alpha)
-    : Format(std::move(Plugin)), Name(std::move(Class)), ReadStyle(Style), KeepsAlpha(Alpha) {}
+    : FFormat(std::move(Plugin)), FName(std::move(Class)), FReadStyle(Style), FKeepsAlpha(Alpha) {}
 
 void TQtGraphic::LoadFromFile(const QString& FileName) {
-    Image = QImage();
-    if (const std::optional<QByteArray> Bytes = ReadRegularFile(FileName, MaxPictureBytes))
-        Decode(*Bytes);
+    FImage = QImage();
+    if (const std::optional<QByteArray> bytes = ReadRegularFile(FileName, MaxPictureBytes))
+        Decode(*bytes);
 }
 
 void TQtGraphic::SaveToFile(const QString& FileName) {
-    const QByteArray Bytes = Encode(FileName);
-    QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size() || !File.commit())
-        WriteError(FileName, File.errorString());
+    const QByteArray bytes = Encode(FileName);
+    QSaveFile file(FileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        WriteError(FileName, file.errorString());
 }
 
 void TQtGraphic::LoadFromStream(QIODevice& Stream) {
-    Image = QImage();
+    FImage = QImage();
     Decode(ReadPictureBytes(Stream));
 }
 
 void TQtGraphic::SaveToStream(QIODevice& Stream) {
-    const QString What = QStringLiteral("the picture");
-    const QByteArray Bytes = Encode(What);
-    if (Stream.write(Bytes) != Bytes.size())
-        WriteError(What, Stream.errorString());
+    const QString what = QStringLiteral("the picture");
+    const QByteArray bytes = Encode(what);
+    if (Stream.write(bytes) != bytes.size())
+        WriteError(what, Stream.errorString());
 }
 
 void TQtGraphic::Draw(QPainter& Canvas, const QRect& Rect) {
     if (!GetEmpty())
-        Canvas.drawImage(Rect, Image);
+        Canvas.drawImage(Rect, FImage);
 }
 
 void TQtGraphic::Assign(const QImage& Source) {
-    Image = Source;
+    FImage = Source;
 }
 
 void TQtGraphic::Assign(const QClipboard& Source) {
-    Image = Source.image();
+    FImage = Source.image();
 }
 
 void TQtGraphic::Assign(const TGraphic& Source) {
     if (&Source == this)
         return;
-    if (const auto* QtSource = dynamic_cast<const TQtGraphic*>(&Source)) {
-        Image = QtSource->Image;
+    if (const auto* qtSource = dynamic_cast<const TQtGraphic*>(&Source)) {
+        FImage = qtSource->FImage;
         return;
     }
-    QImage Copy;
-    Source.AssignTo(Copy);
-    Image = Copy;
+    QImage copy;
+    Source.AssignTo(copy);
+    FImage = copy;
 }
 
 void TQtGraphic::AssignTo(QImage& Dest) const {
@@ -133,13 +133,13 @@ void TQtGraphic::AssignTo(QImage& Dest) const {
         Dest = QImage();
         return;
     }
-    const QImage& Opaque = Image.hasAlphaChannel() ? FlattenOntoWhite(Image) : Image;
-    Dest = Opaque.convertToFormat(QImage::Format_BGR888);
+    const QImage& opaque = FImage.hasAlphaChannel() ? FlattenOntoWhite(FImage) : FImage;
+    Dest = opaque.convertToFormat(QImage::Format_BGR888);
 }
 
 void TQtGraphic::AssignTo(TGraphic& Dest) const {
     if (&Dest != this)
-        Dest.Assign(Image);
+        Dest.Assign(FImage);
 }
 
 void TQtGraphic::LoadFromClipboardFormat(const QClipboard& Clipboard) {
@@ -147,22 +147,22 @@ void TQtGraphic::LoadFromClipboardFormat(const QClipboard& Clipboard) {
 }
 
 void TQtGraphic::SaveToClipboardFormat(QClipboard& Clipboard) const {
-    Clipboard.setImage(Image);
+    Clipboard.setImage(FImage);
 }
 
 void TQtGraphic::Decode(const QByteArray& Bytes) {
     if (Bytes.isEmpty())
         return;
-    TPictureBytes Source(Bytes);
-    QImageReader Reader(&Source, Format);
-    Reader.setAutoDetectImageFormat(false);
-    Reader.setDecideFormatFromContent(false);
-    QImage Decoded = Reader.read();
+    TPictureBytes source(Bytes);
+    QImageReader reader(&source, FFormat);
+    reader.setAutoDetectImageFormat(false);
+    reader.setDecideFormatFromContent(false);
+    QImage decoded = reader.read();
     // Qt fills the missing part of a cut-off picture with grey or with whatever memory held, so
     // such a picture counts as unreadable.
-    const bool EndedEarly = ReadStyle == TReadStyle::Exact ? Source.ShortRead : Source.ReadAtEnd;
-    if (!EndedEarly)
-        Image = std::move(Decoded);
+    const bool endedEarly = FReadStyle == TReadStyle::Exact ? source.ShortRead : source.ReadAtEnd;
+    if (!endedEarly)
+        FImage = std::move(decoded);
 }
 
 // Encoded in memory first: Qt's icon writer records offsets from the start of its device, so it
@@ -170,13 +170,13 @@ void TQtGraphic::Decode(const QByteArray& Bytes) {
 QByteArray TQtGraphic::Encode(const QString& What) const {
     if (GetEmpty())
         WriteError(What, QStringLiteral("the picture is empty"));
-    QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::WriteOnly);
-    QImageWriter Writer(&Buffer, Format);
-    if (!Writer.write(!KeepsAlpha && Image.hasAlphaChannel() ? FlattenOntoWhite(Image) : Image))
-        WriteError(What, Writer.errorString());
-    return Bytes;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, FFormat);
+    if (!writer.write(!FKeepsAlpha && FImage.hasAlphaChannel() ? FlattenOntoWhite(FImage) : FImage))
+        WriteError(What, writer.errorString());
+    return bytes;
 }
 
 TBitmap::TBitmap()

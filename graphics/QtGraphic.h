@@ -25,9 +25,9 @@ public:
     // Appends the encoded picture; raises Exception on failure and for an empty graphic.
     void SaveToStream(QIODevice& Stream) override;
 
-    int GetWidth() const override { return Image.width(); }
-    int GetHeight() const override { return Image.height(); }
-    bool GetEmpty() const override { return Image.isNull(); }
+    int GetWidth() const override { return FImage.width(); }
+    int GetHeight() const override { return FImage.height(); }
+    bool GetEmpty() const override { return FImage.isNull(); }
 
     // Stretches the picture into Rect; an empty graphic draws nothing.
     void Draw(QPainter& Canvas, const QRect& Rect) override;
@@ -45,10 +45,10 @@ public:
     void LoadFromClipboardFormat(const QClipboard& Clipboard) override;
     void SaveToClipboardFormat(QClipboard& Clipboard) const override;
 
-    QString ClassName() const override { return Name; }
+    QString ClassName() const override { return FName; }
 
     // The picture as decoded or assigned, in its own pixel format.
-    const QImage& GetImage() const { return Image; }
+    const QImage& GetImage() const { return FImage; }
 
 protected:
     // How the plugin reads, which decides how a picture whose data ends early shows.
@@ -63,11 +63,11 @@ private:
     void Decode(const QByteArray& Bytes);
     QByteArray Encode(const QString& What) const;
 
-    QByteArray Format; // Qt's name of the plugin
-    QString Name;
-    TReadStyle ReadStyle;
-    bool KeepsAlpha; // false: the format has no transparency, so it is flattened onto white
-    QImage Image;
+    QByteArray FFormat; // Qt's name of the plugin
+    QString FName;
+    TReadStyle FReadStyle;
+    bool FKeepsAlpha; // false: the format has no transparency, so it is flattened onto white
+    QImage FImage;
 };
 
 // Windows bitmap files (.bmp).
