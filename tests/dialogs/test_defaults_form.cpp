@@ -21,8 +21,8 @@
 #include "dialogs/SpinEdit.h"
 #include "platform/Processors.h"
 #include "settings/Settings.h"
-#include "settings/TextFiles.h"
 #include "support/TestMain.h"
+#include "support/TextFiles.h"
 
 namespace {
 

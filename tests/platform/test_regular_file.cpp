@@ -8,8 +8,8 @@
 
 #include "platform/FileNames.h"
 #include "platform/RegularFile.h"
-#include "support/ImageFiles.h"
 #include "support/TestMain.h"
+#include "support/TextFiles.h"
 
 class TestRegularFile : public QObject {
     Q_OBJECT

@@ -12,9 +12,9 @@
 #include <QTest>
 
 #include "platform/SafeWrite.h"
-#include "settings/TextFiles.h"
 #include "support/FileSystems.h"
 #include "support/TestMain.h"
+#include "support/TextFiles.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <QTest>
 
 #include "platform/PrivateProfile.h"
-#include "settings/TextFiles.h"
 #include "support/TestMain.h"
+#include "support/TextFiles.h"
 
 namespace {
 

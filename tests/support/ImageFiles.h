@@ -3,11 +3,12 @@
 // Pictures the tests make themselves.
 
 #include <QColor>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+
+#include "support/TextFiles.h"
 
 namespace vk_test {
 
@@ -24,16 +25,6 @@ inline QImage CornerImage(int width, int height) {
 
 inline bool WriteImage(const QString& path, int width, int height, const char* format) {
     return CornerImage(width, height).save(path, format);
-}
-
-inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-inline QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A GIF of `frames` frames, made by the engine's own command-line tool.
