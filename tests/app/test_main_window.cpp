@@ -3,10 +3,8 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
-#include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QDir>
-#include <QDirIterator>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -48,6 +46,7 @@
 #include "platform/Errors.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
+#include "support/FileTrees.h"
 #include "support/ImageFiles.h"
 #include "support/ListStub.h"
 #include "support/MessageBoxes.h"
@@ -154,31 +153,11 @@ class TestMainWindow : public QObject {
         return paths;
     }
 
-    // Every output below the desktop's output folder with a digest of its bytes.
-    static QStringList OutputDigest() {
-        const QDir root(QDir::homePath() + QStringLiteral("/Desktop/Resized Images"));
-        QStringList lines;
-        QDirIterator it(root.path(), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            QFile file(path);
-            file.open(QIODevice::ReadOnly);
-            lines << root.relativeFilePath(path) + QLatin1Char(' ') +
-                         QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex();
-        }
-        lines.sort();
-        return lines;
-    }
+    // The desktop's output folder, where the window's runs write.
+    static QString OutputRoot() { return vk_test::Desktop() + QStringLiteral("/Resized Images"); }
 
     static int OutputCount() {
-        int count = 0;
-        QDirIterator it(QDir::homePath() + QStringLiteral("/Desktop/Resized Images"), QDir::Files,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            it.next();
-            ++count;
-        }
-        return count;
+        return static_cast<int>(vk_test::FilesBelow(OutputRoot(), QDir::Files).size());
     }
 
 public slots:
@@ -187,9 +166,7 @@ public slots:
 private slots:
     void initTestCase() { Engine.emplace(); }
     void cleanupTestCase() { Engine.reset(); }
-    void cleanup() {
-        QDir(QDir::homePath() + QStringLiteral("/Desktop/Resized Images")).removeRecursively();
-    }
+    void cleanup() { QDir(OutputRoot()).removeRecursively(); }
 
     void rulesArePlainFunctionsOfTheState() {
         const TCommandState idle{true, false, false};
@@ -747,7 +724,7 @@ private slots:
         TListStub list(MakeImages(2));
         form.SetFileList(nullptr, &list);
         // A file where the Large folder should go.
-        const QString root = QDir::homePath() + QStringLiteral("/Desktop/Resized Images");
+        const QString root = OutputRoot();
         QDir().mkpath(root);
         // And where the other two should go: three outputs of each file not written.
         for (const char* size : {"Medium", "Thumbnail"}) {
@@ -830,7 +807,7 @@ private slots:
             QVERIFY(AwaitRunEnd(form));
             QCOMPARE(deepestLoop, 0);
             QVERIFY(list.Paths().isEmpty());
-            trees[i] = OutputDigest();
+            trees[i] = vk_test::TreeDigest(OutputRoot());
             cleanup();
         }
         QCOMPARE(trees[1], trees[0]);
