@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -20,6 +21,16 @@ inline QImage CornerImage(int width, int height) {
     image.setPixelColor(width - 1, 0, Qt::green);
     image.setPixelColor(0, height - 1, Qt::blue);
     image.setPixelColor(width - 1, height - 1, Qt::white);
+    return image;
+}
+
+// A photograph-like picture: a plain ground, transparent or blue, with a red disc for detail.
+inline QImage PhotoImage(int Width, int Height, bool Transparent = false) {
+    QImage image(Width, Height, Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    image.fill(Transparent ? Qt::transparent : QColor(40, 90, 160));
+    QPainter painter(&image);
+    painter.setBrush(QColor(200, 60, 30));
+    painter.drawEllipse(QRect(Width / 4, Height / 4, Width / 2, Height / 2));
     return image;
 }
 
