@@ -57,8 +57,6 @@ namespace {
 
 using vk_test::TListStub;
 
-// Lets the event loop wait for events once, as it does when the user does nothing: the
-// moment the window's rules are evaluated.
 // The rows as "name type", top to bottom.
 QStringList RowTexts(const TMainForm& Form) {
     const QAbstractItemModel* model =
@@ -76,6 +74,8 @@ bool AwaitRunEnd(const TMainForm& Form) {
     return QTest::qWaitFor([&] { return Form.Idle(); }, 120000);
 }
 
+// Lets the event loop wait for events once, as it does when the user does nothing: the
+// moment the window's rules are evaluated.
 void FallIdle() {
     QEventLoop loop;
     QTimer::singleShot(20, &loop, &QEventLoop::quit);
@@ -164,7 +164,10 @@ public slots:
     void OpenUrl(const QUrl& Url) { OpenedUrls << Url; }
 
 private slots:
-    void initTestCase() { Engine.emplace(); }
+    void initTestCase() {
+        QIcon::setThemeName(QString()); // the program's own drawings, whatever the machine has
+        Engine.emplace();
+    }
     void cleanupTestCase() { Engine.reset(); }
     void cleanup() { QDir(OutputRoot()).removeRecursively(); }
 
@@ -933,12 +936,6 @@ private:
     }
 };
 
-int main(int argc, char** argv) {
-    vk_test::PrivateHome home;
-    TApplication app(argc, argv);
-    QIcon::setThemeName(QString()); // the program's own drawings, whatever the machine has
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+VK_TEST_MAIN(TApplication, TestMainWindow)
 
 #include "test_main_window.moc"

@@ -617,5 +617,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestBatchRun)
+VK_TEST_MAIN(QCoreApplication, TestBatchRun)
 #include "test_batch_run.moc"

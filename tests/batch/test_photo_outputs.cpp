@@ -184,5 +184,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestPhotoOutputs)
+VK_TEST_MAIN(QCoreApplication, TestPhotoOutputs)
 #include "test_photo_outputs.moc"

@@ -488,5 +488,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestWorker)
+VK_TEST_MAIN(QCoreApplication, TestWorker)
 #include "test_worker.moc"

@@ -725,5 +725,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestCliBatch)
+VK_TEST_MAIN(QCoreApplication, TestCliBatch)
 #include "test_cli_batch.moc"

@@ -3,6 +3,7 @@
 // does to it.
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -427,5 +428,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestDefaultsForm)
+VK_TEST_MAIN(QApplication, TestDefaultsForm)
 #include "test_defaults_form.moc"

@@ -42,5 +42,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestRegularFile)
+VK_TEST_MAIN(QCoreApplication, TestRegularFile)
 #include "test_regular_file.moc"

@@ -234,5 +234,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestSafeWrite)
+VK_TEST_MAIN(QCoreApplication, TestSafeWrite)
 #include "test_safe_write.moc"

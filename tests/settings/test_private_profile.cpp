@@ -257,5 +257,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestPrivateProfile)
+VK_TEST_MAIN(QCoreApplication, TestPrivateProfile)
 #include "test_private_profile.moc"

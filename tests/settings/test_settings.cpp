@@ -287,5 +287,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestSettings)
+VK_TEST_MAIN(QCoreApplication, TestSettings)
 #include "test_settings.moc"

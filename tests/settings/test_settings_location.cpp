@@ -124,5 +124,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestSettingsLocation)
+VK_TEST_MAIN(QCoreApplication, TestSettingsLocation)
 #include "test_settings_location.moc"
