@@ -69,6 +69,12 @@ QStringList RowTexts(const TMainForm& Form) {
     return rows;
 }
 
+// The main window as most tests run it: with this build's worker.
+class TTestedForm : public TMainForm {
+public:
+    TTestedForm() { SetWorkerSettings(vk_test::TestWorkers()); }
+};
+
 // Serves events until the window's run has ended; false when it does not end in time.
 bool AwaitRunEnd(const TMainForm& Form) {
     return QTest::qWaitFor([&] { return Form.Idle(); }, 120000);
@@ -249,8 +255,7 @@ private slots:
     }
 
     void menusAndToolbarFollowTheTable() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         const QList<QAction*> menus = form.menuBar()->actions();
         QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
@@ -297,8 +302,7 @@ private slots:
     }
 
     void startsWithItsStatusTextsAndLayout() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.windowTitle(), QStringLiteral("Vellumkite"));
@@ -331,8 +335,7 @@ private slots:
     // At the smallest size the window allows, with the longest texts of a run, Cancel and the
     // progress bar lie inside the window and cover no text.
     void aRunStaysWholeAtTheMinimumSize() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.resize(1, 1);
@@ -375,8 +378,7 @@ private slots:
         ini.write("[Options]\nJPG_QUALITY=40\nPROCESS_THUMB=0\n");
         ini.close();
         Settings = TSettings();
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         ini.remove();
         QCOMPARE(Settings.JPGQuality, 40);
         QVERIFY(!Settings.ProcessThumb);
@@ -385,8 +387,7 @@ private slots:
     }
 
     void hintsGoToPanelZero() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         auto* panel = Control<QLabel>(form, "StatusPanel0");
         QStatusTipEvent enter(CommandEntry(TCommandId::AddFile).Hint);
@@ -401,8 +402,7 @@ private slots:
     }
 
     void pasteFollowsTheClipboard() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         QAction* paste = form.Commands().Action(TCommandId::EditPaste);
         auto* files = new QMimeData;
         files->setData(QStringLiteral("x-special/gnome-copied-files"), "copy\nfile:///tmp/a.png");
@@ -425,8 +425,7 @@ private slots:
     void pasteDropAndSortFillTheList() {
         QTemporaryDir folder;
         QVERIFY(MakeFiles(folder, {"b.png", "a.jpg", "sub/c.gif"}));
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         auto* copied = new QMimeData;
         copied->setData(QStringLiteral("x-special/gnome-copied-files"),
                         "copy\n" + QUrl::fromLocalFile(folder.filePath("b.png")).toEncoded());
@@ -472,8 +471,7 @@ private slots:
             QVERIFY(picture.save(folder.filePath(QLatin1String(name))));
             listed << QUrl::fromLocalFile(folder.filePath(QLatin1String(name)));
         }
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         auto* copied = new QMimeData;
         copied->setUrls(listed.mid(0, 2));
         QGuiApplication::clipboard()->setMimeData(copied);
@@ -545,8 +543,7 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(MakeFiles(folder, {"help/intro.htm"}));
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl");
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.SetHelpPage(folder.filePath(QStringLiteral("help/intro.htm")));
         form.show();
         QApplicationPrivateActivate(form);
@@ -559,8 +556,7 @@ private slots:
     // A help page that is missing, or that no program on the desktop shows, is not a silent F1:
     // a warning names the page.
     void helpThatCannotBeShownIsWarnedAbout() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         QApplicationPrivateActivate(form);
         {
@@ -617,8 +613,7 @@ private slots:
     }
 
     void busyWindowRefusesCommandsButClearAll() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         TListStub list(MakeImages(1));
         form.SetFileList(nullptr, &list);
         QAction* process = form.Commands().Action(TCommandId::ProcessImages);
@@ -637,8 +632,7 @@ private slots:
     }
 
     void clearAllSelectsEveryRowAndPutsTheCursorBack() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         QStandardItemModel rows(3, 4);
         form.SetFileList(&rows, nullptr);
         form.ShowWaitingCount();
@@ -655,8 +649,7 @@ private slots:
     }
 
     void emptyListIsAWarning() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         TListStub list;
         form.SetFileList(nullptr, &list);
         vk_test::TBoxAnswer answer;
@@ -673,8 +666,7 @@ private slots:
     }
 
     void cancelDuringTheSecondOfFiveLeavesThree() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         TListStub list(MakeImages(5));
         form.SetFileList(nullptr, &list);
@@ -722,8 +714,7 @@ private slots:
     }
 
     void unwritableOutputsAreCountedApart() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         TListStub list(MakeImages(2));
         form.SetFileList(nullptr, &list);
         // A file where the Large folder should go.
@@ -797,8 +788,7 @@ private slots:
         QStringList trees[2];
         const int jobs[2] = {1, 3};
         for (int i = 0; i < 2; ++i) {
-            TMainForm form;
-            form.SetWorkerSettings(vk_test::TestWorkers());
+            TTestedForm form;
             Settings.FilesAtOnce = jobs[i];
             TListStub list(paths);
             form.SetFileList(nullptr, &list);
@@ -816,8 +806,7 @@ private slots:
         QCOMPARE(trees[1], trees[0]);
         QVERIFY(trees[0].join(QLatin1Char('\n')).contains(QStringLiteral("Large_photo0 (2).jpg")));
 
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         TListStub list(paths);
         form.SetFileList(nullptr, &list);
@@ -834,8 +823,7 @@ private slots:
     }
 
     void closeDuringARunWaitsForItsEnd() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         TListStub list(MakeImages(3));
@@ -857,8 +845,7 @@ private slots:
     }
 
     void runWithoutEngineReturnsToIdle() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         TListStub list(MakeImages(1));
         form.SetFileList(nullptr, &list);
         MagickLoaded = false;
