@@ -51,5 +51,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestCommandLine)
+VK_TEST_MAIN(QCoreApplication, TestCommandLine)
 #include "test_command_line.moc"

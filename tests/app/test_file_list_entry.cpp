@@ -93,5 +93,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFileListEntry)
+VK_TEST_MAIN(QCoreApplication, TestFileListEntry)
 #include "test_file_list_entry.moc"

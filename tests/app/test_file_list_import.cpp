@@ -257,5 +257,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFileListImport)
+VK_TEST_MAIN(QCoreApplication, TestFileListImport)
 #include "test_file_list_import.moc"

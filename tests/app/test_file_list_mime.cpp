@@ -71,5 +71,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFileListMime)
+VK_TEST_MAIN(QCoreApplication, TestFileListMime)
 #include "test_file_list_mime.moc"

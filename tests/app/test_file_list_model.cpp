@@ -2,6 +2,7 @@
 // removals, and the run's deletions while the user re-sorts.
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPersistentModelIndex>
 #include <QPixmap>
@@ -182,5 +183,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFileListModel)
+VK_TEST_MAIN(QGuiApplication, TestFileListModel)
 #include "test_file_list_model.moc"

@@ -126,5 +126,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFileListScan)
+VK_TEST_MAIN(QCoreApplication, TestFileListScan)
 #include "test_file_list_scan.moc"

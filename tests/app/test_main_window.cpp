@@ -3,10 +3,8 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
-#include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QDir>
-#include <QDirIterator>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -48,6 +46,7 @@
 #include "platform/Errors.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
+#include "support/FileTrees.h"
 #include "support/ImageFiles.h"
 #include "support/ListStub.h"
 #include "support/MessageBoxes.h"
@@ -58,8 +57,6 @@ namespace {
 
 using vk_test::TListStub;
 
-// Lets the event loop wait for events once, as it does when the user does nothing: the
-// moment the window's rules are evaluated.
 // The rows as "name type", top to bottom.
 QStringList RowTexts(const TMainForm& Form) {
     const QAbstractItemModel* model =
@@ -72,11 +69,19 @@ QStringList RowTexts(const TMainForm& Form) {
     return rows;
 }
 
+// The main window as most tests run it: with this build's worker.
+class TTestedForm : public TMainForm {
+public:
+    TTestedForm() { SetWorkerSettings(vk_test::TestWorkers()); }
+};
+
 // Serves events until the window's run has ended; false when it does not end in time.
 bool AwaitRunEnd(const TMainForm& Form) {
     return QTest::qWaitFor([&] { return Form.Idle(); }, 120000);
 }
 
+// Lets the event loop wait for events once, as it does when the user does nothing: the
+// moment the window's rules are evaluated.
 void FallIdle() {
     QEventLoop loop;
     QTimer::singleShot(20, &loop, &QEventLoop::quit);
@@ -154,42 +159,23 @@ class TestMainWindow : public QObject {
         return paths;
     }
 
-    // Every output below the desktop's output folder with a digest of its bytes.
-    static QStringList OutputDigest() {
-        const QDir root(QDir::homePath() + QStringLiteral("/Desktop/Resized Images"));
-        QStringList lines;
-        QDirIterator it(root.path(), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            QFile file(path);
-            file.open(QIODevice::ReadOnly);
-            lines << root.relativeFilePath(path) + QLatin1Char(' ') +
-                         QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex();
-        }
-        lines.sort();
-        return lines;
-    }
+    // The desktop's output folder, where the window's runs write.
+    static QString OutputRoot() { return vk_test::Desktop() + QStringLiteral("/Resized Images"); }
 
     static int OutputCount() {
-        int count = 0;
-        QDirIterator it(QDir::homePath() + QStringLiteral("/Desktop/Resized Images"), QDir::Files,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            it.next();
-            ++count;
-        }
-        return count;
+        return static_cast<int>(vk_test::FilesBelow(OutputRoot(), QDir::Files).size());
     }
 
 public slots:
     void OpenUrl(const QUrl& Url) { OpenedUrls << Url; }
 
 private slots:
-    void initTestCase() { Engine.emplace(); }
-    void cleanupTestCase() { Engine.reset(); }
-    void cleanup() {
-        QDir(QDir::homePath() + QStringLiteral("/Desktop/Resized Images")).removeRecursively();
+    void initTestCase() {
+        QIcon::setThemeName(QString()); // the program's own drawings, whatever the machine has
+        Engine.emplace();
     }
+    void cleanupTestCase() { Engine.reset(); }
+    void cleanup() { QDir(OutputRoot()).removeRecursively(); }
 
     void rulesArePlainFunctionsOfTheState() {
         const TCommandState idle{true, false, false};
@@ -269,8 +255,7 @@ private slots:
     }
 
     void menusAndToolbarFollowTheTable() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         const QList<QAction*> menus = form.menuBar()->actions();
         QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
@@ -317,8 +302,7 @@ private slots:
     }
 
     void startsWithItsStatusTextsAndLayout() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.windowTitle(), QStringLiteral("Vellumkite"));
@@ -351,8 +335,7 @@ private slots:
     // At the smallest size the window allows, with the longest texts of a run, Cancel and the
     // progress bar lie inside the window and cover no text.
     void aRunStaysWholeAtTheMinimumSize() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.resize(1, 1);
@@ -395,8 +378,7 @@ private slots:
         ini.write("[Options]\nJPG_QUALITY=40\nPROCESS_THUMB=0\n");
         ini.close();
         Settings = TSettings();
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         ini.remove();
         QCOMPARE(Settings.JPGQuality, 40);
         QVERIFY(!Settings.ProcessThumb);
@@ -405,8 +387,7 @@ private slots:
     }
 
     void hintsGoToPanelZero() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         auto* panel = Control<QLabel>(form, "StatusPanel0");
         QStatusTipEvent enter(CommandEntry(TCommandId::AddFile).Hint);
@@ -421,8 +402,7 @@ private slots:
     }
 
     void pasteFollowsTheClipboard() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         QAction* paste = form.Commands().Action(TCommandId::EditPaste);
         auto* files = new QMimeData;
         files->setData(QStringLiteral("x-special/gnome-copied-files"), "copy\nfile:///tmp/a.png");
@@ -445,8 +425,7 @@ private slots:
     void pasteDropAndSortFillTheList() {
         QTemporaryDir folder;
         QVERIFY(MakeFiles(folder, {"b.png", "a.jpg", "sub/c.gif"}));
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         auto* copied = new QMimeData;
         copied->setData(QStringLiteral("x-special/gnome-copied-files"),
                         "copy\n" + QUrl::fromLocalFile(folder.filePath("b.png")).toEncoded());
@@ -492,8 +471,7 @@ private slots:
             QVERIFY(picture.save(folder.filePath(QLatin1String(name))));
             listed << QUrl::fromLocalFile(folder.filePath(QLatin1String(name)));
         }
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         auto* copied = new QMimeData;
         copied->setUrls(listed.mid(0, 2));
         QGuiApplication::clipboard()->setMimeData(copied);
@@ -565,8 +543,7 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(MakeFiles(folder, {"help/intro.htm"}));
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl");
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.SetHelpPage(folder.filePath(QStringLiteral("help/intro.htm")));
         form.show();
         QApplicationPrivateActivate(form);
@@ -579,8 +556,7 @@ private slots:
     // A help page that is missing, or that no program on the desktop shows, is not a silent F1:
     // a warning names the page.
     void helpThatCannotBeShownIsWarnedAbout() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         QApplicationPrivateActivate(form);
         {
@@ -637,8 +613,7 @@ private slots:
     }
 
     void busyWindowRefusesCommandsButClearAll() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         TListStub list(MakeImages(1));
         form.SetFileList(nullptr, &list);
         QAction* process = form.Commands().Action(TCommandId::ProcessImages);
@@ -657,8 +632,7 @@ private slots:
     }
 
     void clearAllSelectsEveryRowAndPutsTheCursorBack() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         QStandardItemModel rows(3, 4);
         form.SetFileList(&rows, nullptr);
         form.ShowWaitingCount();
@@ -675,8 +649,7 @@ private slots:
     }
 
     void emptyListIsAWarning() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         TListStub list;
         form.SetFileList(nullptr, &list);
         vk_test::TBoxAnswer answer;
@@ -693,8 +666,7 @@ private slots:
     }
 
     void cancelDuringTheSecondOfFiveLeavesThree() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         TListStub list(MakeImages(5));
         form.SetFileList(nullptr, &list);
@@ -742,12 +714,11 @@ private slots:
     }
 
     void unwritableOutputsAreCountedApart() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         TListStub list(MakeImages(2));
         form.SetFileList(nullptr, &list);
         // A file where the Large folder should go.
-        const QString root = QDir::homePath() + QStringLiteral("/Desktop/Resized Images");
+        const QString root = OutputRoot();
         QDir().mkpath(root);
         // And where the other two should go: three outputs of each file not written.
         for (const char* size : {"Medium", "Thumbnail"}) {
@@ -817,8 +788,7 @@ private slots:
         QStringList trees[2];
         const int jobs[2] = {1, 3};
         for (int i = 0; i < 2; ++i) {
-            TMainForm form;
-            form.SetWorkerSettings(vk_test::TestWorkers());
+            TTestedForm form;
             Settings.FilesAtOnce = jobs[i];
             TListStub list(paths);
             form.SetFileList(nullptr, &list);
@@ -830,14 +800,13 @@ private slots:
             QVERIFY(AwaitRunEnd(form));
             QCOMPARE(deepestLoop, 0);
             QVERIFY(list.Paths().isEmpty());
-            trees[i] = OutputDigest();
+            trees[i] = vk_test::TreeDigest(OutputRoot());
             cleanup();
         }
         QCOMPARE(trees[1], trees[0]);
         QVERIFY(trees[0].join(QLatin1Char('\n')).contains(QStringLiteral("Large_photo0 (2).jpg")));
 
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         TListStub list(paths);
         form.SetFileList(nullptr, &list);
@@ -854,8 +823,7 @@ private slots:
     }
 
     void closeDuringARunWaitsForItsEnd() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         TListStub list(MakeImages(3));
@@ -877,8 +845,7 @@ private slots:
     }
 
     void runWithoutEngineReturnsToIdle() {
-        TMainForm form;
-        form.SetWorkerSettings(vk_test::TestWorkers());
+        TTestedForm form;
         TListStub list(MakeImages(1));
         form.SetFileList(nullptr, &list);
         MagickLoaded = false;
@@ -956,12 +923,6 @@ private:
     }
 };
 
-int main(int argc, char** argv) {
-    vk_test::PrivateHome home;
-    TApplication app(argc, argv);
-    QIcon::setThemeName(QString()); // the program's own drawings, whatever the machine has
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+VK_TEST_MAIN(TApplication, TestMainWindow)
 
 #include "test_main_window.moc"

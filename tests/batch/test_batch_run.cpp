@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -55,14 +54,9 @@ class TestBatchRun : public QObject {
     std::optional<QTemporaryDir> Sources;
     QString Out;
 
-    // A photograph-like picture: a gradient with some detail, saved in the format its name says.
+    // A photograph-like picture, saved in the format its name says.
     QString MakeImage(const QString& Name, int Width, int Height, bool Transparent = false) {
-        QImage image(Width, Height, Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        image.fill(Transparent ? Qt::transparent : QColor(40, 90, 160));
-        QPainter painter(&image);
-        painter.setBrush(QColor(200, 60, 30));
-        painter.drawEllipse(QRect(Width / 4, Height / 4, Width / 2, Height / 2));
-        painter.end();
+        const QImage image = vk_test::PhotoImage(Width, Height, Transparent);
         const QString path = Sources->filePath(Name);
         QDir().mkpath(QFileInfo(path).path());
         const QString suffix = QFileInfo(path).suffix().toLower();
@@ -623,5 +617,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestBatchRun)
+VK_TEST_MAIN(QCoreApplication, TestBatchRun)
 #include "test_batch_run.moc"

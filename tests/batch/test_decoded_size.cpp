@@ -121,5 +121,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestDecodedSize)
+VK_TEST_MAIN(QCoreApplication, TestDecodedSize)
 #include "test_decoded_size.moc"

@@ -193,5 +193,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestOutputTree)
+VK_TEST_MAIN(QCoreApplication, TestOutputTree)
 #include "test_output_tree.moc"

@@ -3,7 +3,6 @@
 
 #include <QImage>
 #include <QImageWriter>
-#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -34,14 +33,8 @@ class TestPhotoOutputs : public QObject {
     // A picture with some detail in the format its name says; Orientation other than 1 is
     // written into its EXIF block.
     QByteArray Make(const QString& Name, int Width, int Height, int Orientation = 1) {
-        QImage image(Width, Height, QImage::Format_RGB32);
-        image.fill(QColor(40, 90, 160));
-        QPainter painter(&image);
-        painter.setBrush(QColor(200, 60, 30));
-        painter.drawEllipse(QRect(Width / 4, Height / 4, Width / 2, Height / 2));
-        painter.end();
         const QString path = Folder.filePath(Name);
-        if (!image.save(path, nullptr, 90)) {
+        if (!vk_test::PhotoImage(Width, Height).save(path, nullptr, 90)) {
             qFatal("cannot write %s", qPrintable(path));
         }
         if (Orientation != 1 &&
@@ -191,5 +184,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestPhotoOutputs)
+VK_TEST_MAIN(QCoreApplication, TestPhotoOutputs)
 #include "test_photo_outputs.moc"

@@ -110,5 +110,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestPictureSignature)
+VK_TEST_MAIN(QCoreApplication, TestPictureSignature)
 #include "test_picture_signature.moc"

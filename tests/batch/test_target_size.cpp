@@ -113,5 +113,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestTargetSize)
+VK_TEST_MAIN(QCoreApplication, TestTargetSize)
 #include "test_target_size.moc"

@@ -1,9 +1,7 @@
 // The worker process: what its lock refuses, what a crash, a hang or a memory bomb costs, and
 // that several workers at once give what one gives.
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -33,6 +31,7 @@
 #include "engine/MagickRegistration.h"
 #include "settings/Settings.h"
 #include "support/BatchValues.h"
+#include "support/FileTrees.h"
 #include "support/ImageFiles.h"
 #include "support/JobRun.h"
 #include "support/ListStub.h"
@@ -80,19 +79,6 @@ qint64 PeakResidentBytes() {
         }
     }
     return 0;
-}
-
-QStringList TreeDigest(const QString& Root) {
-    QStringList lines;
-    QDirIterator it(Root, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        lines << QDir(Root).relativeFilePath(path) + QLatin1Char(' ') +
-                     QCryptographicHash::hash(vk_test::ReadBytes(path), QCryptographicHash::Sha1)
-                         .toHex();
-    }
-    lines.sort();
-    return lines;
 }
 
 } // namespace
@@ -462,7 +448,8 @@ private slots:
             int writtenBeforeNext = -1;
             list.OnTake = [&](int Taken) {
                 if (Taken == 2 * jobs[i] + 1) {
-                    writtenBeforeNext = static_cast<int>(TreeDigest(out).size());
+                    writtenBeforeNext =
+                        static_cast<int>(vk_test::FilesBelow(out, QDir::Files).size());
                 }
             };
             vk_test::TRunRecord run =
@@ -472,7 +459,7 @@ private slots:
             QVERIFY(writtenBeforeNext > 0);
             run.Reports.sort();
             reports[i] = run.Reports;
-            trees[i] = TreeDigest(out);
+            trees[i] = vk_test::TreeDigest(out);
         }
         QCOMPARE(reports[1], reports[0]);
         QCOMPARE(trees[1], trees[0]);
@@ -501,5 +488,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestWorker)
+VK_TEST_MAIN(QCoreApplication, TestWorker)
 #include "test_worker.moc"

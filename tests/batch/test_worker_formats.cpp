@@ -276,5 +276,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestWorkerFormats)
+VK_TEST_MAIN(QCoreApplication, TestWorkerFormats)
 #include "test_worker_formats.moc"

@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "settings/Settings.h"
+#include "support/FileTrees.h"
 #include "support/TestMain.h"
 
 namespace {
@@ -42,17 +43,6 @@ TResult Run(const QStringList& Arguments, const QString& Program = QStringLitera
 
 int FileCount(const QString& Folder) {
     return static_cast<int>(QDir(Folder).entryList(QDir::Files).size());
-}
-
-// Every file below Folder, relative to it, sorted.
-QStringList FilesBelow(const QString& Folder) {
-    QStringList files;
-    QDirIterator it(Folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        files << QDir(Folder).relativeFilePath(it.next());
-    }
-    files.sort();
-    return files;
 }
 
 QString Summary(const QStringList& Lines) {
@@ -363,13 +353,13 @@ private slots:
         QVERIFY(QFile::link(Path("photos"), Path("link")));
 
         QCOMPARE(Run(arguments).Code, 0);
-        const QStringList first = FilesBelow(photos);
+        const QStringList first = vk_test::FilesBelow(photos);
         QCOMPARE(first.filter(QStringLiteral("Large_a.jpg")).size(), 1);
         const TResult again = Run(arguments);
         QCOMPARE(again.Code, 0);
         QVERIFY2(again.Out.startsWith(QStringLiteral("Processed: 1 file\n")),
                  qPrintable(again.Out));
-        QCOMPARE(FilesBelow(photos), first);
+        QCOMPARE(vk_test::FilesBelow(photos), first);
         QDir(photos).removeRecursively();
     }
 
@@ -465,11 +455,11 @@ private slots:
                  QSize(600, 400));
         QCOMPARE(QImageReader(Path("kept/Thumbnail/101CANON/Thumb_IMG_0001.jpg")).size(),
                  QSize(63, 95));
-        const QStringList before = FilesBelow(Path("kept"));
+        const QStringList before = vk_test::FilesBelow(Path("kept"));
         QCOMPARE(before.size(), 6);
         MakeImage("card/099CANON/IMG_0001.JPG", 30, 30);
         QCOMPARE(Run({"--keep-folders", "-o", Path("kept"), Path("card")}).Code, 0);
-        QStringList after = FilesBelow(Path("kept"));
+        QStringList after = vk_test::FilesBelow(Path("kept"));
         after.removeIf([](const QString& File) { return File.contains(QLatin1String("099")); });
         QCOMPARE(after, before);
         QCOMPARE(QImageReader(Path("kept/Large/100CANON/Large_IMG_0001.jpg")).size(),
@@ -484,7 +474,7 @@ private slots:
 
         // Without the option the later file of the same name gets a number.
         QCOMPARE(Run({"-o", Path("flat"), Path("card")}).Code, 0);
-        QCOMPARE(FilesBelow(Path("flat/Large")),
+        QCOMPARE(vk_test::FilesBelow(Path("flat/Large")),
                  (QStringList{"Large_IMG_0001 (2).jpg", "Large_IMG_0001 (3).jpg",
                               "Large_IMG_0001.jpg"}));
     }
@@ -673,7 +663,7 @@ private slots:
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitStatus(), QProcess::CrashExit);
         QCOMPARE(process.readAllStandardOutput(), QByteArray()); // no summary
-        for (const QString& output : FilesBelow(Path("out"))) {
+        for (const QString& output : vk_test::FilesBelow(Path("out"))) {
             if (QFileInfo(output).fileName().startsWith(QLatin1Char('.'))) {
                 continue; // a file still being written, under a temporary name
             }
@@ -722,15 +712,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             const QString out = Path(QStringLiteral("out%1").arg(i));
             results[i] = Run({"-j", jobs[i], "--output", out, Path("in")});
-            QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
-            while (it.hasNext()) {
-                const QString file = it.next();
-                QFile bytes(file);
-                QVERIFY(bytes.open(QIODevice::ReadOnly));
-                trees[i] << QDir(out).relativeFilePath(file) + QLatin1Char(' ') +
-                                QString::fromLatin1(bytes.readAll().toBase64());
-            }
-            trees[i].sort();
+            trees[i] = vk_test::TreeDigest(out);
         }
         QCOMPARE(results[0].Code, 1);
         QCOMPARE(results[1].Code, results[0].Code);
@@ -743,5 +725,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestCliBatch)
+VK_TEST_MAIN(QCoreApplication, TestCliBatch)
 #include "test_cli_batch.moc"

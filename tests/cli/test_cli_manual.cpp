@@ -111,5 +111,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestCliManual)
+VK_TEST_MAIN(QCoreApplication, TestCliManual)
 #include "test_cli_manual.moc"

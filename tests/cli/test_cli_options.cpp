@@ -226,5 +226,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestCliOptions)
+VK_TEST_MAIN(QCoreApplication, TestCliOptions)
 #include "test_cli_options.moc"

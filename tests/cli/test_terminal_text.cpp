@@ -37,5 +37,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestTerminalText)
+VK_TEST_MAIN(QCoreApplication, TestTerminalText)
 #include "test_terminal_text.moc"

@@ -66,5 +66,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestDesktopEntry)
+VK_TEST_MAIN(QCoreApplication, TestDesktopEntry)
 #include "test_desktop_entry.moc"

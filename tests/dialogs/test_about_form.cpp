@@ -317,5 +317,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestAboutForm)
+VK_TEST_MAIN(QApplication, TestAboutForm)
 #include "test_about_form.moc"

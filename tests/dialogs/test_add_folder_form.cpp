@@ -196,5 +196,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestAddFolderForm)
+VK_TEST_MAIN(QApplication, TestAddFolderForm)
 #include "test_add_folder_form.moc"

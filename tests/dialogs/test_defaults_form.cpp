@@ -3,6 +3,7 @@
 // does to it.
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -21,8 +22,8 @@
 #include "dialogs/SpinEdit.h"
 #include "platform/Processors.h"
 #include "settings/Settings.h"
-#include "settings/TextFiles.h"
 #include "support/TestMain.h"
+#include "support/TextFiles.h"
 
 namespace {
 
@@ -427,5 +428,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestDefaultsForm)
+VK_TEST_MAIN(QApplication, TestDefaultsForm)
 #include "test_defaults_form.moc"

@@ -2,6 +2,7 @@
 // worker, the warning for files that cannot be shown (hostile ones included, which cost the
 // worker and never this process), several windows at once, and the main window's Preview command.
 
+#include <QApplication>
 #include <QDropEvent>
 #include <QImage>
 #include <QLabel>
@@ -334,5 +335,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestPreviewForm)
+VK_TEST_MAIN(QApplication, TestPreviewForm)
 #include "test_preview_form.moc"

@@ -185,5 +185,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestEngineBinding)
+VK_TEST_MAIN(QCoreApplication, TestEngineBinding)
 #include "test_engine_binding.moc"

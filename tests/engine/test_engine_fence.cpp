@@ -180,5 +180,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestEngineFence)
+VK_TEST_MAIN(QCoreApplication, TestEngineFence)
 #include "test_engine_fence.moc"

@@ -468,5 +468,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestEnginePhoto)
+VK_TEST_MAIN(QCoreApplication, TestEnginePhoto)
 #include "test_engine_photo.moc"

@@ -160,5 +160,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFormatRegistration)
+VK_TEST_MAIN(QCoreApplication, TestFormatRegistration)
 #include "test_format_registration.moc"

@@ -279,5 +279,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestHostileFiles)
+VK_TEST_MAIN(QCoreApplication, TestHostileFiles)
 #include "test_hostile_files.moc"

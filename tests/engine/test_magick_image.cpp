@@ -376,5 +376,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestMagickImage)
+VK_TEST_MAIN(QGuiApplication, TestMagickImage)
 #include "test_magick_image.moc"

@@ -170,5 +170,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(PictureRegistryTest)
+VK_TEST_MAIN(QCoreApplication, PictureRegistryTest)
 #include "test_picture_registry.moc"

@@ -217,5 +217,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(QtGraphicTest)
+VK_TEST_MAIN(QCoreApplication, QtGraphicTest)
 #include "test_qt_graphic.moc"

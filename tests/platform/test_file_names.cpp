@@ -80,5 +80,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFileNames)
+VK_TEST_MAIN(QCoreApplication, TestFileNames)
 #include "test_file_names.moc"

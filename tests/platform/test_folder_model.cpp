@@ -227,5 +227,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFolderModel)
+VK_TEST_MAIN(QCoreApplication, TestFolderModel)
 #include "test_folder_model.moc"

@@ -44,5 +44,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFolderScan)
+VK_TEST_MAIN(QCoreApplication, TestFolderScan)
 #include "test_folder_scan.moc"

@@ -8,8 +8,8 @@
 
 #include "platform/FileNames.h"
 #include "platform/RegularFile.h"
-#include "support/ImageFiles.h"
 #include "support/TestMain.h"
+#include "support/TextFiles.h"
 
 class TestRegularFile : public QObject {
     Q_OBJECT
@@ -42,5 +42,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestRegularFile)
+VK_TEST_MAIN(QCoreApplication, TestRegularFile)
 #include "test_regular_file.moc"

@@ -12,9 +12,9 @@
 #include <QTest>
 
 #include "platform/SafeWrite.h"
-#include "settings/TextFiles.h"
 #include "support/FileSystems.h"
 #include "support/TestMain.h"
+#include "support/TextFiles.h"
 
 namespace {
 
@@ -234,5 +234,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestSafeWrite)
+VK_TEST_MAIN(QCoreApplication, TestSafeWrite)
 #include "test_safe_write.moc"

@@ -9,8 +9,8 @@
 #include <QTest>
 
 #include "platform/PrivateProfile.h"
-#include "settings/TextFiles.h"
 #include "support/TestMain.h"
+#include "support/TextFiles.h"
 
 namespace {
 
@@ -257,5 +257,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestPrivateProfile)
+VK_TEST_MAIN(QCoreApplication, TestPrivateProfile)
 #include "test_private_profile.moc"

@@ -14,10 +14,10 @@
 
 #include "platform/Errors.h"
 #include "settings/Settings.h"
-#include "settings/TextFiles.h"
 #include "support/FileSystems.h"
 #include "support/Raises.h"
 #include "support/TestMain.h"
+#include "support/TextFiles.h"
 
 Q_DECLARE_METATYPE(TSettings)
 
@@ -287,5 +287,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestSettings)
+VK_TEST_MAIN(QCoreApplication, TestSettings)
 #include "test_settings.moc"

@@ -11,9 +11,9 @@
 #include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
-#include "settings/TextFiles.h"
 #include "support/Raises.h"
 #include "support/TestMain.h"
+#include "support/TextFiles.h"
 
 using vk_test::Contents;
 using vk_test::RaisedText;
@@ -124,5 +124,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestSettingsLocation)
+VK_TEST_MAIN(QCoreApplication, TestSettingsLocation)
 #include "test_settings_location.moc"

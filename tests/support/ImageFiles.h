@@ -3,11 +3,13 @@
 // Pictures the tests make themselves.
 
 #include <QColor>
-#include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+
+#include "support/TextFiles.h"
 
 namespace vk_test {
 
@@ -22,18 +24,18 @@ inline QImage CornerImage(int width, int height) {
     return image;
 }
 
+// A photograph-like picture: a plain ground, transparent or blue, with a red disc for detail.
+inline QImage PhotoImage(int Width, int Height, bool Transparent = false) {
+    QImage image(Width, Height, Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    image.fill(Transparent ? Qt::transparent : QColor(40, 90, 160));
+    QPainter painter(&image);
+    painter.setBrush(QColor(200, 60, 30));
+    painter.drawEllipse(QRect(Width / 4, Height / 4, Width / 2, Height / 2));
+    return image;
+}
+
 inline bool WriteImage(const QString& path, int width, int height, const char* format) {
     return CornerImage(width, height).save(path, format);
-}
-
-inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-inline QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A GIF of `frames` frames, made by the engine's own command-line tool.

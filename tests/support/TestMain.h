@@ -3,7 +3,7 @@
 // Runs a Qt Test class in a private HOME, so that no test touches the real desktop, the user's
 // settings or another test's files.
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,10 +45,13 @@ inline void FreeClosed() {
 
 } // namespace vk_test
 
-#define VK_TEST_MAIN(TestClass)                                                                    \
+// Runs TestClass under the least application it needs: QCoreApplication; QGuiApplication for
+// pixmaps, icons, fonts or the clipboard; QApplication, or the program's TApplication, for widgets.
+// A test given one of the last includes its header itself.
+#define VK_TEST_MAIN(Application, TestClass)                                                       \
     int main(int argc, char** argv) {                                                              \
         vk_test::PrivateHome home;                                                                 \
-        QApplication app(argc, argv);                                                              \
+        Application app(argc, argv);                                                               \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }

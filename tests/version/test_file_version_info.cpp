@@ -651,5 +651,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFileVersionInfo)
+VK_TEST_MAIN(QCoreApplication, TestFileVersionInfo)
 #include "test_file_version_info.moc"

@@ -62,5 +62,5 @@ private slots:
     }
 };
 
-VK_TEST_MAIN(TestFuzzCorpus)
+VK_TEST_MAIN(QCoreApplication, TestFuzzCorpus)
 #include "test_fuzz_corpus.moc"

@@ -1,6 +1,7 @@
 #pragma once
 
-// Writing and reading whole files byte for byte, for tests that check exact file contents.
+// Writing and reading whole files byte for byte, and the settings file's texts, for tests that
+// make files or check exact file contents.
 
 #include <QByteArray>
 #include <QFile>
@@ -9,6 +10,7 @@
 
 namespace vk_test {
 
+// A file that cannot be stored fails the test; a missing one reads as a text no file holds.
 inline void Store(const QString& Path, const QByteArray& Bytes) {
     QFile file(Path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -18,6 +20,17 @@ inline void Store(const QString& Path, const QByteArray& Bytes) {
 inline QByteArray Contents(const QString& Path) {
     QFile file(Path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+}
+
+// The same for callers that check the outcome themselves.
+inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The keys a save writes after FILES_AT_ONCE, at their defaults.
