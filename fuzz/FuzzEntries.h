@@ -1,6 +1,6 @@
 #pragma once
 
-// What the fuzz targets and the corpus replay (tests/platform/test_fuzz_corpus) run on one input:
+// What the fuzz targets and the corpus replay (tests/version/test_fuzz_corpus) run on one input:
 // the same calls ReadFileVersionInfo makes, on bytes instead of a file.
 
 #include <cstddef>
