@@ -47,9 +47,9 @@ bool EditPasteUpdate(const TCommandState& State) {
     return State.Idle && State.ClipboardHasFiles;
 }
 
-const std::array<TCommandEntry, CommandCount>& CommandTable() {
+const std::array<TCommandEntry, kCommandCount>& CommandTable() {
     using enum TCommandId;
-    static const std::array<TCommandEntry, CommandCount> table{{
+    static const std::array<TCommandEntry, kCommandCount> table{{
         {AddFile, "AddFile", "File", "Add file", "&Add file", "Add file(s) to the list ", "", 0,
          AddFileUpdate},
         {AddFolderAct, "AddFolderAct", "File", "Add folder", "Add f&older",

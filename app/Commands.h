@@ -61,8 +61,8 @@ struct TCommandEntry {
     TEnablingRule Rule;
 };
 
-constexpr int CommandCount = 10;
-const std::array<TCommandEntry, CommandCount>& CommandTable();
+constexpr int kCommandCount = 10;
+const std::array<TCommandEntry, kCommandCount>& CommandTable();
 const TCommandEntry& CommandEntry(TCommandId Id);
 
 // The window's command list: one action per command, carrying its caption, hint, shortcut and
@@ -88,6 +88,6 @@ public:
 
 private:
     TStateSource FState;
-    std::array<QAction*, CommandCount> FActions{};
-    std::array<std::function<void()>, CommandCount> FHandlers;
+    std::array<QAction*, kCommandCount> FActions{};
+    std::array<std::function<void()>, kCommandCount> FHandlers;
 };

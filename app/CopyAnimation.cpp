@@ -8,18 +8,18 @@
 
 namespace {
 
-constexpr int FrameMilliseconds = 60;
-constexpr QSize FolderSize(56, 40);
+constexpr int kFrameMilliseconds = 60;
+constexpr QSize kFolderSize(56, 40);
 // The narrowest width that shows both folders at full size with room between them.
-constexpr int FullWidth = 2 * (8 + FolderSize.width()) + 40;
+constexpr int kFullWidth = 2 * (8 + kFolderSize.width()) + 40;
 
 } // namespace
 
 TCopyAnimation::TCopyAnimation(QWidget* Parent) : QWidget(Parent) {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
-    FTimer.setInterval(FrameMilliseconds);
+    FTimer.setInterval(kFrameMilliseconds);
     connect(&FTimer, &QTimer::timeout, this, [this] {
-        FFrame = (FFrame + 1) % FrameCount;
+        FFrame = (FFrame + 1) % kFrameCount;
         update();
     });
     hide();
@@ -40,21 +40,21 @@ void TCopyAnimation::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     // A narrow status area gets the same flight drawn smaller.
-    const qreal scale = std::min(1.0, width() / qreal(FullWidth));
+    const qreal scale = std::min(1.0, width() / qreal(kFullWidth));
     if (scale <= 0) {
         return;
     }
     painter.scale(scale, scale);
     const qreal span = width() / scale;
-    const qreal top = (height() / scale - FolderSize.height()) / 2.0 + 6;
-    const QRectF from(8, top, FolderSize.width(), FolderSize.height());
-    const QRectF to(span - 8 - FolderSize.width(), top, FolderSize.width(), FolderSize.height());
+    const qreal top = (height() / scale - kFolderSize.height()) / 2.0 + 6;
+    const QRectF from(8, top, kFolderSize.width(), kFolderSize.height());
+    const QRectF to(span - 8 - kFolderSize.width(), top, kFolderSize.width(), kFolderSize.height());
     DrawFolder(painter, from);
     DrawFolder(painter, to);
 
     // Two sheets on their way, half a flight apart, each along an arc from folder to folder.
-    for (const int offset : {0, FrameCount / 2}) {
-        const qreal t = ((FFrame + offset) % FrameCount) / qreal(FrameCount - 1);
+    for (const int offset : {0, kFrameCount / 2}) {
+        const qreal t = ((FFrame + offset) % kFrameCount) / qreal(kFrameCount - 1);
         const qreal x = from.center().x() + (to.center().x() - from.center().x()) * t;
         const qreal lift = std::sin(t * M_PI) * (top - 4);
         DrawSheet(painter, QPointF(x, from.top() + 6 - lift), (t - 0.5) * 40);

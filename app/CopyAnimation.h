@@ -15,7 +15,7 @@ public:
     bool Playing() const { return FTimer.isActive(); }
     int Frame() const { return FFrame; }
 
-    static constexpr int FrameCount = 34;
+    static constexpr int kFrameCount = 34;
 
 protected:
     void paintEvent(QPaintEvent* Event) override;

@@ -15,7 +15,7 @@ struct TIconSource {
 // Indices as in the command table. Adding a file or a folder to the list, the defaults, a run
 // and a preview have no freedesktop icon of their meaning: themes draw document-open as a
 // folder, and system-run, preferences-system and print preview mean other things.
-constexpr std::array<TIconSource, 9> CommandIcons{{
+constexpr std::array<TIconSource, 9> kCommandIcons{{
     {nullptr, ":/icons/add-file.svg"},
     {nullptr, ":/icons/add-folder.svg"},
     {"edit-clear", ":/icons/clear.svg"},
@@ -27,7 +27,7 @@ constexpr std::array<TIconSource, 9> CommandIcons{{
     {"edit-paste", ":/icons/paste.svg"},
 }};
 
-constexpr std::array<TIconSource, 6> FileTypeIcons{{
+constexpr std::array<TIconSource, 6> kFileTypeIcons{{
     {"image-bmp", ":/icons/type-bmp.svg"},
     {"image-jpeg", ":/icons/type-jpg.svg"},
     {"image-png", ":/icons/type-png.svg"},
@@ -57,12 +57,12 @@ QIcon IconFrom(const TIconSource& Source, std::initializer_list<int> Sizes) {
 } // namespace
 
 QIcon CommandIcon(int IconIndex) {
-    return IconFrom(CommandIcons.at(static_cast<std::size_t>(IconIndex)), {16, 32});
+    return IconFrom(kCommandIcons.at(static_cast<std::size_t>(IconIndex)), {16, 32});
 }
 
 QIcon FileTypeIcon(int IconIndex) {
-    const std::size_t index = IconIndex >= 0 && IconIndex < static_cast<int>(FileTypeIcons.size())
+    const std::size_t index = IconIndex >= 0 && IconIndex < static_cast<int>(kFileTypeIcons.size())
                                   ? static_cast<std::size_t>(IconIndex)
-                                  : FileTypeIcons.size() - 1;
-    return IconFrom(FileTypeIcons[index], {16});
+                                  : kFileTypeIcons.size() - 1;
+    return IconFrom(kFileTypeIcons[index], {16});
 }

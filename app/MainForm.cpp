@@ -34,10 +34,10 @@
 
 namespace {
 
-constexpr QSize FormSize(714, 327);
+constexpr QSize kFormSize(714, 327);
 // How long a window manager is given to frame the window.
-constexpr int FrameLooks = 20;
-constexpr int FrameLookMilliseconds = 100;
+constexpr int kFrameLooks = 20;
+constexpr int kFrameLookMilliseconds = 100;
 
 } // namespace
 
@@ -63,7 +63,7 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent), FHelpPage(HelpPageP
     setCentralWidget(central);
     CreateStatusBar();
     setTabOrder(ListView, CancelButton);
-    resize(FormSize);
+    resize(kFormSize);
 
     FClipboardHasFiles = HoldsFileList(QGuiApplication::clipboard()->mimeData());
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
@@ -82,7 +82,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::BindCommands() {
     using enum TCommandId;
-    const std::array<std::pair<TCommandId, void (TMainForm::*)()>, CommandCount> handlers{{
+    const std::array<std::pair<TCommandId, void (TMainForm::*)()>, kCommandCount> handlers{{
         {AddFile, &TMainForm::AddFileExecute},
         {AddFolderAct, &TMainForm::AddFolderActExecute},
         {Defaults, &TMainForm::DefaultsExecute},
@@ -181,7 +181,7 @@ void TMainForm::showEvent(QShowEvent* Event) {
     if (!FPlaced) {
         FPlaced = true;
         PlaceOnDesktop();
-        AwaitFrame(FrameLooks);
+        AwaitFrame(kFrameLooks);
     }
 }
 
@@ -194,7 +194,7 @@ void TMainForm::AwaitFrame(int Looks) {
     if (FrameSize() != FPlacedFrame) {
         PlaceOnDesktop();
     } else if (Looks > 0) {
-        QTimer::singleShot(FrameLookMilliseconds, this, [this, Looks] { AwaitFrame(Looks - 1); });
+        QTimer::singleShot(kFrameLookMilliseconds, this, [this, Looks] { AwaitFrame(Looks - 1); });
     }
 }
 
@@ -205,11 +205,11 @@ QSize TMainForm::FrameSize() const {
 void TMainForm::PlaceOnDesktop() {
     // The design size is the outer size, frame included, centred on the desktop.
     FPlacedFrame = FrameSize();
-    resize(FormSize - FPlacedFrame);
+    resize(kFormSize - FPlacedFrame);
     FPlacedSize = size();
     if (const QScreen* desktop = screen()) {
         const QRect area = desktop->availableGeometry();
-        move(area.center() - QPoint(FormSize.width() / 2, FormSize.height() / 2));
+        move(area.center() - QPoint(kFormSize.width() / 2, kFormSize.height() / 2));
     }
 }
 

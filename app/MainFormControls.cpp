@@ -20,8 +20,8 @@
 
 namespace {
 
-constexpr QSize ToolButtonSize(96, 52);
-constexpr int StatusGBHeight = 70;
+constexpr QSize kToolButtonSize(96, 52);
+constexpr int kStatusGBHeight = 70;
 
 } // namespace
 
@@ -47,7 +47,7 @@ void TMainForm::CreateToolBar() {
         ToolBar->addAction(FCommands->Action(id));
         QWidget* button = ToolBar->widgetForAction(FCommands->Action(id));
         button->setObjectName(QString::fromLatin1(name));
-        button->setFixedSize(ToolButtonSize);
+        button->setFixedSize(kToolButtonSize);
         button->setAccessibleName(QString::fromUtf8(CommandEntry(id).Caption));
     }
     // The button that offers the commands a narrow window cannot show.
@@ -111,7 +111,7 @@ void TMainForm::CreateStatusGroup() {
     StatusGB = new QGroupBox(QStringLiteral("Status Report"), this);
     StatusGB->setObjectName(QStringLiteral("StatusGB"));
     StatusGB->setAccessibleName(StatusGB->title());
-    StatusGB->setFixedHeight(StatusGBHeight);
+    StatusGB->setFixedHeight(kStatusGBHeight);
     const auto label = [this](const char* Name, const QString& Text, QPoint At) {
         auto* made = new QLabel(Text, StatusGB);
         made->setObjectName(QString::fromLatin1(Name));
@@ -120,9 +120,9 @@ void TMainForm::CreateStatusGroup() {
         return made;
     };
     StatusLabel1 =
-        label("StatusLabel1", QStringLiteral("Ready to get files"), StatusLabelPlaces[0]);
-    StatusLabel2 = label("StatusLabel2", QString(), StatusLabelPlaces[1]);
-    StatusLabel3 = label("StatusLabel3", QString(), StatusLabelPlaces[2]);
+        label("StatusLabel1", QStringLiteral("Ready to get files"), kStatusLabelPlaces[0]);
+    StatusLabel2 = label("StatusLabel2", QString(), kStatusLabelPlaces[1]);
+    StatusLabel3 = label("StatusLabel3", QString(), kStatusLabelPlaces[2]);
 
     Animate = new TCopyAnimation(StatusGB);
     Animate->setObjectName(QStringLiteral("Animate"));

@@ -24,10 +24,10 @@ QString FilesProcessedText(int Done, int Total) {
 // The first few reasons, and how many more: a tooltip, and what a screen reader reads of the
 // label, stay short however many files a run could not read or write.
 QString ReasonsTip(const QStringList& Reasons) {
-    constexpr qsizetype Shown = 5;
-    QStringList lines = Reasons.mid(0, Shown);
-    if (Reasons.size() > Shown) {
-        lines << QStringLiteral("and %1 more").arg(Reasons.size() - Shown);
+    constexpr qsizetype kShown = 5;
+    QStringList lines = Reasons.mid(0, kShown);
+    if (Reasons.size() > kShown) {
+        lines << QStringLiteral("and %1 more").arg(Reasons.size() - kShown);
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -7,15 +7,15 @@
 
 namespace {
 
-constexpr QRect AnimateDesign(280, 8, 272, 60);
-constexpr QRect CancelDesign(580, 28, 75, 25);
+constexpr QRect kAnimateDesign(280, 8, 272, 60);
+constexpr QRect kCancelDesign(580, 28, 75, 25);
 // Between Cancel and the group's right edge, and between a text and Cancel beside it.
-constexpr int EdgeMargin = 8;
-constexpr int TextGap = 8;
+constexpr int kEdgeMargin = 8;
+constexpr int kTextGap = 8;
 // Between the animation and Cancel, as the design has it.
-constexpr int AnimateGap = CancelDesign.left() - AnimateDesign.right() - 1;
+constexpr int kAnimateGap = kCancelDesign.left() - kAnimateDesign.right() - 1;
 // Narrower than this the animation would be a speck: it is left out.
-constexpr int AnimateMinimumWidth = 96;
+constexpr int kAnimateMinimumWidth = 96;
 
 int WidestText(const QFontMetrics& Metrics, std::initializer_list<QString> Texts) {
     int widest = 0;
@@ -28,18 +28,18 @@ int WidestText(const QFontMetrics& Metrics, std::initializer_list<QString> Texts
 } // namespace
 
 TStatusPlaces StatusPlacesFor(int Width) {
-    QRect cancel = CancelDesign;
-    cancel.moveLeft(std::min(CancelDesign.left(), Width - EdgeMargin - CancelDesign.width()));
-    QRect animate = AnimateDesign;
-    const int room = cancel.left() - AnimateGap - AnimateDesign.left();
-    animate.setWidth(room < AnimateMinimumWidth ? 0 : std::min(room, AnimateDesign.width()));
+    QRect cancel = kCancelDesign;
+    cancel.moveLeft(std::min(kCancelDesign.left(), Width - kEdgeMargin - kCancelDesign.width()));
+    QRect animate = kAnimateDesign;
+    const int room = cancel.left() - kAnimateGap - kAnimateDesign.left();
+    animate.setWidth(room < kAnimateMinimumWidth ? 0 : std::min(room, kAnimateDesign.width()));
     return {animate, cancel};
 }
 
 int StatusGroupMinimumWidth(const QFontMetrics& Metrics) {
     // The longest texts of each label, with counts of six digits.
     const QString count = QStringLiteral("999999");
-    const int labels = StatusLabelPlaces[0].x();
+    const int labels = kStatusLabelPlaces[0].x();
     const int idle = std::max(
         labels +
             WidestText(Metrics, {QStringLiteral("Please wait while getting list of files..."),
@@ -47,15 +47,15 @@ int StatusGroupMinimumWidth(const QFontMetrics& Metrics) {
                                  QStringLiteral("Images wating to be processed: %1").arg(count),
                                  QStringLiteral("Files Processed: %1").arg(count),
                                  QStringLiteral("Non Supported files: %1").arg(count)}),
-        StatusLabelPlaces[2].x() +
+        kStatusLabelPlaces[2].x() +
             WidestText(Metrics, {QStringLiteral("Not written: %1").arg(count)}));
     // A run shows "Processing..." over the count of the run before; Cancel stands to the right.
     const int running =
         labels +
         WidestText(Metrics, {QStringLiteral("Processing..."),
                              QStringLiteral("Non Supported files: %1").arg(count)}) +
-        TextGap + CancelDesign.width();
-    return std::max(idle, running) + EdgeMargin;
+        kTextGap + kCancelDesign.width();
+    return std::max(idle, running) + kEdgeMargin;
 }
 
 TStatusPanel::TStatusPanel(int DesignWidth, int MinimumWidth, bool KeepsText, QWidget* Parent)

@@ -10,7 +10,7 @@ class QFontMetrics;
 
 // The status group's labels stand at these places whatever the group's width: StatusLabel1,
 // StatusLabel2 and StatusLabel3 (the outputs not written).
-constexpr std::array<QPoint, 3> StatusLabelPlaces{{{88, 20}, {88, 40}, {280, 40}}};
+constexpr std::array<QPoint, 3> kStatusLabelPlaces{{{88, 20}, {88, 40}, {280, 40}}};
 
 // Where the copy animation and Cancel stand in a status group Width pixels wide.
 struct TStatusPlaces {

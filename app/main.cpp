@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int ExitUsage = 2;
+constexpr int kExitUsage = 2;
 
 // The working folder as the system's bytes; empty when it is gone.
 QByteArray WorkingFolder() {
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     if (!commandLine.Error.isEmpty()) {
         std::fprintf(stderr, "vellumkite: %s\nUsage: vellumkite [FILE|FOLDER]...\n",
                      EncodeFileName(commandLine.Error).constData());
-        return ExitUsage;
+        return kExitUsage;
     }
     std::optional<TStartUp> modules;
     try {

@@ -17,7 +17,7 @@ struct TReducedScale {
     int Eighths;
     int Denominator;
 };
-constexpr std::array<TReducedScale, 4> ReducedScales = {{{1, 8}, {2, 4}, {3, 3}, {4, 2}}};
+constexpr std::array<TReducedScale, 4> kReducedScales = {{{1, 8}, {2, 4}, {3, 3}, {4, 2}}};
 
 } // namespace
 
@@ -41,7 +41,7 @@ TDimensions ScaledByEighths(TDimensions Stored, int Eighths) {
 }
 
 std::optional<TDimensions> SmallestJpegDecodeHint(TDimensions Stored, TDimensions AtLeast) {
-    for (const TReducedScale scale : ReducedScales) {
+    for (const TReducedScale scale : kReducedScales) {
         const TDimensions made = ScaledByEighths(Stored, scale.Eighths);
         if (made.Width < AtLeast.Width || made.Height < AtLeast.Height) {
             continue;

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::array<TOutputFormatInfo, 7> Formats = {{
+constexpr std::array<TOutputFormatInfo, 7> kFormats = {{
     {"JPEG", "jpg", true, false},
     {"PNG", "png", false, true},
     {"WEBP", "webp", true, true},
@@ -25,7 +25,7 @@ struct TExtensionFormat {
 };
 
 // The extensions whose format a run writes as it found it.
-constexpr std::array<TExtensionFormat, 9> SameFormats = {{
+constexpr std::array<TExtensionFormat, 9> kSameFormats = {{
     {"jpg", TOutputFormat::Jpeg},
     {"jpeg", TOutputFormat::Jpeg},
     {"png", TOutputFormat::Png},
@@ -40,7 +40,7 @@ constexpr std::array<TExtensionFormat, 9> SameFormats = {{
 } // namespace
 
 const TOutputFormatInfo& FormatInfo(TOutputFormat Format) {
-    return Formats[static_cast<std::size_t>(Format)];
+    return kFormats[static_cast<std::size_t>(Format)];
 }
 
 TOutputFormat OutputFormatFor(std::int32_t Choice, const QString& SourceExtension) {
@@ -52,7 +52,7 @@ TOutputFormat OutputFormatFor(std::int32_t Choice, const QString& SourceExtensio
     case ofAvif:
         return TOutputFormat::Avif;
     case ofSameAsSource:
-        for (const TExtensionFormat& same : SameFormats) {
+        for (const TExtensionFormat& same : kSameFormats) {
             if (SourceExtension.compare(QLatin1String(same.Extension), Qt::CaseInsensitive) == 0) {
                 return same.Format;
             }

@@ -16,7 +16,7 @@ struct TSizeProperties {
 };
 
 // Indexed by TOutputSize.
-constexpr TSizeProperties Sizes[] = {
+constexpr TSizeProperties kSizes[] = {
     {"Thumbnail", "Thumb_", &TSettings::ThumbWidth, &TSettings::ThumbHeight,
      &TSettings::ProcessThumb},
     {"Medium", "Medium_", &TSettings::MediumWidth, &TSettings::MediumHeight,
@@ -25,7 +25,7 @@ constexpr TSizeProperties Sizes[] = {
 };
 
 const TSizeProperties& PropertiesOf(TOutputSize Size) {
-    return Sizes[Size];
+    return kSizes[Size];
 }
 
 } // namespace

@@ -17,7 +17,7 @@ enum TOutputSize : std::uint8_t {
 };
 
 // The order in which a run makes the sizes of one file: each is scaled from the one before.
-inline constexpr std::array<TOutputSize, 3> RunOrder = {osLarge, osMedium, osThumb};
+inline constexpr std::array<TOutputSize, 3> kRunOrder = {osLarge, osMedium, osThumb};
 
 // "Thumbnail", "Medium" or "Large".
 QString SizeFolderName(TOutputSize Size);

@@ -118,7 +118,7 @@ void TOutputTree::Claim(const QString& OutputPath, const QString& SourcePath) {
 
 QStringList TOutputTree::OwnFolders() const {
     QStringList folders{FRoot};
-    for (const TOutputSize size : RunOrder) {
+    for (const TOutputSize size : kRunOrder) {
         folders << SizeFolder(size);
     }
     return folders;
@@ -126,7 +126,7 @@ QStringList TOutputTree::OwnFolders() const {
 
 QString TOutputTree::MakeSizeFolders(const TSettings& RunSettings) const {
     std::optional<SafeWrite::TOpenedFolder> root; // made with the first size switched on
-    for (const TOutputSize size : RunOrder) {
+    for (const TOutputSize size : kRunOrder) {
         if (!SizeEnabled(RunSettings, size)) {
             continue;
         }

@@ -76,7 +76,7 @@ TEncodedOutput ResizeAndSave(TEnginePhoto& Photo, TDimensions& Current,
 
 TOutputPlan PlanFor(const TSettings& RunSettings) {
     TOutputPlan plan;
-    for (const TOutputSize size : RunOrder) {
+    for (const TOutputSize size : kRunOrder) {
         if (SizeEnabled(RunSettings, size)) {
             plan.Sizes.push_back({size, SizeBox(RunSettings, size)});
         }

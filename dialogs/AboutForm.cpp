@@ -19,18 +19,18 @@
 namespace {
 
 // The client area the window is laid out for, in device-independent pixels.
-constexpr QSize ClientSize(460, 440);
-constexpr QSize LogoSize(250, 32);
+constexpr QSize kClientSize(460, 440);
+constexpr QSize kLogoSize(250, 32);
 
 // The credits name what the program is built on; each link is the site of one of them, in the
 // order the credit lines name them.
-const QString Notice = QStringLiteral("Copyright \u00a9 2026 The Vellumkite authors");
-const QString Credit1 = QStringLiteral("Pictures decoded and resized by ImageMagick.");
-const QString Credit2 = QStringLiteral("Window built with Qt; colour profiles by Little CMS.");
-const QString Site1 = QStringLiteral("imagemagick.org");
-const QString Site2 = QStringLiteral("www.qt.io");
-const QString Site3 = QStringLiteral("www.littlecms.com");
-const QString Footer = QStringLiteral(
+const QString kNotice = QStringLiteral("Copyright \u00a9 2026 The Vellumkite authors");
+const QString kCredit1 = QStringLiteral("Pictures decoded and resized by ImageMagick.");
+const QString kCredit2 = QStringLiteral("Window built with Qt; colour profiles by Little CMS.");
+const QString kSite1 = QStringLiteral("imagemagick.org");
+const QString kSite2 = QStringLiteral("www.qt.io");
+const QString kSite3 = QStringLiteral("www.littlecms.com");
+const QString kFooter = QStringLiteral(
     "\u00a9 2026 The Vellumkite authors. Free software under the GNU GPL 3 or later.");
 
 // Verdana 8 point where the desktop has Verdana, otherwise the desktop's own font at 8 point.
@@ -72,7 +72,7 @@ TAboutForm::TAboutForm(QWidget* Parent) : QDialog(Parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint);
     setFont(AboutFont());
-    setFixedSize(ClientSize);
+    setFixedSize(kClientSize);
     if (const QScreen* desktop = screen())
         move(desktop->availableGeometry().center() - rect().center());
 
@@ -87,7 +87,7 @@ TAboutForm::TAboutForm(QWidget* Parent) : QDialog(Parent) {
     CloseButton->setDefault(true);
     connect(CloseButton, &QPushButton::clicked, this, &TAboutForm::CloseButtonClick);
 
-    FooterLabel = LabelAt(this, Footer, 8, 416);
+    FooterLabel = LabelAt(this, kFooter, 8, 416);
     FooterLabel->setObjectName(QStringLiteral("FooterLabel"));
     SetTextColour(FooterLabel, QColor(0x80, 0x80, 0x80));
 
@@ -99,7 +99,7 @@ void TAboutForm::CreatePanel() {
     Panel = new QFrame(this);
     Panel->setObjectName(QStringLiteral("Panel"));
     Panel->setAccessibleName(QStringLiteral("Vellumkite"));
-    Panel->setGeometry(0, 0, ClientSize.width(), 41);
+    Panel->setGeometry(0, 0, kClientSize.width(), 41);
     // White with black text whatever the desktop's colours are, as the logo is drawn for white.
     QPalette white = Panel->palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -113,7 +113,7 @@ void TAboutForm::CreatePanel() {
     Icon->setGeometry(4, 4, 360, 32);
     Icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Icon->setPixmap(
-        QIcon(QStringLiteral(":/about/logo.svg")).pixmap(LogoSize, devicePixelRatioF()));
+        QIcon(QStringLiteral(":/about/logo.svg")).pixmap(kLogoSize, devicePixelRatioF()));
 
     BuildLabel = LabelAt(Panel, QStringLiteral("Build "), 392, 28);
     BuildLabel->setObjectName(QStringLiteral("BuildLabel"));
@@ -144,7 +144,7 @@ void TAboutForm::CreateGuide() {
     Bevel2->setObjectName(QStringLiteral("Bevel2"));
     Bevel2->setGeometry(8, 144, 441, 10);
 
-    NoticeLabel = LabelAt(this, Notice, 8, 168);
+    NoticeLabel = LabelAt(this, kNotice, 8, 168);
     NoticeLabel->setObjectName(QStringLiteral("NoticeLabel"));
     NoticeLabel->setFont(Bold(font()));
     NoticeLabel->adjustSize();
@@ -156,14 +156,14 @@ void TAboutForm::CreateCredits() {
     GroupBox1->setAccessibleName(QStringLiteral("Credits"));
     GroupBox1->setGeometry(8, 196, 441, 125);
 
-    CreditLabel1 = LabelAt(GroupBox1, Credit1, 8, 24);
+    CreditLabel1 = LabelAt(GroupBox1, kCredit1, 8, 24);
     CreditLabel1->setObjectName(QStringLiteral("CreditLabel1"));
-    CreditLabel2 = LabelAt(GroupBox1, Credit2, 8, 44);
+    CreditLabel2 = LabelAt(GroupBox1, kCredit2, 8, 44);
     CreditLabel2->setObjectName(QStringLiteral("CreditLabel2"));
 
-    URL1 = CreateLink(QStringLiteral("URL1"), Site1, 68);
-    URL2 = CreateLink(QStringLiteral("URL2"), Site2, 84);
-    URL3 = CreateLink(QStringLiteral("URL3"), Site3, 100);
+    URL1 = CreateLink(QStringLiteral("URL1"), kSite1, 68);
+    URL2 = CreateLink(QStringLiteral("URL2"), kSite2, 84);
+    URL3 = CreateLink(QStringLiteral("URL3"), kSite3, 100);
 }
 
 TLinkLabel* TAboutForm::CreateLink(const QString& Name, const QString& Site, int Y) {

@@ -18,9 +18,9 @@
 namespace {
 
 // The client area the dialog is laid out for, in device-independent pixels.
-constexpr QSize ClientSize(276, 309);
-constexpr int PanelHeight = 41;
-constexpr int TreeIndent = 19;
+constexpr QSize kClientSize(276, 309);
+constexpr int kPanelHeight = 41;
+constexpr int kTreeIndent = 19;
 
 // A file URL that keeps every byte of Path, also where the name is not UTF-8.
 QUrl FolderUrl(const QString& Path) {
@@ -38,7 +38,7 @@ TAddFolderForm::TAddFolderForm(QWidget* Parent, TErrorReport Report)
     setWindowTitle(QStringLiteral("Add folder"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(ClientSize);
+    setFixedSize(kClientSize);
     // Centred on the desktop rather than over the window that opens it.
     if (const QScreen* desktop = screen())
         move(desktop->availableGeometry().center() - rect().center());
@@ -48,16 +48,16 @@ TAddFolderForm::TAddFolderForm(QWidget* Parent, TErrorReport Report)
     ShellTV->setAccessibleName(QStringLiteral("Folders"));
     ShellTV->setHeaderHidden(true);
     ShellTV->setRootIsDecorated(false);
-    ShellTV->setIndentation(TreeIndent);
+    ShellTV->setIndentation(kTreeIndent);
     ShellTV->setUniformRowHeights(true);
     ShellTV->setEditTriggers(QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::SelectedClicked);
     ShellTV->setContextMenuPolicy(Qt::CustomContextMenu);
     ShellTV->setModel(Folders);
-    ShellTV->setGeometry(0, 0, ClientSize.width(), ClientSize.height() - PanelHeight);
+    ShellTV->setGeometry(0, 0, kClientSize.width(), kClientSize.height() - kPanelHeight);
     // Created after the tree, so that Tab goes from the tree to OK and then Cancel.
     Panel = CreatePanel();
-    Panel->setGeometry(0, ClientSize.height() - PanelHeight, ClientSize.width(), PanelHeight);
+    Panel->setGeometry(0, kClientSize.height() - kPanelHeight, kClientSize.width(), kPanelHeight);
 
     connect(ShellTV->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TAddFolderForm::ShellTVChange);

@@ -24,13 +24,13 @@ namespace {
 
 // The client area the dialog is laid out for, in device-independent pixels (the platform
 // scales them on a high-density screen).
-constexpr QSize ClientSize(369, 412);
+constexpr QSize kClientSize(369, 412);
 
-constexpr int Increment = 5;
-constexpr int MaxQuality = 100;
-constexpr int MaxDimension = 2000;
+constexpr int kIncrement = 5;
+constexpr int kMaxQuality = 100;
+constexpr int kMaxDimension = 2000;
 
-const QString RestoreQuestion =
+const QString kRestoreQuestion =
     QStringLiteral("Are you sure you want to restore default settings ?");
 
 // The quality reads at a glance: half as large again as the dialog's text.
@@ -101,7 +101,7 @@ void TDefaultsForm::FormCreate() {
 
 QGroupBox* TDefaultsForm::CreateQualityGroup() {
     auto* group = new QGroupBox(QStringLiteral("JPG &quality"));
-    JPGQualitySE = new TSpinEdit(0, MaxQuality, Increment);
+    JPGQualitySE = new TSpinEdit(0, kMaxQuality, kIncrement);
     JPGQualitySE->setFont(LargerFont(JPGQualitySE->font()));
     JPGQualitySE->setAccessibleName(QStringLiteral("JPG quality"));
     Label1 = new QLabel(QStringLiteral("Note: Higher quality causes greater image size"));
@@ -135,9 +135,9 @@ QGroupBox* TDefaultsForm::CreateDimensionsGroup(const QString& Caption, const QS
                                                 TSpinEdit*& WidthSE, TSpinEdit*& HeightSE,
                                                 QCheckBox*& ProcessCB) {
     auto* group = new QGroupBox(Caption);
-    WidthSE = new TSpinEdit(1, MaxDimension, Increment);
+    WidthSE = new TSpinEdit(1, kMaxDimension, kIncrement);
     WidthSE->setAccessibleName(SizeName + QStringLiteral(" width (px)"));
-    HeightSE = new TSpinEdit(1, MaxDimension, Increment);
+    HeightSE = new TSpinEdit(1, kMaxDimension, kIncrement);
     HeightSE->setAccessibleName(SizeName + QStringLiteral(" height (px)"));
     ProcessCB = new QCheckBox(QStringLiteral("Include in resizing"));
     ProcessCB->setAccessibleName(QStringLiteral("Include %1 in resizing").arg(SizeName.toLower()));
@@ -172,7 +172,7 @@ QFrame* TDefaultsForm::CreatePanel() {
 
 // Fixed and centred on the desktop; larger only when the desktop's fonts need more room.
 void TDefaultsForm::SetFixedClientSize() {
-    setFixedSize(ClientSize.expandedTo(sizeHint()));
+    setFixedSize(kClientSize.expandedTo(sizeHint()));
     if (const QScreen* desktop = screen())
         move(desktop->availableGeometry().center() - rect().center());
 }
@@ -226,7 +226,7 @@ void TDefaultsForm::CancelButtonClick() {
 // Stored at once: Cancel afterwards keeps the defaults. When the new file cannot be written the
 // record holds the defaults while the controls still show the old values.
 void TDefaultsForm::RestoreDefaultsButtonClick() {
-    if (!FAsk(this, RestoreQuestion))
+    if (!FAsk(this, kRestoreQuestion))
         return;
     // A file that cannot be deleted is simply rewritten below. Without the user's file, the
     // system-wide defaults are read, when there are any.

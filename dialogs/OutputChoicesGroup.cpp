@@ -14,7 +14,7 @@
 namespace {
 
 // The format box's entries, in the order of TOutputFormatChoice.
-constexpr const char* FormatNames[] = {"JPEG", "PNG", "WebP", "AVIF", "Same as the source"};
+constexpr const char* kFormatNames[] = {"JPEG", "PNG", "WebP", "AVIF", "Same as the source"};
 
 QString PlatformFolderDialog(QWidget* Parent, const QString& Current) {
     return QFileDialog::getExistingDirectory(Parent, QStringLiteral("Output folder"), Current);
@@ -31,7 +31,7 @@ QLabel* BuddyLabel(const QString& Caption, QWidget* Buddy) {
 TOutputChoicesGroup::TOutputChoicesGroup(QWidget* Parent)
     : QGroupBox(QStringLiteral("Output"), Parent), FChoose(PlatformFolderDialog) {
     FormatCB = new QComboBox;
-    for (const char* name : FormatNames)
+    for (const char* name : kFormatNames)
         FormatCB->addItem(QString::fromLatin1(name));
     FormatCB->setAccessibleName(QStringLiteral("Output format"));
     NeverEnlargeCB = new QCheckBox(QStringLiteral("&Never enlarge small pictures"));

@@ -13,14 +13,14 @@
 
 namespace {
 
-constexpr int PreviewSide = 300;
+constexpr int kPreviewSide = 300;
 
-const QString CannotPreview = QStringLiteral("You can't preview this file type");
+const QString kCannotPreview = QStringLiteral("You can't preview this file type");
 
 } // namespace
 
 QSize PreviewSize(int Width, int Height) {
-    const TDimensions shown = ShownSize({Width, Height}, PreviewSide, true);
+    const TDimensions shown = ShownSize({Width, Height}, kPreviewSide, true);
     return shown == TDimensions{} ? QSize() : QSize(shown.Width, shown.Height);
 }
 
@@ -50,12 +50,12 @@ TPreviewForm::TPreviewForm(QWidget* Owner)
     Image = new QLabel(this);
     Image->setObjectName(QStringLiteral("Image"));
     Image->setScaledContents(true);
-    Image->setGeometry(0, 0, PreviewSide, PreviewSide);
+    Image->setGeometry(0, 0, kPreviewSide, kPreviewSide);
     setFixedSize(Image->size());
 }
 
 int TPreviewForm::PictureSide() const {
-    return static_cast<int>(std::lround(PreviewSide * devicePixelRatioF()));
+    return static_cast<int>(std::lround(kPreviewSide * devicePixelRatioF()));
 }
 
 void TPreviewForm::ShowPicture(const QString& FileName, const TPreviewPicture& Picture) {
@@ -89,7 +89,7 @@ void TPreviewForm::keyPressEvent(QKeyEvent* Event) {
 TPreviewForm* ShowPreview(const QString& FileName, TPreviewDecoder& Decoder, QWidget* Owner,
                           const TPreviewWarning& Warn, const TPictureRegistry& Formats) {
     if (!HasPreviewFormat(FileName, Formats)) {
-        Warn(Owner, CannotPreview);
+        Warn(Owner, kCannotPreview);
         return nullptr;
     }
     auto* form = new TPreviewForm(Owner);
@@ -106,7 +106,7 @@ TPreviewForm* ShowPreview(const QString& FileName, TPreviewDecoder& Decoder, QWi
                 form->ShowPicture(FileName, Picture);
             } catch (const EInvalidGraphic&) {
                 form->deleteLater();
-                Warn(Owner, CannotPreview);
+                Warn(Owner, kCannotPreview);
                 return;
             }
             if (const QScreen* screen = form->screen(); screen != nullptr) {

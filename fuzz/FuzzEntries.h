@@ -34,7 +34,7 @@ inline void ExecutableImageInput(const std::uint8_t* Data, std::size_t Size) {
     const std::span<const std::uint8_t> image(Data, Size);
     for (const auto& found :
          {ExecutableImage::FindPeVersionResource(image),
-          ExecutableImage::FindElfSection(image, ExecutableImage::VersionSectionName),
+          ExecutableImage::FindElfSection(image, ExecutableImage::kVersionSectionName),
           ExecutableImage::FindElfSection(image, ".shstrtab")}) {
         if (!found)
             continue;

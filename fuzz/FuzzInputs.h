@@ -44,7 +44,7 @@ inline TOutputPlan PlanFrom(std::uint8_t Choice) {
     constexpr TDimensions kBoxes[2][3] = {{{100, 95}, {350, 325}, {600, 600}},
                                           {{1, 1}, {2, 1}, {1, 3}}};
     TOutputPlan plan;
-    for (const TOutputSize size : RunOrder) {
+    for (const TOutputSize size : kRunOrder) {
         if (Choice & (1 << size))
             plan.Sizes.push_back({size, kBoxes[(Choice >> 3) & 1][size]});
     }

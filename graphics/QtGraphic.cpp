@@ -17,7 +17,7 @@ namespace {
 
 // More than any picture Qt would decode: its allocation limit refuses far smaller images, so a
 // larger input is refused before it is read into memory.
-constexpr qint64 MaxPictureBytes = qint64(256) * 1024 * 1024;
+constexpr qint64 kMaxPictureBytes = qint64(256) * 1024 * 1024;
 
 // The bytes of one picture, handed to a plugin through reads that show whether the data ran out.
 // Deliberately not a QBuffer: Qt's JPEG plugin decodes a QBuffer's memory directly, and its reads
@@ -55,7 +55,7 @@ QByteArray ReadPictureBytes(QIODevice& Stream) {
         const QByteArray chunk = Stream.read(64 * 1024);
         if (chunk.isEmpty())
             return bytes;
-        if (bytes.size() + chunk.size() > MaxPictureBytes)
+        if (bytes.size() + chunk.size() > kMaxPictureBytes)
             return QByteArray();
         bytes += chunk;
     }
@@ -80,7 +80,7 @@ TQtGraphic::TQtGraphic(QByteArray Plugin, QString Class, TReadStyle Style, bool 
 
 void TQtGraphic::LoadFromFile(const QString& FileName) {
     FImage = QImage();
-    if (const std::optional<QByteArray> bytes = ReadRegularFile(FileName, MaxPictureBytes))
+    if (const std::optional<QByteArray> bytes = ReadRegularFile(FileName, kMaxPictureBytes))
         Decode(*bytes);
 }
 

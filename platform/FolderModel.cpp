@@ -64,12 +64,12 @@ bool RenameWithoutReplacing(const QByteArray& From, const QByteArray& To) {
 } // namespace
 
 bool IsUserVolume(const QString& RootPath, const QByteArray& FileSystemType, const QString& Home) {
-    static const QList<QByteArray> PseudoTypes = {
+    static const QList<QByteArray> kPseudoTypes = {
         "autofs",     "binfmt_misc", "bpf",      "cgroup",   "cgroup2", "configfs",
         "debugfs",    "devpts",      "devtmpfs", "efivarfs", "fusectl", "fuse.gvfsd-fuse",
         "hugetlbfs",  "mqueue",      "nsfs",     "overlay",  "proc",    "pstore",
         "rpc_pipefs", "securityfs",  "squashfs", "sysfs",    "tmpfs",   "tracefs"};
-    if (PseudoTypes.contains(FileSystemType))
+    if (kPseudoTypes.contains(FileSystemType))
         return false;
     const QString path = WithoutFinalSlash(RootPath);
     if (path == WithoutFinalSlash(Home))

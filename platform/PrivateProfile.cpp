@@ -15,9 +15,9 @@ namespace {
 
 // A profile is a small text file. Anything larger is not taken for one, so that a wrong path
 // (a device, a huge log) can neither exhaust memory nor be rewritten.
-constexpr qint64 MaxProfileBytes = 16 * 1024 * 1024;
+constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
 
-constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF");
+constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 
 // Names compare byte by byte with only a-z folded, so non-ASCII names match exactly.
 bool SameName(QByteArrayView A, QByteArrayView B) {
@@ -67,7 +67,7 @@ struct TLocation {
 TLocation Locate(QByteArrayView Text, QByteArrayView Section, QByteArrayView Key) {
     TLocation found;
     bool inSection = false;
-    qsizetype pos = Text.startsWith(Utf8Bom) ? Utf8Bom.size() : 0;
+    qsizetype pos = Text.startsWith(kUtf8Bom) ? kUtf8Bom.size() : 0;
     while (pos < Text.size()) {
         const qsizetype newline = FindIn(Text, '\n', pos, Text.size());
         const qsizetype next = newline < 0 ? Text.size() : newline + 1;
@@ -122,7 +122,7 @@ std::optional<QByteArray> LoadProfile(const QString& Path) {
     const QFileInfo info(Path);
     if (!info.exists() && !info.isSymLink())
         return QByteArray();
-    return ReadRegularFile(Path, MaxProfileBytes);
+    return ReadRegularFile(Path, kMaxProfileBytes);
 }
 
 // New lines follow the file's own convention, taken from its first line.
@@ -194,7 +194,7 @@ QByteArray WithValue(QByteArrayView Text, const QByteArray& Section, const QByte
         out.append(Text.sliced(at.InsertAt));
     } else {
         out.append(Text);
-        if (!out.isEmpty() && QByteArrayView(out) != Utf8Bom) {
+        if (!out.isEmpty() && QByteArrayView(out) != kUtf8Bom) {
             if (!out.endsWith('\n'))
                 out.append(eol);
             if (!LastLineBlank(out))

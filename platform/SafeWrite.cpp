@@ -16,8 +16,8 @@ using SafeWrite::ReasonText;
 using SafeWrite::TFolder;
 using SafeWrite::TOpenedFolder;
 
-constexpr mode_t NewFolderMode = 0777; // less the umask, as any program makes folders
-constexpr mode_t NewFileMode = 0644;
+constexpr mode_t kNewFolderMode = 0777; // less the umask, as any program makes folders
+constexpr mode_t kNewFileMode = 0644;
 
 QString NotARegularFile() {
     return QStringLiteral("Not a regular file");
@@ -196,7 +196,7 @@ TOpenedFolder MakeAndOpenFolder(const QByteArray& Path) {
         return Failed(ENOENT);
     for (qsizetype slash = Path.indexOf('/', 1);; slash = Path.indexOf('/', slash + 1)) {
         const QByteArray level = slash < 0 ? Path : Path.left(slash);
-        if (::mkdir(level.constData(), NewFolderMode) != 0 && errno != EEXIST) {
+        if (::mkdir(level.constData(), kNewFolderMode) != 0 && errno != EEXIST) {
             // Some systems refuse to make a folder that is already there for other reasons
             // than its being there (a read-only or forbidden parent).
             const int error = errno;
@@ -215,7 +215,8 @@ TOpenedFolder MakeAndOpenSubfolder(const TFolder& Parent, const QByteArray& Name
         return Failed(EINVAL);
     // Twice at most: once as found, once after removing a link found at the name.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (::mkdirat(Parent.Descriptor(), Name.constData(), NewFolderMode) != 0 && errno != EEXIST)
+        if (::mkdirat(Parent.Descriptor(), Name.constData(), kNewFolderMode) != 0 &&
+            errno != EEXIST)
             return Failed(errno);
         const int descriptor = ::openat(Parent.Descriptor(), Name.constData(),
                                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -239,7 +240,7 @@ QString WriteFileIn(const TFolder& Folder, const QByteArray& Name, QByteArrayVie
                     const std::optional<timespec>& Modified) {
     if (!IsPlainName(Name))
         return ReasonText(EINVAL);
-    TTemporaryFile temporary(Folder, NewFileMode);
+    TTemporaryFile temporary(Folder, kNewFileMode);
     if (!temporary.IsOpen())
         return ReasonText(errno);
     QString reason = WriteAll(temporary.File().Descriptor(), Bytes);
@@ -292,7 +293,7 @@ QString ReplaceFileContent(const QByteArray& Path, QByteArrayView Bytes) {
     if (exists && ::faccessat(folder, name.constData(), W_OK, AT_EACCESS) != 0)
         return ReasonText(errno);
 
-    TTemporaryFile temporary(opened.Folder, NewFileMode);
+    TTemporaryFile temporary(opened.Folder, kNewFileMode);
     if (!temporary.IsOpen()) {
         const int error = errno;
         if (exists && (error == EACCES || error == EPERM || error == EROFS))

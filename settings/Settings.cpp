@@ -17,10 +17,10 @@ TSettings Settings;
 
 namespace {
 
-constexpr QLatin1StringView Section("Options");
+constexpr QLatin1StringView kSection("Options");
 
 // Values longer than this are read cut short; no setting needs more.
-constexpr qsizetype MaxValueLength = 2047;
+constexpr qsizetype kMaxValueLength = 2047;
 
 // One stored setting: its key, the field it fills (a number, a flag or a text) and its default,
 // with flags as 1 or 0; a text's default is empty.
@@ -45,7 +45,7 @@ constexpr TField Text(const char* Key, QString TSettings::*Field) {
 }
 
 // Every setting, in the order it is read and written.
-constexpr TField Fields[] = {
+constexpr TField kFields[] = {
     Number("JPG_QUALITY", &TSettings::JPGQuality, 70),
     Number("THUMB_WIDTH", &TSettings::ThumbWidth, 100),
     Number("THUMB_HEIGHT", &TSettings::ThumbHeight, 95),
@@ -115,17 +115,17 @@ std::optional<std::int32_t> ParseInteger(QStringView Text) {
     if (i == n)
         return std::nullopt;
 
-    constexpr std::int64_t Limit = std::int64_t(1) << 31;
+    constexpr std::int64_t kLimit = std::int64_t(1) << 31;
     std::int64_t magnitude = 0;
     for (; i < n; ++i) {
         const int digit = DigitValue(Text[i], base);
         if (digit < 0)
             return std::nullopt;
         magnitude = magnitude * base + digit;
-        if (magnitude > Limit)
+        if (magnitude > kLimit)
             return std::nullopt; // stops long digit runs before they overflow
     }
-    if (!negative && magnitude == Limit)
+    if (!negative && magnitude == kLimit)
         return std::nullopt;
     return std::int32_t(negative ? -magnitude : magnitude);
 }
@@ -133,7 +133,7 @@ std::optional<std::int32_t> ParseInteger(QStringView Text) {
 } // namespace
 
 TSettings::TSettings() {
-    for (const TField& field : Fields)
+    for (const TField& field : kFields)
         Put(*this, field, field.Default);
 }
 
@@ -152,9 +152,9 @@ QString TSettingsFile::ReadPath() const {
 
 void LoadSettings(TSettings& Target, const TSettingsFile& File) {
     const QString path = File.ReadPath();
-    for (const TField& field : Fields) {
+    for (const TField& field : kFields) {
         const QString text = PrivateProfile::ReadString(
-            path, Section, QString::fromLatin1(field.Key), QString(), MaxValueLength);
+            path, kSection, QString::fromLatin1(field.Key), QString(), kMaxValueLength);
         if (field.Text)
             Target.*field.Text = text;
         else
@@ -164,13 +164,13 @@ void LoadSettings(TSettings& Target, const TSettingsFile& File) {
 
 void SaveSettings(const TSettings& Source, const TSettingsFile& File) {
     QList<PrivateProfile::TKeyValue> entries;
-    for (const TField& field : Fields)
+    for (const TField& field : kFields)
         entries.append({QString::fromLatin1(field.Key), TextOf(Source, field)});
     // A user's settings folder is made on the first save.
     const qsizetype slash = File.Path.lastIndexOf(u'/');
     const QByteArray folder = EncodeFileName(File.Path.left(std::max<qsizetype>(slash, 0)));
     const bool folderReady =
         folder.isEmpty() || SafeWrite::MakeAndOpenFolder(folder).Error.isEmpty();
-    if (!folderReady || !PrivateProfile::WriteStrings(File.Path, Section, entries))
+    if (!folderReady || !PrivateProfile::WriteStrings(File.Path, kSection, entries))
         throw Exception(QStringLiteral("Unable to write to %1").arg(File.Path).toStdString());
 }

@@ -7,24 +7,25 @@
 
 namespace {
 
-constexpr QLatin1StringView FileName("vellumkite.ini");
-constexpr QLatin1StringView FolderName("vellumkite");
+constexpr QLatin1StringView kFileName("vellumkite.ini");
+constexpr QLatin1StringView kFolderName("vellumkite");
 
 } // namespace
 
 TSettingsFile SettingsFileFor(const QString& ProgramFolder) {
-    const QString portable = ProgramFolder + u'/' + FileName;
+    const QString portable = ProgramFolder + u'/' + kFileName;
     if (QFileInfo::exists(portable))
         return TSettingsFile(portable);
     QString systemDefaults;
     for (const QString& folder : SystemConfigFolders()) {
-        const QString candidate = folder + u'/' + FolderName + u'/' + FileName;
+        const QString candidate = folder + u'/' + kFolderName + u'/' + kFileName;
         if (QFileInfo::exists(candidate)) {
             systemDefaults = candidate;
             break;
         }
     }
-    return TSettingsFile(UserConfigFolder() + u'/' + FolderName + u'/' + FileName, systemDefaults);
+    return TSettingsFile(UserConfigFolder() + u'/' + kFolderName + u'/' + kFileName,
+                         systemDefaults);
 }
 
 TSettingsFile SettingsFile() {

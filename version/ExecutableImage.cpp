@@ -32,8 +32,8 @@ struct TReader {
 
 // ---- PE ----
 
-constexpr std::uint32_t ResourceTypeVersion = 16;
-constexpr std::uint32_t HighBit = 0x80000000u;
+constexpr std::uint32_t kResourceTypeVersion = 16;
+constexpr std::uint32_t kHighBit = 0x80000000u;
 
 struct TPeSections {
     TReader Image;
@@ -116,7 +116,7 @@ struct TElfLayout {
     unsigned Word() const { return Is64 ? 8 : 4; }
 };
 
-constexpr std::uint32_t SectionTypeNoBits = 8;
+constexpr std::uint32_t kSectionTypeNoBits = 8;
 
 // "\x7f" "ELF" at the start.
 bool IsElfImage(TBytes Image) {
@@ -161,17 +161,17 @@ std::optional<TBytes> FindPeVersionResource(TBytes Bytes) {
     // Type, name, language: a subdirectory at the first two levels, a data entry at the third.
     const std::uint64_t root = *resourceRva;
     const auto type = PickEntry(sections, root, [](std::uint64_t, std::uint32_t Name) {
-        return Name == ResourceTypeVersion;
+        return Name == kResourceTypeVersion;
     });
-    if (!type || !(*type & HighBit))
+    if (!type || !(*type & kHighBit))
         return std::nullopt;
-    const auto name = PickEntry(sections, root + (*type & ~HighBit),
+    const auto name = PickEntry(sections, root + (*type & ~kHighBit),
                                 [](std::uint64_t Index, std::uint32_t) { return Index == 0; });
-    if (!name || !(*name & HighBit))
+    if (!name || !(*name & kHighBit))
         return std::nullopt;
-    const auto language = PickEntry(sections, root + (*name & ~HighBit),
+    const auto language = PickEntry(sections, root + (*name & ~kHighBit),
                                     [](std::uint64_t Index, std::uint32_t) { return Index == 0; });
-    if (!language || (*language & HighBit))
+    if (!language || (*language & kHighBit))
         return std::nullopt;
     const std::uint64_t dataEntry = root + *language;
     const auto dataRva = sections.ReadRva(dataEntry, 4);
@@ -228,7 +228,7 @@ std::optional<TBytes> FindElfSection(TBytes Bytes, std::string_view Name) {
         const auto type = image.Read(header(Index) + layout.TypeAt(), 4);
         const auto offset = image.Read(header(Index) + layout.OffsetAt(), layout.Word());
         const auto size = image.Read(header(Index) + layout.SizeAt(), layout.Word());
-        if (!type || !offset || !size || *type == SectionTypeNoBits)
+        if (!type || !offset || !size || *type == kSectionTypeNoBits)
             return std::nullopt;
         return image.Span(*offset, *size);
     };
@@ -250,7 +250,7 @@ std::optional<TBytes> FindElfSection(TBytes Bytes, std::string_view Name) {
 
 std::optional<TBytes> FindVersionBlock(TBytes Image) {
     if (IsElfImage(Image))
-        return FindElfSection(Image, VersionSectionName);
+        return FindElfSection(Image, kVersionSectionName);
     return FindPeVersionResource(Image);
 }
 

@@ -14,7 +14,7 @@ namespace ExecutableImage {
 using VersionBlock::TBytes;
 
 // The section the build puts the program's version block in.
-inline constexpr std::string_view VersionSectionName = ".vk_version";
+inline constexpr std::string_view kVersionSectionName = ".vk_version";
 
 // The data of the first RT_VERSION (16) resource: first name, first language. The resource
 // directory is found through the optional header (PE32 or PE32+) and every RVA is mapped to the

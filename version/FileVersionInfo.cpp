@@ -35,7 +35,7 @@ QString ShellTypeNameOf(const QString& FileName, const std::optional<QByteArray>
     return type.isValid() ? type.comment().left(80) : QString();
 }
 
-const std::array<std::pair<const char16_t*, QString TFileVersionInfo::*>, 12> StringFields = {{
+const std::array<std::pair<const char16_t*, QString TFileVersionInfo::*>, 12> kStringFields = {{
     {u"CompanyName", &TFileVersionInfo::CompanyName},
     {u"FileDescription", &TFileVersionInfo::FileDescription},
     {u"FileVersion", &TFileVersionInfo::FileVersion},
@@ -57,12 +57,12 @@ QString TextAfterLastDot(const QString& Text) {
 }
 
 QString FileTypeDescription(std::uint32_t FileType, std::uint32_t FileSubtype) {
-    static const char* const Drivers[] = {
+    static const char* const kDrivers[] = {
         "Unknown Driver",    "Printer Driver", "Keyboard Driver",      "Language Driver",
         "Display Driver",    "Mouse Driver",   "Network Driver",       "System Driver",
         "InstallableDriver", "Sound Driver",   "Communications Driver"};
-    static const char* const Fonts[] = {"Unknown Font", "Raster Font", "Vector Font",
-                                        "Truetype Font"};
+    static const char* const kFonts[] = {"Unknown Font", "Raster Font", "Vector Font",
+                                         "Truetype Font"};
     switch (FileType) {
     case 0:
         return QStringLiteral("Unknown");
@@ -71,10 +71,11 @@ QString FileTypeDescription(std::uint32_t FileType, std::uint32_t FileSubtype) {
     case 2:
         return QStringLiteral("DLL");
     case 3:
-        return FileSubtype < std::size(Drivers) ? QString::fromLatin1(Drivers[FileSubtype])
-                                                : QString();
+        return FileSubtype < std::size(kDrivers) ? QString::fromLatin1(kDrivers[FileSubtype])
+                                                 : QString();
     case 4:
-        return FileSubtype < std::size(Fonts) ? QString::fromLatin1(Fonts[FileSubtype]) : QString();
+        return FileSubtype < std::size(kFonts) ? QString::fromLatin1(kFonts[FileSubtype])
+                                               : QString();
     case 5:
         return QStringLiteral("Virtual Defice Identifier = ") +
                QStringLiteral("%1").arg(FileSubtype, 8, 16, QLatin1Char('0')).toUpper();
@@ -94,7 +95,7 @@ QString QueryVersionString(std::span<const std::uint8_t> Block, const QString& K
 }
 
 void ReadVersionBlockFields(std::span<const std::uint8_t> Block, TFileVersionInfo& Info) {
-    for (const auto& [key, field] : StringFields)
+    for (const auto& [key, field] : kStringFields)
         Info.*field = FromUtf16(VersionBlock::QueryVersionString(Block, key));
     const std::optional<VersionBlock::TFixedFileInfo> fixed =
         VersionBlock::QueryFixedFileInfo(Block);
@@ -119,7 +120,7 @@ void ReadExecutableImageFields(std::span<const std::uint8_t> Image, TFileVersion
 
 void ReadFileVersionInfo(const QString& FileName, TFileVersionInfo& Info) {
     Info = TFileVersionInfo();
-    const std::optional<QByteArray> bytes = ReadRegularFile(FileName, MaxVersionFileBytes);
+    const std::optional<QByteArray> bytes = ReadRegularFile(FileName, kMaxVersionFileBytes);
     Info.ShellTypeName = ShellTypeNameOf(FileName, bytes);
     if (!bytes)
         return;

@@ -58,4 +58,4 @@ void ReadVersionBlockFields(std::span<const std::uint8_t> Block, TFileVersionInf
 void ReadExecutableImageFields(std::span<const std::uint8_t> Image, TFileVersionInfo& Info);
 
 // The largest file ReadFileVersionInfo reads; a larger one fills only ShellTypeName.
-inline constexpr qint64 MaxVersionFileBytes = qint64{512} * 1024 * 1024;
+inline constexpr qint64 kMaxVersionFileBytes = qint64{512} * 1024 * 1024;

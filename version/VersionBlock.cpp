@@ -5,7 +5,7 @@
 namespace VersionBlock {
 namespace {
 
-constexpr std::size_t HeaderSize = 6; // wLength, wValueLength, wType
+constexpr std::size_t kHeaderSize = 6; // wLength, wValueLength, wType
 
 std::uint16_t Word(TBytes Bytes, std::size_t Offset) {
     return static_cast<std::uint16_t>(Bytes[Offset] | (Bytes[Offset + 1] << 8));
@@ -41,17 +41,17 @@ struct TNode {
 
 // The node at Start within [Start, Limit); nothing when its header or key does not fit.
 std::optional<TNode> NodeAt(TBytes Block, std::size_t Start, std::size_t Limit) {
-    if (Start > Limit || Limit - Start < HeaderSize)
+    if (Start > Limit || Limit - Start < kHeaderSize)
         return std::nullopt;
     const std::size_t length = Word(Block, Start);
-    if (length < HeaderSize)
+    if (length < kHeaderSize)
         return std::nullopt;
     TNode node;
     node.Start = Start;
     node.End = Start + std::min(length, Limit - Start);
     const std::size_t valueLength = Word(Block, Start + 2);
     const std::uint16_t type = Word(Block, Start + 4);
-    node.KeyStart = Start + HeaderSize;
+    node.KeyStart = Start + kHeaderSize;
     std::size_t at = node.KeyStart;
     for (;;) {
         if (node.End - at < 2)
@@ -110,7 +110,7 @@ std::optional<TBytes> QueryValue(TBytes Block, std::u16string_view SubBlock) {
 
 std::optional<TFixedFileInfo> QueryFixedFileInfo(TBytes Block) {
     const std::optional<TBytes> value = QueryValue(Block, u"\\");
-    if (!value || value->size() < FixedFileInfoSize || DWord(*value, 0) != FixedFileInfoSignature)
+    if (!value || value->size() < kFixedFileInfoSize || DWord(*value, 0) != kFixedFileInfoSignature)
         return std::nullopt;
     const TBytes v = *value;
     TFixedFileInfo info;
@@ -138,13 +138,13 @@ std::optional<std::uint32_t> QueryFirstTranslation(TBytes Block) {
 }
 
 std::u16string StringPath(std::uint32_t Translation, std::u16string_view Key) {
-    static constexpr char16_t Digits[] = u"0123456789ABCDEF";
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
     const std::uint32_t language = Translation & 0xFFFF;
     const std::uint32_t codePage = Translation >> 16;
     std::u16string path = u"\\StringFileInfo\\";
     for (const std::uint32_t part : {language, codePage})
         for (int shift = 12; shift >= 0; shift -= 4)
-            path += Digits[(part >> shift) & 0xF];
+            path += kDigits[(part >> shift) & 0xF];
     path += u'\\';
     path += Key;
     return path;

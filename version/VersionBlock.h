@@ -38,8 +38,8 @@ struct TFixedFileInfo {
     std::uint32_t FileDateLS = 0;
 };
 
-inline constexpr std::uint32_t FixedFileInfoSignature = 0xFEEF04BD;
-inline constexpr std::size_t FixedFileInfoSize = 52;
+inline constexpr std::uint32_t kFixedFileInfoSignature = 0xFEEF04BD;
+inline constexpr std::size_t kFixedFileInfoSize = 52;
 
 // VerQueryValue: the value of the node that SubBlock names, as bytes. SubBlock is a path of keys
 // separated by "\" ("\" alone names the root node); keys match without regard to the case of

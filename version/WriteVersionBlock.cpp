@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     source << "// Written by vk-version-block: the VS_VERSIONINFO block of " << internalName
            << ", FileVersion " << fileVersion << ".\n"
            << "extern const unsigned char VkVersionBlock[" << block.size() << "];\n"
-           << "[[gnu::used, gnu::section(\"" << ExecutableImage::VersionSectionName
+           << "[[gnu::used, gnu::section(\"" << ExecutableImage::kVersionSectionName
            << "\")]] alignas(4) const unsigned char VkVersionBlock[" << block.size() << "] = {";
     for (std::size_t i = 0; i < block.size(); ++i)
         source << (i % 16 == 0 ? "\n    " : " ") << static_cast<unsigned>(block[i]) << ",";

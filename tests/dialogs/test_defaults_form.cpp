@@ -32,11 +32,11 @@ using vk_test::DefaultFile;
 using vk_test::OutputChoiceDefaults;
 using vk_test::Store;
 
-const QByteArray CustomFile = "[Options]\nJPG_QUALITY=40\nTHUMB_WIDTH=120\nTHUMB_HEIGHT=90\n"
-                              "MEDIUM_WIDTH=300\nMEDIUM_HEIGHT=300\nLARGE_WIDTH=800\n"
-                              "LARGE_HEIGHT=700\nPROCESS_THUMB=0\nPROCESS_MEDIUM=1\n"
-                              "PROCESS_LARGE=0\nRQ_HIGH=1\nSTRIP_METADATA=1\nFILES_AT_ONCE=0\n"
-                              "[Other]\nKEPT=yes\n";
+const QByteArray kCustomFile = "[Options]\nJPG_QUALITY=40\nTHUMB_WIDTH=120\nTHUMB_HEIGHT=90\n"
+                               "MEDIUM_WIDTH=300\nMEDIUM_HEIGHT=300\nLARGE_WIDTH=800\n"
+                               "LARGE_HEIGHT=700\nPROCESS_THUMB=0\nPROCESS_MEDIUM=1\n"
+                               "PROCESS_LARGE=0\nRQ_HIGH=1\nSTRIP_METADATA=1\nFILES_AT_ONCE=0\n"
+                               "[Other]\nKEPT=yes\n";
 
 // One dialog over its own settings file and record, with the errors it reports and the
 // questions it asks collected; every question is answered Yes.
@@ -199,7 +199,7 @@ private slots:
 
     void restoreAnsweredNoChangesNothing() {
         TFixture f;
-        Store(f.Ini, CustomFile);
+        Store(f.Ini, kCustomFile);
         LoadSettings(f.Record, f.Ini);
         const TSettings before = f.Record;
         TDefaultsForm* form = f.Open();
@@ -209,7 +209,7 @@ private slots:
         AnswerConfirm(false);
         QTest::mouseClick(form->RestoreDefaultsButton, Qt::LeftButton);
         QVERIFY(form->isVisible());
-        QCOMPARE(Contents(f.Ini), CustomFile);
+        QCOMPARE(Contents(f.Ini), kCustomFile);
         QVERIFY(f.Record == before);
         QCOMPARE(form->JPGQualitySE->text(), QStringLiteral("55"));
         form->close();
@@ -218,7 +218,7 @@ private slots:
 
     void restoreAnsweredYesStoresAndShowsTheDefaultsAndCancelKeepsThem() {
         TFixture f;
-        Store(f.Ini, CustomFile);
+        Store(f.Ini, kCustomFile);
         LoadSettings(f.Record, f.Ini);
         TDefaultsForm* form = f.Open();
         Retype(form->LargeWidthSE, QStringLiteral("1500"));

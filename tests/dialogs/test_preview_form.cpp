@@ -32,7 +32,7 @@
 
 namespace {
 
-const QString CannotPreview = QStringLiteral("You can't preview this file type");
+const QString kCannotPreview = QStringLiteral("You can't preview this file type");
 
 // The warnings given instead of a preview, with the window they were given over.
 struct TWarnings {
@@ -212,7 +212,7 @@ private slots:
         QWidget owner;
         TWarnings warnings;
         QCOMPARE(Previewed(path, warnings, &owner), nullptr);
-        QCOMPARE(warnings.Texts, QStringList{CannotPreview});
+        QCOMPARE(warnings.Texts, QStringList{kCannotPreview});
         QCOMPARE(warnings.Parents, QList<QWidget*>{&owner});
         QVERIFY(OpenPreviews().isEmpty());
         QVERIFY(owner.findChildren<TPreviewForm*>().isEmpty());
@@ -225,7 +225,7 @@ private slots:
         const vk_test::TBoxAnswer box;
         QCOMPARE(ShowPreview(path, *Decoder), nullptr);
         QCOMPARE(box.Title, QStringLiteral("Warning"));
-        QCOMPARE(box.Text, CannotPreview);
+        QCOMPARE(box.Text, kCannotPreview);
         QCOMPARE(box.Buttons, QMessageBox::Ok);
         QCOMPARE(box.Icon, QMessageBox::Warning);
     }
@@ -292,7 +292,7 @@ private slots:
         const vk_test::TBoxAnswer box;
         select({rowNamed(QStringLiteral("0 crash"))});
         QVERIFY(form.Commands().Execute(TCommandId::ImagePreview));
-        QTRY_COMPARE_WITH_TIMEOUT(box.Text, CannotPreview, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(box.Text, kCannotPreview, 60000);
         QCOMPARE(list->model()->rowCount(), 4);
 
         const int top =

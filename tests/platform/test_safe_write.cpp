@@ -21,7 +21,7 @@ namespace {
 using vk_test::Contents;
 using vk_test::Store;
 
-const QString NoSpace = QStringLiteral("No space left on device");
+const QString kNoSpace = QStringLiteral("No space left on device");
 
 QByteArray Native(const QString& Path) {
     return QFile::encodeName(Path);
@@ -153,7 +153,7 @@ private slots:
     void writeAllReportsTheFirstError() {
         const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
         QVERIFY(full >= 0);
-        QCOMPARE(SafeWrite::WriteAll(full, QByteArray(100000, 'x')), NoSpace);
+        QCOMPARE(SafeWrite::WriteAll(full, QByteArray(100000, 'x')), kNoSpace);
         QVERIFY(SafeWrite::WriteAll(full, "").isEmpty()); // nothing to write, nothing written
         ::close(full);
         QCOMPARE(SafeWrite::WriteAll(-1, "x"), QStringLiteral("Bad file descriptor"));
@@ -169,8 +169,8 @@ private slots:
             SafeWrite::OpenFolder(Native(disk.Path() + "/Large"));
         const QByteArray big(64 * 1024, 'j'); // fits in part, so the write is cut short first
 
-        QCOMPARE(SafeWrite::WriteFileIn(folder.Folder, "Large_new.jpg", big), NoSpace);
-        QCOMPARE(SafeWrite::WriteFileIn(folder.Folder, "Large_old.jpg", big), NoSpace);
+        QCOMPARE(SafeWrite::WriteFileIn(folder.Folder, "Large_new.jpg", big), kNoSpace);
+        QCOMPARE(SafeWrite::WriteFileIn(folder.Folder, "Large_old.jpg", big), kNoSpace);
         QCOMPARE(Contents(older), QByteArray("older output"));
         QCOMPARE(Entries(disk.Path() + "/Large"), QStringList{"Large_old.jpg"});
         // What fits is still written.

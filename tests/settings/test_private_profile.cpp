@@ -17,7 +17,7 @@ namespace {
 using vk_test::Contents;
 using vk_test::Store;
 
-const QString Default = QStringLiteral("DEFAULT");
+const QString kDefault = QStringLiteral("DEFAULT");
 
 } // namespace
 
@@ -29,7 +29,7 @@ private:
     QString Ini() const { return Folder.filePath(QStringLiteral("profile.ini")); }
 
     QString Read(const QString& Section, const QString& Key, qsizetype MaxLength = 100000) {
-        return PrivateProfile::ReadString(Ini(), Section, Key, Default, MaxLength);
+        return PrivateProfile::ReadString(Ini(), Section, Key, kDefault, MaxLength);
     }
 
 private slots:
@@ -45,7 +45,7 @@ private slots:
                                            << "JPG_QUALITY"
                                            << "80";
         QTest::newRow("other letters exact") << QByteArray("[Sécurité]\nK=1\n") << "SÉCURITÉ"
-                                             << "K" << Default;
+                                             << "K" << kDefault;
         QTest::newRow("other letters, ASCII folded")
             << QByteArray("[Sécurité]\nK=1\n") << "SéCURITé"
             << "k"
@@ -70,9 +70,9 @@ private slots:
                                                 << "1";
         QTest::newRow("key of another section")
             << QByteArray("[Other]\nK=1\n[S]\nJ=2\n[Next]\nK=3\n") << "S"
-            << "K" << Default;
+            << "K" << kDefault;
         QTest::newRow("key before any section") << QByteArray("K=1\n[S]\n") << "S"
-                                                << "K" << Default;
+                                                << "K" << kDefault;
         QTest::newRow("comments skipped") << QByteArray("[S]\n;K=1\n# K=2\nK=3") << "S"
                                           << "K"
                                           << "3";
@@ -108,9 +108,9 @@ private slots:
     }
 
     void readsDefaultWithoutAProfile() {
-        QCOMPARE(Read("S", "K"), Default);
+        QCOMPARE(Read("S", "K"), kDefault);
         QVERIFY(QDir().mkdir(Ini()));
-        QCOMPARE(Read("S", "K"), Default);
+        QCOMPARE(Read("S", "K"), kDefault);
         QVERIFY(!PrivateProfile::WriteString(Ini(), "S", "K", "1"));
         QVERIFY(QDir().rmdir(Ini()));
     }
@@ -119,7 +119,7 @@ private slots:
         Store(Ini(), QByteArray(1 << 20, 'j') + "\n[S]\nK=" + QByteArray(3000, 'x') +
                          "\nE=a\xF0\x9F\x98\x80");
         QCOMPARE(Read("S", "K", 2047), QString(2047, u'x'));
-        QCOMPARE(Read("S", "Missing", 3), Default.left(3));
+        QCOMPARE(Read("S", "Missing", 3), kDefault.left(3));
         // A character outside the basic plane is not cut in half.
         QCOMPARE(Read("S", "E", 2), "a");
     }

@@ -133,7 +133,7 @@ void UseEveryEntryPoint(const std::vector<std::uint8_t>& Bytes) {
     ReadVersionBlockFields(Bytes, info);
     ReadExecutableImageFields(Bytes, info);
     QueryValue(Bytes, u"\\StringFileInfo\\040904B0\\FileVersion");
-    ExecutableImage::FindElfSection(Bytes, ExecutableImage::VersionSectionName);
+    ExecutableImage::FindElfSection(Bytes, ExecutableImage::kVersionSectionName);
     ExecutableImage::FindPeVersionResource(Bytes);
 }
 
