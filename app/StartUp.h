@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/EngineCheck.h"
 #include "engine/MagickImage.h"
 
 // The modules' start-up in the order the program relies on, and their shut-down in reverse:

@@ -8,7 +8,7 @@
 
 #include "batch/BatchList.h"
 #include "batch/OutputTree.h"
-#include "batch/WorkerProcess.h"
+#include "batch/WorkerClient.h"
 #include "settings/Settings.h"
 
 // What became of one size of one source that was not written.

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "batch/RunBudget.h"
+#include "batch/WorkerClient.h"
 #include "platform/FileNames.h"
 #include "platform/RegularFile.h"
 

@@ -20,6 +20,7 @@
 #include "cli/RunSummary.h"
 #include "cli/TerminalText.h"
 #include "cli/TerminalView.h"
+#include "engine/EngineCheck.h"
 #include "engine/ImageMagickAPI.h"
 #include "engine/MagickImage.h"
 #include "platform/FileNames.h"

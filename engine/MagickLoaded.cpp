@@ -13,14 +13,6 @@ void TMagickImage::CheckLibraryLoaded() {
         throw EInvalidGraphic("ImageMagick library not loaded");
 }
 
-TEngineCheck::TEngineCheck() {
-    MagickLoaded = CheckImageMagickLibrary();
-}
-
-TEngineCheck::~TEngineCheck() {
-    MagickLoaded = false;
-}
-
 void ShutDownEngine() {
     MagickLoaded = false;
     UnloadImageMagick();

@@ -332,10 +332,16 @@ private slots:
         QVERIFY(run.waitForReadyRead(60000));
         const pid_t worker = run.readLine().trimmed().toInt();
         QVERIFY(worker > 0);
-        // Spinning on its picture, not waiting for one (it would end of itself then).
+        // Spinning on its picture, not waiting for one (it would end of itself then): running,
+        // with a second of processor time behind it, several times what its start takes.
         const QString stat = QStringLiteral("/proc/%1/stat").arg(worker);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return vk_test::ReadBytes(stat).split(')').value(1).startsWith(" R "); }, 10000));
+        const auto spinning = [&] {
+            const QList<QByteArray> fields =
+                vk_test::ReadBytes(stat).split(')').value(1).simplified().split(' ');
+            const long ticks = fields.value(11).toLong() + fields.value(12).toLong();
+            return fields.value(0) == "R" && ticks >= ::sysconf(_SC_CLK_TCK);
+        };
+        QVERIFY(QTest::qWaitFor(spinning, 30000));
         ::kill(static_cast<pid_t>(run.processId()), SIGKILL);
         QVERIFY(run.waitForFinished(10000));
         int status = 0;
