@@ -4,6 +4,7 @@
 
 #include <QMimeData>
 
+#include "platform/AsciiText.h"
 #include "platform/FileNames.h"
 
 namespace {
@@ -11,14 +12,9 @@ namespace {
 const QString kCopiedFilesFormat = QStringLiteral("x-special/gnome-copied-files");
 const QString kUriListFormat = QStringLiteral("text/uri-list");
 
-int HexDigit(char C) {
-    if (C >= '0' && C <= '9')
-        return C - '0';
-    if (C >= 'a' && C <= 'f')
-        return C - 'a' + 10;
-    if (C >= 'A' && C <= 'F')
-        return C - 'A' + 10;
-    return -1;
+// A URI escape's digit; a byte past ASCII is none.
+int UriHexDigit(char C) {
+    return AsciiDigitValue(static_cast<unsigned char>(C), 16);
 }
 
 // The bytes of a URI's path, its escapes decoded; nothing when they hold a NUL, which no file
@@ -29,8 +25,8 @@ std::optional<QByteArray> PathBytes(QByteArrayView Path) {
     bytes.reserve(Path.size());
     for (qsizetype i = 0; i < Path.size(); ++i) {
         char byte = Path[i];
-        const int high = byte == '%' && i + 2 < Path.size() ? HexDigit(Path[i + 1]) : -1;
-        const int low = high < 0 ? -1 : HexDigit(Path[i + 2]);
+        const int high = byte == '%' && i + 2 < Path.size() ? UriHexDigit(Path[i + 1]) : -1;
+        const int low = high < 0 ? -1 : UriHexDigit(Path[i + 2]);
         if (low >= 0) {
             byte = static_cast<char>(high << 4 | low);
             i += 2;

@@ -6,18 +6,13 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
-#include <QMenuBar>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 

@@ -7,7 +7,6 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>

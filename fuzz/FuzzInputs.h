@@ -2,12 +2,14 @@
 
 // How the fuzz targets with more than one reader lay out an input, shared with make-seeds so
 // that the seeds reach each reader: the first byte picks the reader, and a few more bytes give
-// what the reader is asked against (a plan, a preview's side) before its own bytes. And the one
-// check every target makes of a promise.
+// what the reader is asked against (a plan, a preview's side) before its own bytes. And what
+// the targets share: a view of the input's bytes, and the check of a promise.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+
+#include <QByteArray>
 
 #include "batch/OutputSize.h"
 #include "batch/PhotoOutputs.h"
@@ -21,6 +23,13 @@ inline void Expect(bool Holds, const char* Promise) {
         std::fprintf(stderr, "broken promise: %s\n", Promise);
         std::abort();
     }
+}
+
+// The input's bytes from Offset on, without a copy: a read past its end is the sanitizer's to see.
+inline QByteArray InputFrom(const std::uint8_t* Data, std::size_t Size, std::size_t Offset) {
+    return Offset >= Size ? QByteArray()
+                          : QByteArray::fromRawData(reinterpret_cast<const char*>(Data + Offset),
+                                                    static_cast<qsizetype>(Size - Offset));
 }
 
 // What a worker sends the run. Outputs: then a plan byte (PlanFrom). PreviewPicture: then the

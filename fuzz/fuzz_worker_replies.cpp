@@ -101,13 +101,6 @@ void ProbeResult(const QByteArray& Payload) {
            "a probe's result taken reads back the same");
 }
 
-// Bytes From on of the input, without a copy: a read past its end is the sanitizer's to see.
-QByteArray From(const std::uint8_t* Data, std::size_t Size, std::size_t From) {
-    return From >= Size ? QByteArray()
-                        : QByteArray::fromRawData(reinterpret_cast<const char*>(Data + From),
-                                                  static_cast<qsizetype>(Size - From));
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
@@ -115,23 +108,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         return 0;
     switch (Data[0] % rrCount) {
     case rrHeader:
-        Header(From(Data, Size, 2), Data[1]);
+        Header(InputFrom(Data, Size, 2), Data[1]);
         break;
     case rrOutputs:
-        Outputs(From(Data, Size, 2), PlanFrom(Data[1]));
+        Outputs(InputFrom(Data, Size, 2), PlanFrom(Data[1]));
         break;
     case rrReady:
-        Ready(From(Data, Size, 1));
+        Ready(InputFrom(Data, Size, 1));
         break;
     case rrPreviewPicture: {
         TPreviewRequest request;
         request.LongSide = LongSideFrom(Data[1], Data[2]);
         request.Enlarge = Data[3] & 1;
-        Picture(From(Data, Size, 4), request);
+        Picture(InputFrom(Data, Size, 4), request);
         break;
     }
     default:
-        ProbeResult(From(Data, Size, 1));
+        ProbeResult(InputFrom(Data, Size, 1));
         break;
     }
     return 0;

@@ -107,9 +107,7 @@ void Start(const QByteArray& Bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     if (Size == 0)
         return 0;
-    // Without a copy: a read past the input's end is the sanitizer's to see.
-    const QByteArray rest = QByteArray::fromRawData(reinterpret_cast<const char*>(Data + 1),
-                                                    static_cast<qsizetype>(Size - 1));
+    const QByteArray rest = InputFrom(Data, Size, 1);
     switch (Data[0] % qrCount) {
     case qrWork:
         Work(rest);

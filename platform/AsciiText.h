@@ -27,3 +27,14 @@ inline QString AsciiLower(QString Text) {
     }
     return Text;
 }
+
+// The value of an ASCII digit in Base 10 or 16 (a to f in either case); -1 for anything else.
+inline int AsciiDigitValue(char16_t C, int Base) {
+    if (C >= u'0' && C <= u'9')
+        return C - u'0';
+    if (Base == 16 && C >= u'a' && C <= u'f')
+        return C - u'a' + 10;
+    if (Base == 16 && C >= u'A' && C <= u'F')
+        return C - u'A' + 10;
+    return -1;
+}

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringView>
 
+#include "platform/AsciiText.h"
 #include "platform/Errors.h"
 #include "platform/FileNames.h"
 #include "platform/PrivateProfile.h"
@@ -83,17 +84,6 @@ QString TextOf(const TSettings& Source, const TField& Field) {
     return QString::number(Source.*Field.Number);
 }
 
-int DigitValue(QChar C, int Base) {
-    const char16_t c = C.unicode();
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (Base == 16 && c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (Base == 16 && c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
 // Optional leading blanks and sign, then decimal digits, or hexadecimal digits after "$", "0x"
 // or "0X". Anything else, and any value beyond 32 bits, is not a number.
 std::optional<std::int32_t> ParseInteger(QStringView Text) {
@@ -118,7 +108,7 @@ std::optional<std::int32_t> ParseInteger(QStringView Text) {
     constexpr std::int64_t kLimit = std::int64_t(1) << 31;
     std::int64_t magnitude = 0;
     for (; i < n; ++i) {
-        const int digit = DigitValue(Text[i], base);
+        const int digit = AsciiDigitValue(Text[i].unicode(), base);
         if (digit < 0)
             return std::nullopt;
         magnitude = magnitude * base + digit;
